@@ -1,0 +1,130 @@
+#include "app/dates.h"
+
+#include "app/error.h"
+#include "app/numbers.h"
+#include "platform/encoding.h"
+
+namespace seewolf {
+
+namespace {
+
+// Days from 1 January of year 1 to 30 December 1899, the day numbered 0.
+constexpr int kEpochOffset = 693593;
+
+int DaysBeforeYear(int year) {
+    int y = year - 1;
+    return y * 365 + y / 4 - y / 100 + y / 400;
+}
+
+int DaysBeforeMonth(int year, int month) {
+    int days = 0;
+    for (int m = 1; m < month; ++m) {
+        days += DaysInMonth(year, m);
+    }
+    return days;
+}
+
+}  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) {
+        return 0;
+    }
+    return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+}
+
+bool IsValidDate(int year, int month, int day) {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+}
+
+Date EncodeDate(int year, int month, int day) {
+    if (!IsValidDate(year, month, day)) {
+        throw Error("Invalid date: year " + std::to_string(year) + ", month " + std::to_string(month) +
+                    ", day " + std::to_string(day) + ".");
+    }
+    return DaysBeforeYear(year) + DaysBeforeMonth(year, month) + day - 1 - kEpochOffset;
+}
+
+YearMonthDay DecodeDate(Date date) {
+    int days = date + kEpochOffset;  // days since 1 January of year 1
+    // Estimate the year, then correct it.
+    int year = static_cast<int>(static_cast<long long>(days) * 400 / 146097) + 1;
+    while (DaysBeforeYear(year) > days) {
+        --year;
+    }
+    while (DaysBeforeYear(year + 1) <= days) {
+        ++year;
+    }
+    int dayOfYear = days - DaysBeforeYear(year);
+    int month = 1;
+    while (dayOfYear >= DaysInMonth(year, month)) {
+        dayOfYear -= DaysInMonth(year, month);
+        ++month;
+    }
+    return {year, month, dayOfYear + 1};
+}
+
+int DayOfWeek(Date date) {
+    // Day 0, 30 December 1899, was a Saturday (7).
+    int r = ((date % 7) + 7) % 7;  // 0 = Saturday
+    return r == 0 ? 7 : r;
+}
+
+std::string FormatDate(std::string_view format, Date date, const DateTexts& texts) {
+    const YearMonthDay ymd = DecodeDate(date);
+    std::string out;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const char c = format[i];
+        if (c == '\'' || c == '"') {
+            std::size_t end = format.find(c, i + 1);
+            if (end == std::string_view::npos) {
+                end = format.size();
+            }
+            out.append(format.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        const char lower = LowerCp1252(c);
+        std::size_t count = 1;
+        while (i + count < format.size() && LowerCp1252(format[i + count]) == lower) {
+            ++count;
+        }
+        switch (lower) {
+            case 'd':
+                if (count >= 5) {
+                    out += FormatDate(texts.shortDateFormat, date, texts);
+                    count = 5;
+                } else if (count >= 3) {
+                    out += texts.dayNames[static_cast<std::size_t>(DayOfWeek(date) - 1)];
+                } else {
+                    out += ZeroPad(ymd.day, static_cast<int>(count));
+                }
+                break;
+            case 'm':
+                if (count >= 3) {
+                    out += texts.monthNames[static_cast<std::size_t>(ymd.month - 1)];
+                } else {
+                    out += ZeroPad(ymd.month, static_cast<int>(count));
+                }
+                break;
+            case 'y':
+                out += count <= 2 ? ZeroPad(ymd.year % 100, 2) : ZeroPad(ymd.year, 4);
+                break;
+            default:
+                out.append(format.substr(i, count));
+                break;
+        }
+        i += count;
+    }
+    return out;
+}
+
+std::string FormatShortDate(Date date, const DateTexts& texts) {
+    return FormatDate(texts.shortDateFormat, date, texts);
+}
+
+}  // namespace seewolf

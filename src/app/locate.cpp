@@ -1,0 +1,351 @@
+#include "app/locate.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/error.h"
+#include "app/paths.h"
+#include "app/profile_file.h"
+#include "app/prompter.h"
+#include "app/settings.h"
+#include "app/text.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+
+namespace seewolf {
+
+namespace {
+
+constexpr const char* kGameKey = "software\\ubisoft\\silent hunter iii";
+constexpr const char* kGameKeyWow64 = "software\\wow6432node\\ubisoft\\silent hunter iii";
+constexpr std::uint64_t kSaveNameOffset = 38520;
+
+std::filesystem::path PathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+unsigned HexValue(char c) {
+    return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+}
+
+// Decodes an escaped registry text of Wine's registry files up to its closing quote (or the end
+// of the text). `text` starts right after the opening quote. Escapes: \\ \" \n \r \t \a \b \e
+// \f \v, \xHHHH (UTF-16 code units, surrogate pairs joined) and octal \ooo.
+std::string DecodeRegistryString(std::string_view text, std::size_t* consumed = nullptr) {
+    std::string out;
+    unsigned pendingHigh = 0;
+    std::size_t i = 0;
+    auto emit = [&](unsigned code) {
+        if (code >= 0xD800 && code < 0xDC00) {
+            pendingHigh = code;
+            return;
+        }
+        if (code >= 0xDC00 && code < 0xE000 && pendingHigh != 0) {
+            code = 0x10000 + ((pendingHigh - 0xD800) << 10) + (code - 0xDC00);
+        }
+        pendingHigh = 0;
+        AppendUtf8(out, code);
+    };
+    while (i < text.size() && text[i] != '"') {
+        const char c = text[i];
+        if (c != '\\' || i + 1 >= text.size()) {
+            // Wine writes the registry files in UTF-8.
+            out += c;
+            ++i;
+            continue;
+        }
+        const char e = text[i + 1];
+        i += 2;
+        switch (e) {
+            case 'n': emit('\n'); break;
+            case 'r': emit('\r'); break;
+            case 't': emit('\t'); break;
+            case 'a': emit('\a'); break;
+            case 'b': emit('\b'); break;
+            case 'e': emit(0x1B); break;
+            case 'f': emit('\f'); break;
+            case 'v': emit('\v'); break;
+            case 'x': {
+                unsigned code = 0;
+                int digits = 0;
+                while (digits < 4 && i < text.size() && IsHexDigit(text[i])) {
+                    code = code * 16 + HexValue(text[i]);
+                    ++i;
+                    ++digits;
+                }
+                emit(code);
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    unsigned code = static_cast<unsigned>(e - '0');
+                    for (int digits = 1; digits < 3 && i < text.size() && text[i] >= '0' && text[i] <= '7';
+                         ++digits) {
+                        code = code * 8 + static_cast<unsigned>(text[i++] - '0');
+                    }
+                    emit(code);
+                } else {
+                    out += e;  // \\ and \" and anything unknown stand for the character itself
+                }
+                break;
+        }
+    }
+    if (consumed != nullptr) {
+        *consumed = i < text.size() ? i + 1 : i;
+    }
+    return out;
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+bool HoldsGame(const std::filesystem::path& folder) {
+    return !folder.empty() && platform::FileExists(platform::Resolve(folder, "sh3.exe"));
+}
+
+// The Documents (or My Documents) folder of a Wine user folder, or empty.
+std::filesystem::path DocumentsOfUser(const std::filesystem::path& userFolder) {
+    for (const char* name : {"Documents", "My Documents"}) {
+        std::filesystem::path docs = platform::Resolve(userFolder, name);
+        if (platform::FolderExists(docs)) {
+            return docs;
+        }
+    }
+    return {};
+}
+
+// The Wine prefix that holds `folder`: the folder above its "drive_c" component.
+std::filesystem::path PrefixHolding(const std::filesystem::path& folder) {
+    std::filesystem::path prefix;
+    std::filesystem::path walked;
+    for (const auto& part : std::filesystem::absolute(folder).lexically_normal()) {
+        if (SameText(platform::TextFromPath(part), "drive_c")) {
+            prefix = walked;
+        }
+        walked /= part;
+    }
+    return prefix;
+}
+
+}  // namespace
+
+std::string WineRegistryInstalledPath(const std::filesystem::path& prefix) {
+    const auto bytes = platform::ReadFile(platform::Resolve(prefix, "system.reg"));
+    if (!bytes) {
+        return {};
+    }
+    std::string found;
+    int foundRank = 0;  // the plain key wins over its Wow6432Node twin
+    int sectionRank = 0;
+    for (const std::string& rawLine : SplitLines(*bytes)) {
+        std::string_view line = TrimBlanks(rawLine);
+        if (line.starts_with('[')) {
+            const std::size_t close = line.find(']');
+            std::size_t used = 0;
+            const std::string key =
+                AsciiLower(DecodeRegistryString(line.substr(1, close == std::string_view::npos ? 0 : close - 1), &used));
+            // Keys in system.reg are relative to HKEY_LOCAL_MACHINE; tolerate a leading separator.
+            std::string_view k = key;
+            while (k.starts_with('\\')) {
+                k.remove_prefix(1);
+            }
+            sectionRank = k == kGameKey ? 2 : k == kGameKeyWow64 ? 1 : 0;
+            continue;
+        }
+        if (sectionRank <= foundRank || !line.starts_with('"')) {
+            continue;
+        }
+        std::size_t nameLength = 0;
+        const std::string name = DecodeRegistryString(line.substr(1), &nameLength);
+        if (AsciiLower(name) != "installedpath") {
+            continue;
+        }
+        std::string_view rest = line.substr(1 + nameLength);
+        rest = TrimBlanks(rest);
+        if (!rest.starts_with('=')) {
+            continue;
+        }
+        rest = TrimBlanks(rest.substr(1));
+        if (rest.starts_with("str(2):")) {
+            rest.remove_prefix(7);
+        }
+        if (!rest.starts_with('"')) {
+            continue;
+        }
+        found = DecodeRegistryString(rest.substr(1));
+        foundRank = sectionRank;
+    }
+    return found;
+}
+
+std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, std::string_view windowsPath) {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' || !std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
+        return {};
+    }
+    const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
+    std::filesystem::path root = prefix / "dosdevices" / std::string{drive, ':'};
+    if (!platform::FolderExists(root)) {
+        if (drive != 'c') {
+            return {};
+        }
+        root = prefix / "drive_c";
+    }
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::canonical(root, ec);
+    if (!ec) {
+        root = canonical;
+    }
+    const std::string rest = Cp1252FromUtf8(windowsPath.substr(2));
+    return platform::Resolve(root, rest);
+}
+
+std::filesystem::path RegistryGameFolder() {
+    const std::string windows = platform::ReadMachineRegistryString("Software\\Ubisoft\\Silent Hunter III",
+                                                                    "InstalledPath");
+    if (!windows.empty()) {
+        return platform::PathFromText(windows);
+    }
+    std::filesystem::path prefix;
+    if (auto value = platform::EnvironmentValue("WINEPREFIX"); value && !value->empty()) {
+        prefix = PathFromUtf8(*value);
+    } else if (auto home = platform::HomeFolder(); !home.empty()) {
+        prefix = home / ".wine";
+    }
+    if (prefix.empty()) {
+        return {};
+    }
+    const std::string installed = WineRegistryInstalledPath(prefix);
+    return installed.empty() ? std::filesystem::path() : NativePathInPrefix(prefix, installed);
+}
+
+bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& commandLineFolder,
+                      Prompter& prompter) {
+    std::filesystem::path candidate = commandLineFolder.value_or(std::filesystem::path());
+    const ProfileFile settings(paths.SettingsFile());
+    if (candidate.empty()) {
+        candidate = platform::PathFromText(settings.ReadString(kSettingsSection, "SH3Location", ""));
+    }
+    if (candidate.empty()) {
+        candidate = RegistryGameFolder();
+    }
+    if (!HoldsGame(candidate)) {
+        const char* prompt =
+            "Cannot find \"sh3.exe\" in this folder! Please tell me where Silent Hunter III is installed";
+        do {
+            candidate = prompter.BrowseForFolder(prompt, candidate);
+        } while (!candidate.empty() && !HoldsGame(candidate));
+        settings.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(candidate));
+    }
+    if (candidate.empty()) {
+        prompter.ShowMessage(
+            "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
+            "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
+            "installed, and run Seewolf again.",
+            MessageKind::Error, Button::Ok);
+        return false;
+    }
+    paths.GameFolder = platform::WithTrailingSeparator(std::filesystem::absolute(candidate).lexically_normal());
+    return true;
+}
+
+std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view saveName) {
+    const std::string setting =
+        ProfileFile(paths.SettingsFile()).ReadString(kSettingsSection, "DocsLocation", "");
+    if (!setting.empty()) {
+        return platform::WithTrailingSeparator(platform::PathFromText(setting));
+    }
+    const std::filesystem::path prefix = paths.GameFolder.empty() ? std::filesystem::path() : PrefixHolding(paths.GameFolder);
+    if (!prefix.empty()) {
+        const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
+        // The user Wine made for this login first, then Proton's, then the others by name.
+        std::vector<std::string> names;
+        for (const auto& entry : platform::ListFolder(users)) {
+            if (entry.isFolder && !SameText(entry.name, "Public")) {
+                names.push_back(entry.name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        std::vector<std::string> preferred;
+        if (auto user = platform::EnvironmentValue("USER")) {
+            preferred.push_back(Cp1252FromUtf8(*user));
+        }
+        preferred.emplace_back("steamuser");
+        for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
+            auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, *it); });
+            if (at != names.end()) {
+                std::rotate(names.begin(), at, at + 1);
+            }
+        }
+        std::filesystem::path firstDocs;
+        for (const std::string& name : names) {
+            const std::filesystem::path docs = DocumentsOfUser(platform::Resolve(users, name));
+            if (docs.empty()) {
+                continue;
+            }
+            if (!saveName.empty() && platform::FolderExists(platform::Resolve(docs, saveName))) {
+                return platform::WithTrailingSeparator(docs);
+            }
+            if (firstDocs.empty()) {
+                firstDocs = docs;
+            }
+        }
+        if (!firstDocs.empty()) {
+            return platform::WithTrailingSeparator(firstDocs);
+        }
+    }
+    return platform::WithTrailingSeparator(platform::UserDocumentsFolder());
+}
+
+std::string ReadSaveName(const std::filesystem::path& gameFolder) {
+    std::string bytes = platform::ReadBytes(platform::Resolve(gameFolder, "FileManager.dll"), kSaveNameOffset, 3);
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+bool LocateSaveFolder(Paths& paths, Prompter& prompter, const std::optional<std::filesystem::path>& documentsFolder) {
+    paths.SaveName = ReadSaveName(paths.GameFolder);
+    paths.DocsFolder = documentsFolder ? platform::WithTrailingSeparator(*documentsFolder)
+                                       : LocateDocsFolder(paths, paths.SaveName);
+    paths.SaveFolder =
+        platform::WithTrailingSeparator(platform::Resolve(paths.DocsFolder, paths.SaveName + "\\data\\Cfg"));
+    if (!platform::FileExists(paths.Save("main.cfg"))) {
+        prompter.ShowMessage("Cannot find " + PathText(paths.SaveFolder) +
+                                 "main.cfg! You must run Silent Hunter III at least once to create this file.",
+                             MessageKind::Error, Button::Ok);
+        return false;
+    }
+    return true;
+}
+
+void PrepareBackupFolder(Paths& paths) {
+    paths.BackupFolder = platform::WithTrailingSeparator(platform::Resolve(paths.ProgFolder, "!BACKUP"));
+    if (!platform::FolderExists(paths.BackupFolder)) {
+        platform::CreateFolders(paths.BackupFolder);
+    }
+}
+
+}  // namespace seewolf

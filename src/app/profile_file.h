@@ -1,0 +1,64 @@
+#pragma once
+
+// Profile files ("ini" files): the one layer through which every settings, option, language,
+// game and career file is read and written. The game reads and writes the same files with the
+// Windows private-profile functions, so this layer behaves as those do:
+//
+// - A line ends at CR, LF or CR LF. Blanks and tabs around a line are not part of it.
+// - A section header is a line starting with "["; its name runs to the first "]".
+//   Lines before the first header belong to no section.
+// - ";" starts a comment only as the first non-blank character of a line.
+// - A key line splits at its first "="; blanks and tabs around key and value are dropped.
+//   A line without "=" is a key without a value: listed, but read as missing.
+// - Names match without regard to letter case. The first matching section and the first
+//   matching key in it win; a later section of the same name is never searched.
+// - One matching pair of outer double or single quotes is removed from a value on read, and a
+//   value is cut to 2047 characters. Key and section name lists stop at 16384 bytes.
+// - Writing changes nothing but the line concerned: names keep their stored spelling, a new key
+//   goes right after the last key line of its section, a new section at the end of the file.
+//   New lines end with CR LF; untouched lines keep their own line ends.
+//
+// Files are written atomically (temporary file and rename) and keep their permissions; a file
+// whose owner may not write it (the read-only attribute) is not written. Parsed files are cached
+// by path and checked against the file's size, times and identity before every operation, so
+// every operation sees the file's current bytes.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace seewolf {
+
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+    double ReadFloat(std::string_view section, std::string_view key, double def) const;
+
+    // Throw Error("Unable to write to <path>") when the file cannot be written.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    void WriteInteger(std::string_view section, std::string_view key, int value) const;
+    void WriteBool(std::string_view section, std::string_view key, bool value) const;
+
+    std::vector<std::string> ReadSection(std::string_view section) const;         // key names
+    std::vector<std::string> ReadSections() const;                                // section names
+    std::vector<std::string> ReadSectionValues(std::string_view section) const;   // "key=value"
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
+
+    // Removes every section of that name: its header and its key lines. Throws like WriteString.
+    void EraseSection(std::string_view section) const;
+    // Removes the key from the first section of that name; failures are ignored.
+    void DeleteKey(std::string_view section, std::string_view key) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace seewolf

@@ -1,0 +1,115 @@
+#pragma once
+
+// The file system as the rest of Seewolf sees it.
+//
+// Text in the core is Windows-1252; file names on Linux are UTF-8. The functions here turn
+// core text into native paths and back, match path components case-insensitively (the game
+// runs under Wine, which ignores case, while Linux does not), and carry out every changing
+// file operation, so that they can all be counted for fault injection.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace seewolf::platform {
+
+// Native path from core text (Windows-1252, backslashes or slashes as separators).
+std::filesystem::path PathFromText(std::string_view text);
+
+// Core text (Windows-1252, native separators) from a native path; characters that the code
+// page cannot hold become '?'.
+std::string TextFromPath(const std::filesystem::path& path);
+
+// `folder` joined with a relative game path such as "data\Cfg\Basic.cfg". Each component that
+// does not exist with its exact spelling is matched case-insensitively against the entries of
+// the folder before it; a component that matches nothing keeps its spelling (so new files are
+// created as named), and so do all components after it. Where several entries differ only in
+// case and none has the exact spelling, the first one in the folder's listing order is taken.
+// "." and ".." are kept as they are, empty components are skipped, and a trailing separator
+// is kept. Costs one file-system query per component when everything exists with its exact
+// spelling. (Windows ignores case itself; there the components are simply joined.)
+std::filesystem::path Resolve(const std::filesystem::path& folder, std::string_view relative);
+
+// The path with one trailing separator ("/x/y/"), as every shared folder is held.
+std::filesystem::path WithTrailingSeparator(const std::filesystem::path& folder);
+
+// The path without trailing separators, as shown to the user ("/x/y").
+std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& folder);
+
+// Full path of the running executable.
+std::filesystem::path ExecutablePath();
+
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the Unix epoch
+    std::uint64_t identity = 0;   // inode (or file index), changes when a file is replaced
+    std::int64_t changedNs = 0;   // status change time where the system has one, else 0
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Stamp of a regular file, or nothing when it does not exist or is not a file.
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+
+bool FileExists(const std::filesystem::path& path);    // a regular file (following links)
+bool FolderExists(const std::filesystem::path& path);  // a directory (following links)
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<std::string> ReadFile(const std::filesystem::path& path);
+
+// Up to `count` bytes at `offset`; fewer when the file is shorter. Throws Error when the file
+// cannot be opened.
+std::string ReadBytes(const std::filesystem::path& path, std::uint64_t offset, std::size_t count);
+
+// The read-only attribute: on POSIX, a file whose owner may not write it. SetReadOnly clears
+// every write bit, or gives back the owner's and those the umask allows; it throws Error when
+// the attributes cannot be changed (a missing file).
+bool IsReadOnly(const std::filesystem::path& path);
+void SetReadOnly(const std::filesystem::path& path, bool readOnly);
+
+struct FolderEntry {
+    std::string name;  // Windows-1252 text
+    bool isFolder = false;
+};
+
+// Entries of a folder in the order the system lists them, without "." and "..". An unreadable
+// or missing folder gives an empty list.
+std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
+
+// ---- Changing operations. Each one counts towards the fault-injection limit once it has
+// completed; one that finds nothing to do (a folder that already exists, a path already gone)
+// does not count, and neither does one that fails. ----
+
+// Writes `bytes` to a temporary file in the target's folder and renames it over the target,
+// so the target holds either its old or its new bytes, never a mix. An existing target keeps
+// its permissions; a symbolic link is followed and its target replaced. A read-only target is
+// refused, as Windows does. `durable` flushes the data to the disk before the rename. Throws
+// Error ("Unable to write to <path>") on failure, leaving no temporary file behind.
+void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
+
+// Creates the folder and any missing parents. Throws Error on failure.
+void CreateFolders(const std::filesystem::path& folder);
+
+// Copies a file over `to` (through a temporary file and a rename), keeping the source's
+// permissions and modification time. A read-only target is refused. Throws Error
+// ("Unable to copy <from> to <to>") on failure.
+void CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to, bool durable = false);
+
+// Renames a file or folder, replacing a file at `to`. Throws Error on failure.
+void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Removes a file or an empty folder; false when it could not be removed. A missing path is true.
+bool RemovePath(const std::filesystem::path& path);
+
+// Removes a folder with everything in it; false when something could not be removed.
+bool RemoveTree(const std::filesystem::path& folder);
+
+// ---- Fault injection ----
+// When the environment variable SEEWOLF_FAULT_AFTER holds a number N > 0, the process ends
+// abruptly (as a crash would) right after its N-th changing file operation has completed.
+// Tests use this to prove that a launch or roll-back cut at any point loses nothing.
+void CountChangingOperation();
+
+}  // namespace seewolf::platform

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace seewolf::platform {
+
+// The single-instance guard: an 8-byte named shared block per program folder, holding the
+// first instance's window handle (on Linux its process id) at offset 0 and the number of
+// registered instances at offset 4. The block is named after the executable's full path with
+// its separators removed, in lower case, so a copy in another folder runs independently.
+// On Linux the block is POSIX shared memory, which outlives a crashed process: the last
+// instance to end removes it, and a block whose first instance has gone (or whose process id
+// now runs another program) is taken over by the next start.
+class InstanceGuard {
+public:
+    explicit InstanceGuard(const std::filesystem::path& executable);
+    ~InstanceGuard();  // the exit step: unregisters this instance
+    InstanceGuard(const InstanceGuard&) = delete;
+    InstanceGuard& operator=(const InstanceGuard&) = delete;
+
+    // True when another instance owns the program and this one must stop. `ownHandle` is this
+    // instance's window handle (on Linux its process id). Throws Error when the block cannot
+    // be created.
+    bool AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances);
+
+    // The handle stored by the first instance (after AnotherInstanceOwns returned true).
+    std::int64_t FirstInstanceHandle() const { return m_firstHandle; }
+
+    // The block name, also used to name the channel through which a second instance hands
+    // its arguments to the first.
+    const std::string& BlockName() const { return m_blockName; }
+
+    // Name of the block for an executable path.
+    static std::string BlockNameFor(const std::filesystem::path& executable);
+
+private:
+    std::string m_blockName;
+    std::int64_t m_firstHandle = 0;
+    bool m_registered = true;
+    bool m_open = false;
+    void* m_view = nullptr;
+    std::intptr_t m_handle = -1;
+};
+
+// Data identifier of the message that carries a second instance's arguments to the first.
+inline constexpr std::uint32_t kForwardedArgumentsId = 0xDE1F1DAB;
+
+}  // namespace seewolf::platform

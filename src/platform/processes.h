@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace seewolf::platform {
+
+// Whether any running process has the executable name `exeName`, compared without regard to
+// case with the file-name part of its executable, then with its whole path. On Linux the
+// names are the process name (Wine names a process after its Windows executable) and the
+// first word of its command line.
+bool ProcessRunning(std::string_view exeName);
+
+// Id of the running process.
+int CurrentProcessId();
+
+// Whether a process with this id exists.
+bool ProcessAlive(int processId);
+
+// A program to start: on Linux a Windows program (".exe") runs through the command in the
+// environment variable SEEWOLF_WINE (default "wine"; blanks separate its words, so it may
+// carry arguments of its own); anything else runs directly, found along PATH when the name
+// has no folder. On Windows the shell's "open" action starts it; there an argument with
+// blanks is put in double quotes without escaping backslashes (a quoted folder ends in
+// "\""), and an argument that holds a double quote is passed as the caller quoted it.
+struct ProcessSpec {
+    std::filesystem::path program;
+    std::vector<std::string> arguments;  // UTF-8 text
+    std::filesystem::path workingFolder;  // empty: the current folder
+};
+
+// Starts the program and returns at once; false when it could not be started.
+bool StartDetached(const ProcessSpec& spec);
+
+// Starts the program and waits for it to end. Returns its exit code, or nothing when it could
+// not be started. `idle` is called regularly while waiting (a window keeps painting there).
+std::optional<int> StartAndWait(const ProcessSpec& spec, void (*idle)(void*) = nullptr, void* context = nullptr);
+
+}  // namespace seewolf::platform

@@ -1,0 +1,124 @@
+#include "platform/instance_guard.h"
+
+#include <atomic>
+
+#include "platform/encoding.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/win32/support.h"
+
+namespace seewolf::platform {
+namespace {
+
+constexpr DWORD kBlockSize = 8;
+
+std::atomic_ref<std::int32_t> Slot(void* view, std::size_t offset) {
+    return std::atomic_ref<std::int32_t>(*reinterpret_cast<std::int32_t*>(static_cast<char*>(view) + offset));
+}
+
+[[noreturn]] void ThrowSystemError(const std::string& what, DWORD error) {
+    wchar_t* message = nullptr;
+    ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+    std::string text = message != nullptr ? wide::ToCp1252(message) : "system error " + std::to_string(error);
+    if (message != nullptr) {
+        ::LocalFree(message);
+    }
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    throw Error(what + ": " + text);
+}
+
+// Window handles are 32-bit values even in 64-bit Windows, so the block's 32 bits hold one;
+// widening goes by sign extension, as the system does.
+HWND WindowFrom(std::int64_t handle) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+}
+
+}  // namespace
+
+InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
+    : m_blockName(BlockNameFor(executable)) {}
+
+std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
+    std::string name;
+    for (const char c : TextFromPath(executable)) {
+        if (c != '/' && c != '\\') {
+            name += c;
+        }
+    }
+    return LowerCase(name);
+}
+
+bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances) {
+    const std::wstring name = wide::FromCp1252(m_blockName);
+    HANDLE mapping =
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
+    bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (mapping == nullptr) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ACCESS_DENIED) {
+            ThrowSystemError("Unable to create the shared block " + m_blockName, error);
+        }
+        // It exists but may not be created anew by us: open it as it is.
+        mapping = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
+        if (mapping == nullptr) {
+            m_registered = false;
+            return true;
+        }
+        existed = true;
+    }
+    void* view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kBlockSize);
+    if (view == nullptr) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(mapping);
+        if (existed) {
+            m_registered = false;
+            return true;
+        }
+        ThrowSystemError("Unable to map the shared block " + m_blockName, error);
+    }
+    auto handle = Slot(view, 0);
+    auto count = Slot(view, 4);
+    const auto own = static_cast<std::int32_t>(ownHandle);
+    if (!existed) {
+        handle.store(own);
+        count.store(1);
+    } else if (count.load() < allowedInstances) {
+        handle.store(own);
+        count.fetch_add(1);
+    } else {
+        m_firstHandle = handle.load();
+        m_registered = false;
+        ::UnmapViewOfFile(view);
+        ::CloseHandle(mapping);
+        const HWND window = WindowFrom(m_firstHandle);
+        if (::IsWindow(window)) {
+            if (::IsIconic(window)) {
+                ::ShowWindow(window, SW_RESTORE);
+            }
+            ::SetForegroundWindow(window);
+        }
+        return true;
+    }
+    // The block stays open while this instance lives; the system frees it with the last handle.
+    m_view = view;
+    m_handle = reinterpret_cast<std::intptr_t>(mapping);
+    m_open = true;
+    return false;
+}
+
+InstanceGuard::~InstanceGuard() {
+    if (!m_open) {
+        return;
+    }
+    if (m_registered) {
+        Slot(m_view, 4).fetch_sub(1);
+    }
+    ::UnmapViewOfFile(m_view);
+    ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+}  // namespace seewolf::platform

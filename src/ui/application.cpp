@@ -1,0 +1,68 @@
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <vector>
+
+#include "app/random.h"
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/instance_guard.h"
+#include "platform/processes.h"
+#include "ui/instance_channel.h"
+#include "ui/main_form.h"
+#include "ui/qt_prompter.h"
+
+namespace seewolf::ui {
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesystem::path& executable) {
+    // Argument 0 is the executable's full path as the system reports it.
+    const std::u8string self = executable.u8string();
+    std::vector<std::string> arguments{std::string(self.begin(), self.end())};
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    return arguments;
+}
+
+}  // namespace
+
+int RunSeewolf(int argc, char** argv) {
+    const std::filesystem::path executable = platform::ExecutablePath();
+    const std::vector<std::string> arguments = ArgumentsOf(argc, argv, executable);
+
+    platform::InstanceGuard guard(executable);
+    const QString channelName = ChannelName(guard.BlockName());
+    if (guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1)) {
+        // The first instance brings its window forward when it hears from us; no window here.
+        QCoreApplication messenger(argc, argv);
+        InstanceChannel::Forward(channelName, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setApplicationDisplayName(kApplicationTitle);
+
+    Random random(Random::ClockSeed());
+    QtPrompter prompter;
+    StartupResult startup;
+    Guarded(prompter, [&] {
+        startup = RunStartup(CommandLineFromArguments(arguments), executable.parent_path(), prompter,
+                             [] { return platform::ProcessRunning("sh3.exe"); });
+    });
+    if (startup.rollBackAndClose || !startup.proceed) {
+        return 0;
+    }
+
+    TfrmMainForm mainForm(startup, random, prompter);
+    InstanceChannel channel;
+    channel.Listen(channelName, [&mainForm](const std::vector<std::string>&) { mainForm.BringToFront(); });
+    mainForm.show();
+    return QApplication::exec();
+}
+
+}  // namespace seewolf::ui

@@ -1,0 +1,109 @@
+#include "ui/qt_prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <exception>
+
+#include "app/error.h"
+#include "ui/qt_text.h"
+
+namespace seewolf::ui {
+
+namespace {
+
+struct ButtonPair {
+    Button ours;
+    QMessageBox::StandardButton qt;
+};
+
+constexpr ButtonPair kButtons[] = {
+    {Button::Ok, QMessageBox::Ok},         {Button::Cancel, QMessageBox::Cancel},
+    {Button::Abort, QMessageBox::Abort},   {Button::Retry, QMessageBox::Retry},
+    {Button::Ignore, QMessageBox::Ignore}, {Button::Yes, QMessageBox::Yes},
+    {Button::No, QMessageBox::No},         {Button::YesToAll, QMessageBox::YesToAll},
+    {Button::NoToAll, QMessageBox::NoToAll}, {Button::Close, QMessageBox::Close},
+};
+
+QMessageBox::Icon IconFor(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Warning: return QMessageBox::Warning;
+        case MessageKind::Error: return QMessageBox::Critical;
+        case MessageKind::Information: return QMessageBox::Information;
+        case MessageKind::Confirmation: return QMessageBox::Question;
+        case MessageKind::Custom: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString TitleFor(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Warning: return QStringLiteral("Warning");
+        case MessageKind::Error: return QStringLiteral("Error");
+        case MessageKind::Information: return QStringLiteral("Information");
+        case MessageKind::Confirmation: return QStringLiteral("Confirm");
+        case MessageKind::Custom: break;
+    }
+    return QStringLiteral("Seewolf");
+}
+
+}  // namespace
+
+Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) {
+    // The desktop has one beep; it still tells the user that a message wants attention.
+    QApplication::beep();
+    QMessageBox box(IconFor(kind), TitleFor(kind), ToQt(text), QMessageBox::NoButton, m_parent);
+    for (const ButtonPair& pair : kButtons) {
+        if (buttons.Has(pair.ours)) {
+            box.addButton(pair.qt);
+        }
+    }
+    if (buttons.bits == 0) {
+        box.addButton(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    for (const ButtonPair& pair : kButtons) {
+        if (result == pair.qt) {
+            return pair.ours;
+        }
+    }
+    return Button::None;
+}
+
+void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+void QtPrompter::SetStatus(std::string_view text) {
+    if (m_statusSink) {
+        m_statusSink(text);
+    }
+}
+
+void QtPrompter::SetBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::filesystem::path QtPrompter::BrowseForFolder(std::string_view title, const std::filesystem::path& initial) {
+    const QString chosen = QFileDialog::getExistingDirectory(m_parent, ToQt(title), PathToQt(initial),
+                                                             QFileDialog::ShowDirsOnly);
+    return chosen.isEmpty() ? std::filesystem::path() : PathFromQt(chosen);
+}
+
+void Guarded(Prompter& prompter, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const Error& error) {
+        prompter.ShowMessage(error.what(), MessageKind::Error, Button::Ok);
+    } catch (const std::exception& error) {
+        prompter.ShowMessage(std::string("Unexpected error: ") + error.what(), MessageKind::Error, Button::Ok);
+    }
+}
+
+}  // namespace seewolf::ui

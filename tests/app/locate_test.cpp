@@ -1,0 +1,210 @@
+#include "app/locate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/profile_file.h"
+#include "app/settings.h"
+#include "platform/files.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_world.h"
+
+namespace seewolf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::ScriptedPrompter;
+using testing::TempFolder;
+using testing::WriteText;
+
+// Sets an environment variable for the life of the object.
+class EnvVar {
+public:
+    EnvVar(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvVar() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// A Wine prefix whose registry names the game folder; the folder exists in lower case on disk.
+fs::path MakePrefix(const fs::path& root, const std::string& keyLine, const std::string& valueLine) {
+    const fs::path prefix = root / "prefix";
+    WriteText(prefix / "system.reg",
+              "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
+              "[Software\\\\Microsoft\\\\Other] 1700000000\n\"InstalledPath\"=\"C:\\\\wrong\\\\\"\n\n" +
+                  keyLine + " 1700000001\n#time=1da0000000000\n\"Other\"=dword:00000001\n" + valueLine + "\n");
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    WriteText(prefix / "drive_c" / "games" / "silent hunter iii" / "sh3.exe", "stand-in");
+    return prefix;
+}
+
+TEST(WineRegistry, FindsInstalledPathCaseInsensitivelyWithEscapes) {
+    TempFolder temp;
+    const fs::path prefix = MakePrefix(temp.Path(), "[SOFTWARE\\\\Ubisoft\\\\Silent Hunter III]",
+                                       "\"installedpath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
+    EXPECT_EQ(WineRegistryInstalledPath(prefix), "C:\\Games\\Silent Hunter III\\");
+    const fs::path game = NativePathInPrefix(prefix, WineRegistryInstalledPath(prefix));
+    EXPECT_TRUE(platform::FileExists(game / "sh3.exe")) << game;
+}
+
+TEST(WineRegistry, ReadsTheWow64KeyAndUnicodeEscapes) {
+    TempFolder temp;
+    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Wow6432Node\\\\Ubisoft\\\\Silent Hunter III]",
+                                       "\"InstalledPath\"=\"C:\\\\Sp\\x00e4le\\\\SH3\\\\\"");
+    EXPECT_EQ(WineRegistryInstalledPath(prefix), "C:\\Sp\xC3\xA4le\\SH3\\");
+    EXPECT_EQ(WineRegistryInstalledPath(temp.Path() / "nothing-here"), "");
+}
+
+TEST(WineRegistry, UnknownDriveGivesNothing) {
+    TempFolder temp;
+    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]", "");
+    EXPECT_TRUE(NativePathInPrefix(prefix, "Q:\\Games\\").empty());
+    EXPECT_TRUE(NativePathInPrefix(prefix, "relative\\path").empty());
+}
+
+class LocateGame : public ::testing::Test {
+protected:
+    testing::TempWorld world;
+    Paths paths;
+    ScriptedPrompter prompter;
+
+    void SetUp() override { paths.ProgFolder = world.GetPaths().ProgFolder; }
+    ProfileFile Settings() const { return ProfileFile(paths.SettingsFile()); }
+};
+
+TEST_F(LocateGame, CommandLineFolderComesFirst) {
+    const fs::path other = world.Root() / "other game";
+    WriteText(other / "sh3.exe", "x");
+    ASSERT_TRUE(LocateGameFolder(paths, other, prompter));
+    EXPECT_EQ(paths.GameFolder, platform::WithTrailingSeparator(other));
+    EXPECT_TRUE(prompter.browses.empty());
+}
+
+TEST_F(LocateGame, ValidSettingIsUsedWithoutTheRegistry) {
+    TempFolder temp;
+    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
+                                       "\"InstalledPath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
+    EnvVar wine("WINEPREFIX", prefix.string());
+    ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_EQ(paths.GameFolder, world.World().game);
+}
+
+TEST_F(LocateGame, RegistryOfTheWinePrefixWhenNothingElse) {
+    Settings().WriteString(kSettingsSection, "SH3Location", "");
+    TempFolder temp;
+    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
+                                       "\"InstalledPath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
+    EnvVar wine("WINEPREFIX", prefix.string());
+    ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_TRUE(platform::FileExists(paths.GameFolder / "sh3.exe"));
+    EXPECT_NE(platform::TextFromPath(paths.GameFolder).find("silent hunter iii"), std::string::npos);
+    EXPECT_TRUE(prompter.browses.empty());
+    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");  // not written back
+}
+
+TEST_F(LocateGame, FolderWithoutGameOpensTheChooserAndSavesTheAnswer) {
+    const fs::path wrong = world.Root() / "wrong";
+    fs::create_directories(wrong);
+    const fs::path stillWrong = world.Root() / "still wrong";
+    fs::create_directories(stillWrong);
+    prompter.folderAnswers = {stillWrong, world.World().game.parent_path()};
+    ASSERT_TRUE(LocateGameFolder(paths, wrong, prompter));
+    ASSERT_EQ(prompter.browses.size(), 2u);
+    EXPECT_EQ(prompter.browses[0].initial, wrong);
+    EXPECT_EQ(prompter.browses[1].initial, stillWrong);  // the last answer is preselected
+    EXPECT_EQ(prompter.browses[0].title,
+              "Cannot find \"sh3.exe\" in this folder! Please tell me where Silent Hunter III is installed");
+    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", ""),
+              platform::TextFromPath(world.World().game.parent_path()));
+}
+
+TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
+    EnvVar wine("WINEPREFIX", (world.Root() / "no prefix").string());
+    Settings().WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(world.Root() / "gone"));
+    EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(prompter.messages[0].text.starts_with("Seewolf requires Silent Hunter III to be installed"));
+}
+
+TEST(SaveFolder, NameFromFileManagerCutToThreeCharacters) {
+    testing::TempWorld world;
+    EXPECT_EQ(ReadSaveName(world.World().game), "SH3");
+    std::string dll = ReadText(world.World().game / "FileManager.dll");
+    dll.replace(38520, 6, "ABCDEF");
+    WriteText(world.World().game / "FileManager.dll", dll);
+    EXPECT_EQ(ReadSaveName(world.World().game), "ABC");
+    dll.replace(38520, 3, std::string("X\0Y", 3));
+    WriteText(world.World().game / "FileManager.dll", dll);
+    EXPECT_EQ(ReadSaveName(world.World().game), "X");
+}
+
+TEST(SaveFolder, DocumentsSettingThenMainCfgCheck) {
+    testing::TempWorld world;
+    Paths paths = world.GetPaths();
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(LocateSaveFolder(paths, prompter));
+    EXPECT_EQ(paths.SaveName, "SH3");
+    EXPECT_EQ(paths.SaveFolder, platform::WithTrailingSeparator(world.World().documents / "SH3" / "data" / "Cfg"));
+
+    fs::remove(paths.SaveFolder / "main.cfg");
+    EXPECT_FALSE(LocateSaveFolder(paths, prompter));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Cannot find " + platform::TextFromPath(paths.SaveFolder) +
+                                             "main.cfg! You must run Silent Hunter III at least once to create "
+                                             "this file.");
+}
+
+TEST(SaveFolder, DocumentsOfTheWineUserHoldingTheSaves) {
+    TempFolder temp;
+    const fs::path prefix = temp.Path() / "pfx";
+    const fs::path game = prefix / "drive_c" / "Ubisoft" / "SH3";
+    WriteText(game / "sh3.exe", "x");
+    fs::create_directories(prefix / "drive_c" / "users" / "Public" / "Documents" / "SH3");
+    fs::create_directories(prefix / "drive_c" / "users" / "alice" / "Documents");
+    fs::create_directories(prefix / "drive_c" / "users" / "steamuser" / "My Documents" / "SH3");
+    WriteText(temp.Path() / "prog" / "Seewolf.ini", "[SETTINGS]\r\n");
+    Paths paths;
+    paths.ProgFolder = platform::WithTrailingSeparator(temp.Path() / "prog");
+    paths.GameFolder = platform::WithTrailingSeparator(game);
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(prefix / "drive_c" / "users" / "steamuser" / "My Documents"));
+    // Without saves anywhere: the login's own user, then Proton's, then the others by name.
+    fs::remove_all(prefix / "drive_c" / "users" / "steamuser" / "My Documents" / "SH3");
+    fs::create_directories(prefix / "drive_c" / "users" / "zed" / "Documents");
+    EnvVar user("USER", "zed");
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(prefix / "drive_c" / "users" / "zed" / "Documents"));
+    EnvVar noUser("USER", "nobody-here");
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(prefix / "drive_c" / "users" / "steamuser" / "My Documents"));
+    fs::remove_all(prefix / "drive_c" / "users" / "steamuser");
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(prefix / "drive_c" / "users" / "alice" / "Documents"));
+    // Outside a prefix: the desktop's documents folder.
+    paths.GameFolder = platform::WithTrailingSeparator(temp.Path() / "plain");
+    EnvVar home("HOME", (temp.Path() / "home").string());
+    EnvVar xdg("XDG_CONFIG_HOME", (temp.Path() / "home" / ".config").string());
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(temp.Path() / "home" / "Documents"));
+}
+
+}  // namespace
+}  // namespace seewolf

@@ -1,0 +1,340 @@
+#include "app/profile_file.h"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+
+#include "app/error.h"
+#include "platform/files.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using seewolf::ProfileFile;
+using Names = std::vector<std::string>;
+
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device seed;
+        m_root = fs::temp_directory_path() /
+                 ("seewolf-profile-" + std::to_string(seed()) + std::to_string(seed()));
+        fs::create_directories(m_root);
+        m_file = m_root / "test.ini";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_root, ec);
+    }
+
+    // Rewrites the file in place (same inode), as an editor or the game would.
+    void Put(const std::string& bytes) { std::ofstream(m_file, std::ios::binary | std::ios::trunc) << bytes; }
+    std::string Get() const { return seewolf::platform::ReadFile(m_file).value_or("<missing>"); }
+    ProfileFile Ini() const { return ProfileFile(m_file); }
+
+    // Runs `action`, expecting Error with exactly `text`.
+    template <typename Action>
+    static void ExpectError(Action action, const std::string& text) {
+        try {
+            action();
+            ADD_FAILURE() << "no error, expected: " << text;
+        } catch (const seewolf::Error& e) {
+            EXPECT_EQ(std::string(e.what()), text);
+        }
+    }
+
+    fs::path m_root;
+    fs::path m_file;
+};
+
+TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
+    Put("Loose=before any section\r\n"
+        "  [Main]  trailing text\r\n"
+        "\tName = Hans Meyer \t\r"
+        "; Hidden=comment\n"
+        "Value = a ; not a comment\n"
+        "Empty=\n"
+        "NoEquals\n"
+        "[Broken\n"
+        " ;Also=comment\n"
+        "Eq=a=b\n"
+        "\n"
+        "[Other]\n"
+        "Key=x");
+    const ProfileFile ini = Ini();
+    EXPECT_EQ(ini.ReadString("", "Loose", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Main", "Name", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString(" main\t", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString("Main", "Value", "def"), "a ; not a comment");
+    EXPECT_EQ(ini.ReadString("Main", "Empty", "def"), "");
+    EXPECT_EQ(ini.ReadString("Main", "NoEquals", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Main", "; Hidden", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Main", "Eq", "def"), "a=b");
+    EXPECT_EQ(ini.ReadString("Other", "Key", "def"), "x");
+    EXPECT_EQ(ini.ReadString("Missing", "Key", "def"), "def");
+    EXPECT_EQ(ini.ReadSection("main"), (Names{"Name", "Value", "Empty", "NoEquals", "[Broken", "Eq"}));
+    EXPECT_EQ(ini.ReadSections(), (Names{"Main", "Other"}));
+    EXPECT_EQ(ini.ReadSectionValues("Main"), (Names{"Name=Hans Meyer", "Value=a ; not a comment",
+                                                    "Empty=", "NoEquals=", "[Broken=", "Eq=a=b"}));
+    EXPECT_TRUE(ini.ValueExists("MAIN", "noequals"));
+    EXPECT_FALSE(ini.ValueExists("Main", "Hidden"));
+    EXPECT_TRUE(ini.SectionExists("other"));
+    EXPECT_FALSE(ProfileFile(m_root / "missing.ini").SectionExists("Main"));
+    EXPECT_EQ(ProfileFile(m_root / "missing.ini").ReadString("Main", "Name", "def"), "def");
+}
+
+TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
+    const std::string longValue(3000, 'v');
+    std::string text =
+        "[Q]\nD=\"double\"\nS='single'\nMixed=\"x'\nOne='\nInner=\" a \"\nNone=\"\"\n"
+        "[Dup]\nK=first\nk=second\n[Empty]\n; only a comment\n[dup]\nK=third\nOnly=later\n"
+        "[Long]\nV=" +
+        longValue + "\n[Many]\n";
+    for (int i = 0; i < 2000; ++i) {
+        text += "Key" + std::to_string(1000000 + i) + "=1\n";  // names of 10 characters
+    }
+    Put(text);
+    const ProfileFile ini = Ini();
+    EXPECT_EQ(ini.ReadString("Q", "D", ""), "double");
+    EXPECT_EQ(ini.ReadString("Q", "S", ""), "single");
+    EXPECT_EQ(ini.ReadString("Q", "Mixed", ""), "\"x'");
+    EXPECT_EQ(ini.ReadString("Q", "One", ""), "'");
+    EXPECT_EQ(ini.ReadString("Q", "Inner", ""), " a ");
+    EXPECT_EQ(ini.ReadString("Q", "None", "def"), "");
+
+    // The first section and the first key of a name win; a later section is never searched.
+    EXPECT_EQ(ini.ReadString("DUP", "k", ""), "first");
+    EXPECT_EQ(ini.ReadString("Dup", "Only", "def"), "def");
+    EXPECT_EQ(ini.ReadSection("Dup"), (Names{"K", "k"}));
+    EXPECT_FALSE(ini.ValueExists("Dup", "Only"));
+    EXPECT_FALSE(ini.SectionExists("Empty"));
+    EXPECT_EQ(ini.ReadSections(), (Names{"Q", "Dup", "Empty", "dup", "Long", "Many"}));
+
+    EXPECT_EQ(ini.ReadString("Long", "V", ""), longValue.substr(0, 2047));
+    // 16384 bytes hold the final zero and 1489 names of 10 characters with their zero bytes.
+    const Names many = ini.ReadSection("Many");
+    ASSERT_EQ(many.size(), 1489u);
+    EXPECT_EQ(many.back(), "Key1001488");
+}
+
+TEST_F(ProfileFileTest, NumbersAndBooleans) {
+    Put("[N]\nHex=0x1F\nHexUpper=0X1f\nDollar=$1F\nNegDollar=-$10\nAllBits=0xFFFFFFFF\nComment=12 ; comment\n"
+        "Empty=\nNeg=-5\nPlus=+7\nMin=-2147483648\nTooBig=2147483648\nBareHex=0x\nHexTooBig=0x100000000\n"
+        "Real=1.5\nComma=1,5\nSci=1e3\nPlusReal=+2.5\nNegReal=-.25\nInf=inf\nWord=true\nTwo=2\nZero=0\n");
+    const ProfileFile ini = Ini();
+    const std::vector<std::pair<const char*, int>> integers = {
+        {"Hex", 31},     {"HexUpper", 31}, {"Dollar", 31},    {"NegDollar", -16}, {"AllBits", -1},
+        {"Comment", 99}, {"Empty", 99},    {"Neg", -5},       {"Plus", 7},        {"Min", -2147483647 - 1},
+        {"TooBig", 99},  {"BareHex", 99},  {"HexTooBig", 99}, {"Real", 99},       {"Missing", 99},
+    };
+    for (const auto& [key, expected] : integers) {
+        EXPECT_EQ(ini.ReadInteger("N", key, 99), expected) << key;
+    }
+    const std::vector<std::pair<const char*, double>> floats = {
+        {"Real", 1.5}, {"Comma", -1}, {"Sci", 1000}, {"PlusReal", 2.5}, {"NegReal", -0.25},
+        {"Inf", -1},   {"Empty", -1}, {"Word", -1},  {"Hex", -1},       {"Neg", -5},
+    };
+    for (const auto& [key, expected] : floats) {
+        EXPECT_EQ(ini.ReadFloat("N", key, -1), expected) << key;
+    }
+    EXPECT_TRUE(ini.ReadBool("N", "Word", true));
+    EXPECT_FALSE(ini.ReadBool("N", "Word", false));
+    EXPECT_TRUE(ini.ReadBool("N", "Two", false));
+    EXPECT_FALSE(ini.ReadBool("N", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("N", "Missing", true));
+
+    ini.WriteInteger("N", "Zero", -42);
+    ini.WriteBool("N", "Two", false);
+    ini.WriteBool("N", "Word", true);
+    EXPECT_EQ(ini.ReadString("N", "Zero", ""), "-42");
+    EXPECT_EQ(ini.ReadString("N", "Two", ""), "0");
+    EXPECT_EQ(ini.ReadString("N", "Word", ""), "1");
+}
+
+TEST_F(ProfileFileTest, WritingChangesOnlyTheLineConcerned) {
+    Put("preamble line\n"
+        "[Crew]\n"
+        "  Name=Old\n"
+        "\xDC"
+        "bung=1\n"
+        "NoValue\n"
+        "\n"
+        "; trailing comment of the section\n"
+        "[Empty]\n"
+        "\n"
+        "[Last]\n"
+        "A=1");
+    const ProfileFile ini = Ini();
+    ini.WriteString("crew", "NAME", "New Value ");  // stored spelling kept, value as given
+    ini.WriteString("CREW",
+                    "\xFC"
+                    "BUNG",
+                    "2");
+    ini.WriteString("Crew", "Added", "3");
+    ini.WriteString("empty", "First", "4");
+    ini.WriteString("Last", "B", "5");
+    EXPECT_EQ(Get(),
+              "preamble line\n"
+              "[Crew]\n"
+              "Name=New Value \n"
+              "\xDC"
+              "bung=2\n"
+              "NoValue\n"
+              "Added=3\r\n"
+              "\n"
+              "; trailing comment of the section\n"
+              "[Empty]\n"
+              "First=4\r\n"
+              "\n"
+              "[Last]\n"
+              "A=1\r\n"
+              "B=5\r\n");
+    EXPECT_EQ(ini.ReadString("Crew", "Name", ""), "New Value");
+    const std::string before = Get();
+    ini.WriteString(" New \t", " Key ", " spaced");
+    EXPECT_EQ(Get(), before + "[New]\r\nKey= spaced\r\n");
+
+    // CR and CR LF line ends stay as they are on the lines not touched.
+    Put("[S]\rA=1\r\nB=2\rC=3\r\n");
+    ini.WriteString("S", "B", "two");
+    EXPECT_EQ(Get(), "[S]\rA=1\r\nB=two\rC=3\r\n");
+}
+
+TEST_F(ProfileFileTest, NewSectionsGoOnALineOfTheirOwn) {
+    ProfileFile ini = Ini();
+    ini.WriteString("First", "Key", "1");  // a missing file is created
+    EXPECT_EQ(Get(), "[First]\r\nKey=1\r\n");
+    Put("[A]\nX=1");
+    ini.WriteString("B", "Y", "2");
+    EXPECT_EQ(Get(), "[A]\nX=1\r\n[B]\r\nY=2\r\n");
+    Put("");
+    ini.WriteString("B", "Y", "2");
+    EXPECT_EQ(Get(), "[B]\r\nY=2\r\n");
+}
+
+TEST_F(ProfileFileTest, EraseSectionAndDeleteKey) {
+    Put("[Keep]\nA=1\n[Gone]\nA=1\n; note\n\nB\n[Keep2]\nC=3\n[GONE]\nD=4\n");
+    const ProfileFile ini = Ini();
+    ini.DeleteKey("keep2", "c");
+    ini.DeleteKey("Keep", "Missing");
+    ini.DeleteKey("Missing", "A");
+    EXPECT_EQ(Get(), "[Keep]\nA=1\n[Gone]\nA=1\n; note\n\nB\n[Keep2]\n[GONE]\nD=4\n");
+    ini.EraseSection("gone");
+    EXPECT_EQ(Get(), "[Keep]\nA=1\n; note\n\n[Keep2]\n");
+    ini.EraseSection("Missing");
+    EXPECT_EQ(Get(), "[Keep]\nA=1\n; note\n\n[Keep2]\n");
+
+    const ProfileFile missing(m_root / "missing.ini");
+    missing.EraseSection("Keep");
+    missing.DeleteKey("Keep", "A");
+    EXPECT_FALSE(fs::exists(m_root / "missing.ini"));
+}
+
+TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileAsItWas) {
+    Put("[S]\nA=1\n");
+    const ProfileFile ini = Ini();
+    const std::string path = seewolf::platform::TextFromPath(m_file);
+    for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"S", "A", "1\r\n[Evil]"}, {"S", "A\nB", "1"}, {"S\r", "A", "1"}}) {
+        ExpectError([&, s = section, k = key, v = value] { ini.WriteString(s, k, v); },
+                    "Cannot write a line break into " + path);
+    }
+    EXPECT_EQ(Get(), "[S]\nA=1\n");
+
+    seewolf::platform::SetReadOnly(m_file, true);
+    ExpectError([&] { ini.WriteString("S", "A", "2"); }, "Unable to write to " + path);
+    ExpectError([&] { ini.WriteString("T", "A", "2"); }, "Unable to write to " + path);
+    ExpectError([&] { ini.EraseSection("S"); }, "Unable to write to " + path);
+    ini.DeleteKey("S", "A");  // fails silently
+    EXPECT_EQ(Get(), "[S]\nA=1\n");
+    EXPECT_TRUE(seewolf::platform::IsReadOnly(m_file));
+
+    const fs::path nowhere = m_root / "no folder" / "x.ini";
+    ExpectError([&] { ProfileFile(nowhere).WriteString("S", "A", "1"); },
+                "Unable to write to " + seewolf::platform::TextFromPath(nowhere));
+    EXPECT_FALSE(fs::exists(nowhere.parent_path()));
+}
+
+#ifndef _WIN32
+TEST_F(ProfileFileTest, WritesKeepPermissionsAndReplaceALinksTarget) {
+    Put("[S]\nA=1\n");
+    ::chmod(m_file.c_str(), 0640);
+    fs::create_symlink(m_file.filename(), m_root / "link.ini");
+    ProfileFile(m_root / "link.ini").WriteString("S", "A", "2");
+    EXPECT_TRUE(fs::is_symlink(m_root / "link.ini"));
+    EXPECT_EQ(Get(), "[S]\nA=2\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(m_file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    for (const auto& entry : fs::directory_iterator(m_root)) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
+    }
+}
+#endif
+
+// The parsed form is cached; every operation must still see the file's current bytes.
+TEST_F(ProfileFileTest, ReadsSeeEveryExternalChange) {
+    const ProfileFile ini = Ini();
+    Put("[S]\nA=1\n");
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "1");
+    Put("[S]\nA=2\n");  // same size, same inode, within the same clock tick
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "2");
+
+    ini.WriteString("S", "A", "3");  // the layer's own write, then an external same-size one
+    Put("[S]\nA=4\n");
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "4");
+
+    // An entry taken well after the file's last change is trusted on its stamp; a same-size
+    // rewrite that even puts the old modification time back still changes the change time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "4");
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "4");
+    const auto modified = fs::last_write_time(m_file);
+    Put("[S]\nA=5\n");
+    fs::last_write_time(m_file, modified);
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "5");
+
+    fs::rename(m_file, m_root / "moved.ini");
+    EXPECT_EQ(ini.ReadString("S", "A", "gone"), "gone");
+    std::ofstream(m_root / "other.ini", std::ios::binary) << "[S]\nA=6\n";
+    fs::rename(m_root / "other.ini", m_file);
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "6");
+}
+
+#ifndef _WIN32
+// Writes through a shared mapping stamp the file only at the first write to a clean page; later
+// ones leave size and times as they were. A cached parse taken so close to the file's last
+// stamp must therefore be checked against the bytes.
+TEST_F(ProfileFileTest, RecentEntriesAreCheckedAgainstTheBytes) {
+    Put("[S]\nA=1\n");
+    const int fd = ::open(m_file.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    void* map = ::mmap(nullptr, 8, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ASSERT_NE(map, MAP_FAILED);
+    char* bytes = static_cast<char*>(map);
+    const ProfileFile ini = Ini();
+    bytes[6] = '2';
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "2");
+    const auto stamp = seewolf::platform::StampOf(m_file);
+    bytes[6] = '3';
+    const bool unstamped = seewolf::platform::StampOf(m_file) == stamp;
+    const std::string value = ini.ReadString("S", "A", "");
+    ::munmap(map, 8);
+    ::close(fd);
+    if (!unstamped) {
+        GTEST_SKIP() << "this kernel stamped the second write";
+    }
+    EXPECT_EQ(value, "3");
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,602 @@
+#include "demo/demo.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "app/locate.h"
+#include "app/profile_file.h"
+#include "platform/encoding.h"
+#include "platform/error.h"
+#include "support/temp_world.h"
+
+namespace seewolf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::TempFolder;
+using testing::WriteText;
+
+fs::path FromUtf8(std::string_view text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string BeforeSemicolon(const std::string& text) {
+    std::string cut = text.substr(0, text.find(';'));
+    while (!cut.empty() && cut.back() == ' ') {
+        cut.pop_back();
+    }
+    return cut;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string Section(std::string_view prefix, int n) {
+    std::string digits = std::to_string(n);
+    while (digits.size() < 3) {
+        digits.insert(digits.begin(), '0');
+    }
+    return std::string(prefix) + digits;
+}
+
+using Ymd = std::tuple<int, int, int>;
+
+Ymd DateOf(const ProfileFile& file, const std::string& section, const std::string& prefix) {
+    const Ymd date{file.ReadInteger(section, prefix + "Year", -1),
+                   file.ReadInteger(section, prefix + "Month", -1),
+                   file.ReadInteger(section, prefix + "Day", -1)};
+    const std::chrono::year_month_day ymd{std::chrono::year{std::get<0>(date)},
+                                          std::chrono::month{static_cast<unsigned>(std::get<1>(date))},
+                                          std::chrono::day{static_cast<unsigned>(std::get<2>(date))}};
+    EXPECT_TRUE(ymd.ok()) << file.Path() << " [" << section << "] " << prefix;
+    EXPECT_GE(std::get<0>(date), 1939);
+    EXPECT_LE(std::get<0>(date), 1945);
+    return date;
+}
+
+// The items of a comma text as Seewolf stores its career history records.
+std::vector<std::string> CommaItems(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t i = 0;
+    while (i <= text.size()) {
+        std::string item;
+        if (i < text.size() && text[i] == '"') {
+            ++i;
+            while (i < text.size() && !(text[i] == '"' && (i + 1 >= text.size() || text[i + 1] != '"'))) {
+                item += text[i];
+                i += text[i] == '"' ? 2 : 1;
+            }
+            ++i;
+        } else {
+            while (i < text.size() && text[i] != ',') {
+                item += text[i++];
+            }
+        }
+        items.push_back(item);
+        if (i >= text.size()) {
+            break;
+        }
+        ++i;  // the comma
+    }
+    return items;
+}
+
+std::vector<fs::path> Saves(const fs::path& folder) {
+    std::vector<fs::path> saves;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".sav") {
+            saves.push_back(entry.path());
+        }
+    }
+    return saves;
+}
+
+// A file time as the local wall-clock time (year, month, day, hour, minute) the game notes.
+std::tuple<int, int, int, int, int> LocalTimeOf(fs::file_time_type time) {
+    const auto system = std::chrono::file_clock::to_sys(time);
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
+    const std::tm tm = *std::localtime(&seconds);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+}
+
+const std::vector<const char*> kAllCareers = {demo::DemoCareers::InHomeBase,  demo::DemoCareers::InOtherBase,
+                                              demo::DemoCareers::AtSea,       demo::DemoCareers::Lost,
+                                              demo::DemoCareers::Retired,     demo::DemoCareers::Surrendered,
+                                              demo::DemoCareers::FirstPatrol, demo::DemoCareers::NotListed};
+
+// One world for the read-only checks, written once.
+class DemoWorldTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_folder = new TempFolder();
+        demo::DemoOptions options;
+        options.root = s_folder->Path();
+        options.programSource = SEEWOLF_CONTENT_DIR;
+        s_world = new demo::DemoWorld(demo::WriteDemoInstallation(options));
+    }
+    static void TearDownTestSuite() {
+        delete s_world;
+        delete s_folder;
+    }
+
+    static const demo::DemoWorld& World() { return *s_world; }
+    static fs::path SaveFolder() { return World().documents / "SH3" / "data" / "Cfg"; }
+    static fs::path CareerFolder(std::string_view name) { return SaveFolder() / "Careers" / FromUtf8(name); }
+    static ProfileFile Menu(std::string_view language) {
+        return ProfileFile(World().game / "data" / "Menu" / (std::string(language) + "_menu.txt"));
+    }
+    static ProfileFile GameCfg(std::string_view name) {
+        return ProfileFile(World().game / "data" / "Cfg" / name);
+    }
+    static ProfileFile Settings() { return ProfileFile(World().program / "Seewolf.ini"); }
+
+  private:
+    static TempFolder* s_folder;
+    static demo::DemoWorld* s_world;
+};
+
+TempFolder* DemoWorldTest::s_folder = nullptr;
+demo::DemoWorld* DemoWorldTest::s_world = nullptr;
+
+TEST_F(DemoWorldTest, FoldersEndWithSeparatorAndSettingsPointAtThem) {
+    for (const fs::path& folder : {World().game, World().documents, World().program}) {
+        EXPECT_FALSE(folder.has_filename()) << folder;
+        EXPECT_TRUE(folder.is_absolute()) << folder;
+        EXPECT_TRUE(fs::is_directory(folder)) << folder;
+    }
+    EXPECT_EQ(Settings().ReadString("SETTINGS", "SH3Location", ""), Cp1252FromUtf8(Utf8(World().game)));
+    EXPECT_EQ(Settings().ReadString("SETTINGS", "DocsLocation", ""), Cp1252FromUtf8(Utf8(World().documents)));
+    EXPECT_TRUE(fs::is_regular_file(World().game / "sh3.exe"));
+    EXPECT_EQ(ProfileFile(SaveFolder() / "main.cfg").ReadInteger("SETTINGS", "TextsLanguage", -1), 0);
+}
+
+TEST_F(DemoWorldTest, FileManagerNamesTheSaveFolder) {
+    const std::string dll = ReadText(World().game / "FileManager.dll");
+    ASSERT_GT(dll.size(), 38524u);
+    EXPECT_EQ(dll.substr(38520, 4), std::string("SH3\0", 4));
+    EXPECT_EQ(dll.substr(0, 2), "MZ");
+    EXPECT_GT(std::count_if(dll.begin(), dll.end(), [](char c) { return c != '\0'; }), 40000);
+    EXPECT_EQ(ReadSaveName(World().game), "SH3");
+    EXPECT_TRUE(fs::is_directory(World().documents / "SH3" / "data" / "Cfg" / "Careers"));
+}
+
+TEST_F(DemoWorldTest, MenuTablesAreWindowsTextWithUniqueKeysInEveryLanguage) {
+    for (const char* language : {"en", "de", "fr"}) {
+        const std::string bytes = ReadText(Menu(language).Path());
+        SCOPED_TRACE(language);
+        // CR LF line ends only; Windows-1252, so no UTF-8 lead bytes of accented letters.
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n') {
+                ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at " << i;
+            }
+        }
+        EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
+        EXPECT_NE(bytes.find('\xE4'), std::string::npos);  // the ä of Kapitänleutnant
+
+        // A key given twice would hide its second text from every reader.
+        std::set<std::string> keys;
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            const std::size_t end = bytes.find("\r\n", start);
+            const std::string line = bytes.substr(start, end - start);
+            start = end == std::string::npos ? bytes.size() : end + 2;
+            if (const std::size_t eq = line.find('='); eq != std::string::npos) {
+                EXPECT_TRUE(keys.insert(line.substr(0, eq)).second) << "twice: " << line;
+            }
+        }
+    }
+
+    const ProfileFile en = Menu("en");
+    const ProfileFile de = Menu("de");
+    const ProfileFile fr = Menu("fr");
+    // Week days, crew grades, commander ranks 10..19, year notes and the crew texts, in every table.
+    std::vector<int> numbers;
+    for (const auto& [first, last] : std::vector<std::pair<int, int>>{{1400, 1406},
+                                                                      {160, 168},
+                                                                      {170, 179},
+                                                                      {260, 266},
+                                                                      {330, 338},
+                                                                      {360, 373},
+                                                                      {636, 644},
+                                                                      {1988, 1997}}) {
+        for (int n = first; n <= last; ++n) {
+            numbers.push_back(n);
+        }
+    }
+    for (const int n : numbers) {
+        const std::string key = std::to_string(n);
+        EXPECT_NE(en.ReadString("STRINGS", key, ""), "") << n;
+        EXPECT_NE(de.ReadString("STRINGS", key, ""), "") << n;
+        EXPECT_NE(fr.ReadString("STRINGS", key, ""), "") << n;
+    }
+    // Translated, not copied.
+    EXPECT_NE(en.ReadString("STRINGS", "1400", ""), de.ReadString("STRINGS", "1400", ""));
+    EXPECT_NE(de.ReadString("STRINGS", "1400", ""), fr.ReadString("STRINGS", "1400", ""));
+    EXPECT_NE(en.ReadString("STRINGS", "263", ""), fr.ReadString("STRINGS", "263", ""));
+    // Rank names carry remarks after ";" that readers cut off.
+    EXPECT_EQ(BeforeSemicolon(de.ReadString("STRINGS", "171", "")), "Kapit\xE4nleutnant");
+    EXPECT_NE(de.ReadString("STRINGS", "171", "").find(';'), std::string::npos);
+}
+
+TEST_F(DemoWorldTest, FlotillasPortsAndBoatTypesHaveTheirTexts) {
+    const ProfileFile flotillas = GameCfg("Flotilla.cfg");
+    const ProfileFile basic = GameCfg("Basic.cfg");
+    const int count = flotillas.ReadInteger("FLOTILLA", "NbFlotilla", 0);
+    ASSERT_GE(count, 5);
+    bool someYearClosed = false;
+    bool starts1945 = false;
+    bool movesBase = false;
+    int firstMonth1939 = 9;
+    for (const char* language : {"en", "de", "fr"}) {
+        const ProfileFile menu = Menu(language);
+        for (int f = 0; f < count; ++f) {
+            const std::string i = std::to_string(f);
+            const int id = flotillas.ReadInteger("FLOTILLA", "Flotilla" + i, 0);
+            SCOPED_TRACE(std::string(language) + " flotilla " + std::to_string(id));
+            EXPECT_NE(menu.ReadString("STRINGS", std::to_string(id), ""), "");
+            EXPECT_NE(menu.ReadString("STRINGS", std::to_string(id - 632), ""), "");
+            EXPECT_NE(menu.ReadString("STRINGS", std::to_string(id + 198), ""), "");
+
+            const int bases = flotillas.ReadInteger("FLOTILLA", "NbBases" + i, 0);
+            ASSERT_GE(bases, 1);
+            movesBase = movesBase || bases > 1;
+            int previousEnd = 0;
+            for (int b = 0; b < bases; ++b) {
+                const std::string ib = i + "_" + std::to_string(b);
+                const std::string base = BeforeSemicolon(flotillas.ReadString("FLOTILLA", "Base" + ib, ""));
+                EXPECT_NE(menu.ReadString("STRINGS", base, ""), "") << base;
+                const int from = flotillas.ReadInteger("FLOTILLA", "Date" + ib + "_0", 0) * 12 +
+                                 flotillas.ReadInteger("FLOTILLA", "Month" + ib + "_0", 0);
+                const int until = flotillas.ReadInteger("FLOTILLA", "Date" + ib + "_1", 0) * 12 +
+                                  flotillas.ReadInteger("FLOTILLA", "Month" + ib + "_1", 0);
+                EXPECT_LE(from, until);
+                EXPECT_GT(from, previousEnd);
+                previousEnd = until;
+            }
+
+            const int starts = flotillas.ReadInteger("FLOTILLA", "NbStartingDate" + i, 0);
+            ASSERT_GE(starts, 1);
+            for (int k = 0; k < starts; ++k) {
+                const std::string ik = i + std::to_string(k);
+                const int year = flotillas.ReadInteger("FLOTILLA", "Date" + ik, 0);
+                const bool starting = Lower(flotillas.ReadString("FLOTILLA", "Starting" + ik, "")) == "yes";
+                someYearClosed = someYearClosed || !starting;
+                starts1945 = starts1945 || (starting && year == 1945);
+                if (k == 0 && starting && year == 1939) {
+                    firstMonth1939 =
+                        std::min(firstMonth1939, flotillas.ReadInteger("FLOTILLA", "Month" + ik, 0));
+                }
+                // Every patrol grid a random draw can pick is there.
+                for (const char* month : {"Jan", "Febr", "Sept", "Dec"}) {
+                    for (const char* ab : {"00", "24"}) {
+                        EXPECT_EQ(flotillas.ReadString("FLOTILLA", month + ik + ab, "").size(), 4u)
+                            << month << ik << ab;
+                    }
+                }
+            }
+
+            const int types = flotillas.ReadInteger("FLOTILLA", "NbUboats" + i, 0);
+            ASSERT_GE(types, 1);
+            for (int j = 0; j < types; ++j) {
+                const std::string type = BeforeSemicolon(
+                    flotillas.ReadString("FLOTILLA", "Uboat" + i + "_" + std::to_string(j), ""));
+                const std::string versions =
+                    BeforeSemicolon(basic.ReadString("SUBMARINE" + type, "NbVersion", ""));
+                EXPECT_GE(std::stoi(versions), 1) << type;
+            }
+        }
+    }
+    EXPECT_TRUE(someYearClosed);
+    EXPECT_TRUE(starts1945);
+    EXPECT_TRUE(movesBase);
+    EXPECT_EQ(firstMonth1939, 9);
+
+    bool slashName = false;
+    for (int type = 0; basic.SectionExists("SUBMARINE" + std::to_string(type)); ++type) {
+        const std::string section = "SUBMARINE" + std::to_string(type);
+        const int versions = std::stoi(BeforeSemicolon(basic.ReadString(section, "NbVersion", "0")));
+        for (int v = 0; v < versions; ++v) {
+            const std::string name = basic.ReadString(section, "Name" + std::to_string(v), "");
+            EXPECT_NE(name, "");
+            slashName = slashName || name.find('/') != std::string::npos;
+        }
+    }
+    EXPECT_TRUE(slashName);
+}
+
+TEST_F(DemoWorldTest, EveryCareerHasItsFilesAndOnlyTheEmptyOneIsUnlisted) {
+    std::set<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(SaveFolder() / "Careers")) {
+        const ProfileFile patrols(entry.path() / "Patrols_0.cfg");
+        if (patrols.ReadInteger("INIT", "Patrols", -1) > 0 || !Saves(entry.path() / "0").empty()) {
+            listed.insert(Utf8(entry.path().filename()));
+        }
+    }
+    for (const char* name : kAllCareers) {
+        SCOPED_TRACE(name);
+        for (const char* file : {"Patrols_0.cfg", "Patrols.cfg", "Careers_0.cfg", "Careers.cfg"}) {
+            EXPECT_TRUE(fs::is_regular_file(CareerFolder(name) / file)) << file;
+        }
+        EXPECT_EQ(listed.count(name), name == std::string(demo::DemoCareers::NotListed) ? 0u : 1u);
+        const ProfileFile current(CareerFolder(name) / "Careers_0.cfg");
+        const int n = ProfileFile(CareerFolder(name) / "Patrols_0.cfg").ReadInteger("INIT", "Patrols", -1);
+        EXPECT_EQ(current.ReadString(Section("CAREER ", n), "PlayerName", ""), Cp1252FromUtf8(name));
+        EXPECT_EQ(current.ReadInteger(Section("CAREER ", 0), "PlayerRank", -1), 10);
+    }
+    // The unlisted career has a save folder, but no saved game in it.
+    EXPECT_TRUE(fs::is_directory(CareerFolder(demo::DemoCareers::NotListed) / "0"));
+    EXPECT_TRUE(Saves(CareerFolder(demo::DemoCareers::NotListed) / "0").empty());
+    EXPECT_EQ(ProfileFile(CareerFolder(demo::DemoCareers::FirstPatrol) / "Patrols_0.cfg")
+                  .ReadInteger("INIT", "Patrols", -1),
+              0);
+}
+
+TEST_F(DemoWorldTest, CareersAreInTheStatesTheirNamesSay) {
+    struct Expected {
+        const char* name;
+        std::optional<bool> warOver;  // nullopt: not finished
+        bool atSea;
+        bool otherBase;
+        std::string surrenderFlag;  // "" when Seewolf keeps no record
+    };
+    const std::vector<Expected> expected = {
+        {demo::DemoCareers::InHomeBase, std::nullopt, false, false, "0"},
+        {demo::DemoCareers::InOtherBase, std::nullopt, false, true, "0"},
+        {demo::DemoCareers::AtSea, std::nullopt, true, false, "0"},
+        {demo::DemoCareers::Lost, false, false, false, "0"},
+        {demo::DemoCareers::Retired, true, false, false, "0"},
+        {demo::DemoCareers::Surrendered, false, false, false, "1"},
+        {demo::DemoCareers::FirstPatrol, std::nullopt, true, false, ""},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name);
+        const fs::path folder = CareerFolder(e.name);
+        const int n = ProfileFile(folder / "Patrols_0.cfg").ReadInteger("INIT", "Patrols", -1);
+        ASSERT_GE(n, 0);
+        if (n > 0) {
+            const ProfileFile history(folder / "Careers.cfg");
+            const std::string last = Section("CAREER ", n - 1);
+            EXPECT_EQ(Lower(history.ReadString(last, "Finished", "false")) == "true", e.warOver.has_value());
+            if (e.warOver) {
+                EXPECT_EQ(Lower(history.ReadString(last, "WarOver", "false")) == "true", *e.warOver);
+            }
+        }
+        EXPECT_EQ(!Saves(folder / std::to_string(n)).empty(), e.atSea);
+        const int port =
+            ProfileFile(folder / "Careers_0.cfg").ReadInteger(Section("CAREER ", n), "CrtPort", -2);
+        if (e.otherBase) {
+            EXPECT_EQ(port, -1);
+        } else {
+            EXPECT_NE(Menu("en").ReadString("STRINGS", std::to_string(port), ""), "") << port;
+        }
+
+        const std::string record = Settings().ReadString("CAREER DETAILS", Cp1252FromUtf8(e.name), "");
+        if (e.surrenderFlag.empty()) {
+            EXPECT_EQ(record, "");
+        } else {
+            const std::vector<std::string> items = CommaItems(record);
+            ASSERT_EQ(items.size(), 12u) << record;
+            EXPECT_EQ(items[11], e.surrenderFlag);
+            EXPECT_EQ(items[3].substr(0, 5), "01APR");
+        }
+    }
+}
+
+TEST_F(DemoWorldTest, PatrolDatesFollowEachOtherAndMatchTheGameData) {
+    const ProfileFile flotillas = GameCfg("Flotilla.cfg");
+    const ProfileFile basic = GameCfg("Basic.cfg");
+    const int flotillaCount = flotillas.ReadInteger("FLOTILLA", "NbFlotilla", 0);
+    for (const char* name : kAllCareers) {
+        SCOPED_TRACE(name);
+        const ProfileFile planned(CareerFolder(name) / "Patrols_0.cfg");
+        const ProfileFile done(CareerFolder(name) / "Patrols.cfg");
+        const int n = planned.ReadInteger("INIT", "Patrols", -1);
+        Ymd previousEnd{1939, 1, 1};
+        for (int p = 0; p <= n; ++p) {
+            const std::string section = Section("PATROL ", p);
+            const Ymd start = DateOf(planned, section, "Start");
+            EXPECT_GE(start, previousEnd) << section;
+            if (p < n) {
+                EXPECT_EQ(DateOf(done, section, "Start"), start);
+                previousEnd = DateOf(done, section, "End");
+                EXPECT_GE(previousEnd, start) << section;
+            }
+
+            // The boat and the port fit the flotilla at that date.
+            const int id = planned.ReadInteger(section, "Flotilla", -1);
+            const std::string port = planned.ReadString(section, "StartLocation", "");
+            const int month = std::get<0>(start) * 12 + std::get<1>(start);
+            bool portFits = false;
+            for (int f = 0; f < flotillaCount; ++f) {
+                const std::string i = std::to_string(f);
+                if (flotillas.ReadInteger("FLOTILLA", "Flotilla" + i, 0) != id) {
+                    continue;
+                }
+                for (int b = 0; b < flotillas.ReadInteger("FLOTILLA", "NbBases" + i, 0); ++b) {
+                    const std::string ib = i + "_" + std::to_string(b);
+                    const int from = flotillas.ReadInteger("FLOTILLA", "Date" + ib + "_0", 0) * 12 +
+                                     flotillas.ReadInteger("FLOTILLA", "Month" + ib + "_0", 0);
+                    const int until = flotillas.ReadInteger("FLOTILLA", "Date" + ib + "_1", 0) * 12 +
+                                      flotillas.ReadInteger("FLOTILLA", "Month" + ib + "_1", 0);
+                    portFits = portFits ||
+                               (BeforeSemicolon(flotillas.ReadString("FLOTILLA", "Base" + ib, "")) == port &&
+                                from <= month && month <= until);
+                }
+            }
+            EXPECT_TRUE(portFits) << section << " flotilla " << id << " port " << port;
+            const std::string type = "SUBMARINE" + planned.ReadString(section, "SubType", "");
+            const std::string version = planned.ReadString(section, "SubVersion", "");
+            EXPECT_NE(basic.ReadString(type, "Name" + version, ""), "") << section;
+            EXPECT_LE(basic.ReadInteger(type, "Year" + version, 9999) * 12 +
+                          basic.ReadInteger(type, "Month" + version, 0),
+                      month)
+                << section;
+        }
+    }
+}
+
+TEST_F(DemoWorldTest, NewestSaveAtSeaIsDecidedByItsTime) {
+    const fs::path folder = CareerFolder(demo::DemoCareers::AtSea);
+    const ProfileFile planned(folder / "Patrols_0.cfg");
+    const int n = planned.ReadInteger("INIT", "Patrols", -1);
+    std::vector<fs::path> saves = Saves(folder / std::to_string(n));
+    ASSERT_GE(saves.size(), 2u);
+    std::sort(saves.begin(), saves.end());
+    std::map<fs::file_time_type, fs::path> byTime;
+    for (const fs::path& save : saves) {
+        EXPECT_TRUE(byTime.emplace(fs::last_write_time(save), save).second) << "same time: " << save;
+        EXPECT_TRUE(fs::is_regular_file(fs::path(save).replace_extension(".psc"))) << save;
+    }
+    const fs::path newest = byTime.rbegin()->second;
+    // Neither the first nor the last name is the newest: a reader has to compare the times.
+    EXPECT_NE(newest, saves.back());
+
+    const std::string grid = ProfileFile(fs::path(newest).replace_extension(".psc"))
+                                 .ReadString("PLAYER_SUBMARINE", "PatrolArea", "NULL");
+    ASSERT_EQ(grid.size(), 4u) << grid;
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(grid[0])) &&
+                std::isupper(static_cast<unsigned char>(grid[1])));
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(grid[2])) &&
+                std::isdigit(static_cast<unsigned char>(grid[3])));
+    for (const fs::path& save : saves) {
+        if (save != newest) {
+            EXPECT_NE(ProfileFile(fs::path(save).replace_extension(".psc"))
+                          .ReadString("PLAYER_SUBMARINE", "PatrolArea", ""),
+                      grid);
+        }
+    }
+
+    // The times are part of the world, not of the moment it was written.
+    TempFolder other;
+    demo::DemoOptions options;
+    options.root = other.Path();
+    const demo::DemoWorld again = demo::WriteDemoInstallation(options);
+    for (const auto& [time, save] : byTime) {
+        const fs::path copy = again.documents / save.lexically_relative(World().documents);
+        EXPECT_EQ(fs::last_write_time(copy), time) << copy;
+    }
+
+    // The game noted its last save of the career before the saves were made at sea.
+    const std::string section = Section("PATROL ", n);
+    const auto noted = std::make_tuple(
+        planned.ReadInteger(section, "RealYear", -1), planned.ReadInteger(section, "RealMonth", -1),
+        planned.ReadInteger(section, "RealDay", -1), planned.ReadInteger(section, "RealHour", -1),
+        planned.ReadInteger(section, "RealMin", -1));
+    EXPECT_LT(noted, LocalTimeOf(byTime.begin()->first));
+}
+
+// --- writing over an earlier world -------------------------------------------------------------
+
+class DemoRewriteTest : public ::testing::Test {
+  protected:
+    DemoRewriteTest() {
+        m_source = m_folder.Path() / "source";
+        m_root = m_folder.Path() / "world";
+        WriteText(m_source / "seewolf", "program 1");
+        WriteText(m_source / "Cfg" / "SH3 options.cfg", "[TEXTSETTINGS]\r\n");
+        WriteText(m_source / "Seewolf.ini", "[SETTINGS]\r\nSH3Location=C:\\elsewhere\\\r\n");
+        WriteText(m_source / "!BACKUP" / "Backup.log", "old");
+        WriteText(m_source / "Seewolf.log", "old");
+    }
+
+    demo::DemoWorld Write(bool fresh) {
+        demo::DemoOptions options;
+        options.root = m_root;
+        options.programSource = m_source;
+        options.fresh = fresh;
+        return demo::WriteDemoInstallation(options);
+    }
+
+    TempFolder m_folder;
+    fs::path m_source;
+    fs::path m_root;
+};
+
+TEST_F(DemoRewriteTest, ProgramFilesAreCopiedWithoutTheSourcesOwnState) {
+    const demo::DemoWorld world = Write(true);
+    EXPECT_EQ(ReadText(world.program / "seewolf"), "program 1");
+    EXPECT_TRUE(fs::is_regular_file(world.program / "Cfg" / "SH3 options.cfg"));
+    EXPECT_FALSE(fs::exists(world.program / "!BACKUP"));
+    EXPECT_FALSE(fs::exists(world.program / "Seewolf.log"));
+    EXPECT_EQ(ProfileFile(world.program / "Seewolf.ini").ReadString("SETTINGS", "SH3Location", ""),
+              Cp1252FromUtf8(Utf8(world.game)));
+    EXPECT_EQ(world.programFilesCopied, 2u);
+}
+
+TEST_F(DemoRewriteTest, SecondRunKeepsTheUsersFilesAndRefreshesTheProgram) {
+    const demo::DemoWorld first = Write(true);
+    const fs::path basic = first.game / "data" / "Cfg" / "Basic.cfg";
+    const fs::path careers = first.documents / "SH3" / "data" / "Cfg" / "Careers" /
+                             FromUtf8(demo::DemoCareers::InHomeBase) / "Careers.cfg";
+    const std::string careersText = ReadText(careers);
+    WriteText(basic, "[TIME]\r\nNbDaysInBase=5\r\n");
+    WriteText(first.program / "Seewolf.ini", "[SETTINGS]\r\nShowTips=0\r\n");
+    WriteText(first.program / "!BACKUP" / "data" / "Cfg" / "Basic.cfg", "backup");
+    WriteText(first.program / "Seewolf.log", "launch log");
+    fs::remove(careers);
+    WriteText(m_source / "seewolf", "program 2");
+
+    const demo::DemoWorld second = Write(false);
+    EXPECT_EQ(ReadText(basic), "[TIME]\r\nNbDaysInBase=5\r\n");
+    EXPECT_EQ(ReadText(second.program / "Seewolf.ini"), "[SETTINGS]\r\nShowTips=0\r\n");
+    EXPECT_EQ(ReadText(second.program / "!BACKUP" / "data" / "Cfg" / "Basic.cfg"), "backup");
+    EXPECT_EQ(ReadText(second.program / "Seewolf.log"), "launch log");
+    EXPECT_EQ(ReadText(second.program / "seewolf"), "program 2");
+    EXPECT_EQ(ReadText(careers), careersText);  // a missing file is written again
+    EXPECT_EQ(second.filesWritten, 1u);
+    EXPECT_EQ(second.filesKept, first.filesWritten - 1);
+}
+
+TEST_F(DemoRewriteTest, FreshRunRemovesOnlyItsOwnFolders) {
+    const demo::DemoWorld first = Write(true);
+    WriteText(first.game / "stray.txt", "left over");
+    WriteText(first.documents / "SH3" / "data" / "Cfg" / "Careers" / "Gone" / "Patrols_0.cfg", "[INIT]\r\n");
+    WriteText(m_root / "notes.txt", "mine");
+    WriteText(first.game / "data" / "Cfg" / "Basic.cfg", "changed");
+
+    const demo::DemoWorld second = Write(true);
+    EXPECT_FALSE(fs::exists(second.game / "stray.txt"));
+    EXPECT_FALSE(fs::exists(second.documents / "SH3" / "data" / "Cfg" / "Careers" / "Gone"));
+    EXPECT_NE(ReadText(second.game / "data" / "Cfg" / "Basic.cfg"), "changed");
+    EXPECT_EQ(ReadText(m_root / "notes.txt"), "mine");
+    EXPECT_EQ(second.filesKept, 0u);
+}
+
+TEST_F(DemoRewriteTest, RefusesToCopyTheProgramIntoItself) {
+    const demo::DemoWorld first = Write(true);
+    demo::DemoOptions options;
+    options.root = m_root;
+    options.programSource = first.program;
+    options.fresh = true;
+    EXPECT_THROW(demo::WriteDemoInstallation(options), Error);
+    // Nothing was removed before the refusal.
+    EXPECT_EQ(ReadText(first.program / "seewolf"), "program 1");
+    EXPECT_TRUE(fs::is_regular_file(first.game / "sh3.exe"));
+
+    options.programSource = m_folder.Path() / "missing";
+    EXPECT_THROW(demo::WriteDemoInstallation(options), Error);
+}
+
+}  // namespace
+}  // namespace seewolf

@@ -1,0 +1,44 @@
+#pragma once
+
+// A Prompter for tests: records everything shown and answers from queues.
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+
+namespace seewolf::testing {
+
+class ScriptedPrompter : public Prompter {
+public:
+    struct Shown {
+        std::string text;
+        MessageKind kind;
+        Buttons buttons;
+    };
+
+    // Answers given in order; when a queue is empty, messages answer Button::Ok (or the first
+    // offered button) and the folder chooser answers "cancel".
+    std::deque<Button> answers;
+    std::deque<std::filesystem::path> folderAnswers;
+
+    std::vector<Shown> messages;
+    std::vector<std::string> plainMessages;
+    std::vector<std::string> statuses;
+    struct Browse {
+        std::string title;
+        std::filesystem::path initial;
+    };
+    std::vector<Browse> browses;
+    int busyDepth = 0;
+
+    Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
+    void ShowPlainMessage(std::string_view title, std::string_view text) override;
+    void SetStatus(std::string_view text) override;
+    void SetBusy(bool busy) override;
+    std::filesystem::path BrowseForFolder(std::string_view title, const std::filesystem::path& initial) override;
+};
+
+}  // namespace seewolf::testing

@@ -1,0 +1,62 @@
+#include "support/temp_world.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "platform/files.h"
+#include "platform/processes.h"
+
+namespace seewolf::testing {
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    m_path = std::filesystem::temp_directory_path() /
+             ("seewolf-test-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(stamp) + "-" +
+              std::to_string(counter++));
+    std::filesystem::create_directories(m_path);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // Read-only files and folders made by a test must not stop the clean-up.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(m_path, ec);
+}
+
+TempWorld::TempWorld() {
+    demo::DemoOptions options;
+    options.root = m_folder.Path();
+    options.programSource = SEEWOLF_CONTENT_DIR;
+    m_world = demo::WriteDemoInstallation(options);
+    m_paths.ProgFolder = m_world.program;
+    m_paths.GameFolder = m_world.game;
+    m_paths.DocsFolder = m_world.documents;
+    m_paths.SaveName = "SH3";
+    m_paths.SaveFolder = platform::WithTrailingSeparator(m_world.documents / "SH3" / "data" / "Cfg");
+    m_paths.BackupFolder = platform::WithTrailingSeparator(m_world.program / "!BACKUP");
+    std::filesystem::create_directories(m_paths.BackupFolder);
+}
+
+void WriteText(const std::filesystem::path& path, std::string_view text) {
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path());
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+}  // namespace seewolf::testing

@@ -1,0 +1,45 @@
+#pragma once
+
+// A fresh world in a temporary folder for one test, removed again afterwards.
+
+#include <filesystem>
+
+#include "app/paths.h"
+#include "demo/demo.h"
+
+namespace seewolf::testing {
+
+// An empty temporary folder, removed with everything in it on destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The demo world, with program files copied from the source tree's content folder, and the
+// Paths a start-up on it would set.
+class TempWorld {
+public:
+    TempWorld();
+    const demo::DemoWorld& World() const { return m_world; }
+    const Paths& GetPaths() const { return m_paths; }
+    const std::filesystem::path& Root() const { return m_folder.Path(); }
+
+private:
+    TempFolder m_folder;
+    demo::DemoWorld m_world;
+    Paths m_paths;
+};
+
+// Writes a text file (creating its folders).
+void WriteText(const std::filesystem::path& path, std::string_view text);
+// Reads a whole file ("" when missing).
+std::string ReadText(const std::filesystem::path& path);
+
+}  // namespace seewolf::testing

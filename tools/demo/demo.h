@@ -1,0 +1,56 @@
+#pragma once
+
+// A complete synthetic world for Seewolf, written from data invented for this project:
+//
+//   <root>/game/       a game installation (stand-in sh3.exe, FileManager.dll, data/Cfg, data/Menu)
+//   <root>/documents/  the user's documents folder with the game's save folder SH3/data/Cfg
+//                      (main.cfg and careers in every state)
+//   <root>/Seewolf/    a program folder: a copy of the program files with Seewolf.ini pointing
+//                      at the two folders above (SH3Location, DocsLocation)
+//
+// The tests build their worlds with it, the benchmarks their data and scripts/demo the demo.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace seewolf::demo {
+
+struct DemoOptions {
+    std::filesystem::path root;
+    // Copied into <root>/Seewolf/: the program folder of the build (executables and content) or
+    // the content folder of the sources. Empty: no program files are copied.
+    std::filesystem::path programSource;
+    // Start over: remove what an earlier run left under <root>. Without it, the game and the
+    // documents are kept as they are (a user's changes stay), only missing parts are written,
+    // and the program files are refreshed from programSource.
+    bool fresh = true;
+};
+
+struct DemoWorld {
+    std::filesystem::path root;
+    std::filesystem::path game;       // with a trailing separator
+    std::filesystem::path documents;  // with a trailing separator
+    std::filesystem::path program;    // with a trailing separator
+    // What the run did: files of the world written and kept (they existed), program files copied.
+    std::size_t filesWritten = 0;
+    std::size_t filesKept = 0;
+    std::size_t programFilesCopied = 0;
+};
+
+// Writes the world and returns its folders. Throws seewolf::Error on failure.
+DemoWorld WriteDemoInstallation(const DemoOptions& options);
+
+// Names of the demo careers, one per state, as the career list shows them.
+struct DemoCareers {
+    static constexpr const char* InHomeBase = "Hans Kessler";
+    static constexpr const char* InOtherBase = "Otto Brandt";
+    static constexpr const char* AtSea = "Erich Lenz";
+    static constexpr const char* Lost = "Karl Vogel";
+    static constexpr const char* Retired = "Wilhelm Dorn";
+    static constexpr const char* Surrendered = "Paul Weber";
+    static constexpr const char* FirstPatrol = "Jürgen Schäfer";  // UTF-8 here; the folder name on disk
+    static constexpr const char* NotListed = "Leere Akte";        // a folder the list must skip
+};
+
+}  // namespace seewolf::demo
