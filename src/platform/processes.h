@@ -26,17 +26,17 @@ bool ProcessAlive(int processId);
 // has no folder. On Windows the shell's "open" action starts it; there an argument with
 // blanks is put in double quotes without escaping backslashes (a quoted folder ends in
 // "\""), and an argument that holds a double quote is passed as the caller quoted it.
-struct ProcessSpec {
+struct ProgramCall {
     std::filesystem::path program;
     std::vector<std::string> arguments;  // UTF-8 text
     std::filesystem::path workingFolder;  // empty: the current folder
 };
 
 // Starts the program and returns at once; false when it could not be started.
-bool StartDetached(const ProcessSpec& spec);
+bool StartDetached(const ProgramCall& call);
 
 // Starts the program and waits for it to end. Returns its exit code, or nothing when it could
 // not be started. `idle` is called regularly while waiting (a window keeps painting there).
-std::optional<int> StartAndWait(const ProcessSpec& spec, void (*idle)(void*) = nullptr, void* context = nullptr);
+std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*) = nullptr, void* context = nullptr);
 
 }  // namespace seewolf::platform

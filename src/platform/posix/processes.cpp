@@ -131,9 +131,9 @@ bool EndsWithExe(const std::string& name) {
 }
 
 // The program to execute, with its arguments; a Windows program goes through Wine.
-std::vector<std::string> CommandOf(const ProcessSpec& spec) {
+std::vector<std::string> CommandOf(const ProgramCall& call) {
     std::vector<std::string> argv;
-    const std::string program = spec.program.string();
+    const std::string program = call.program.string();
     if (EndsWithExe(program)) {
         const char* wine = std::getenv("SEEWOLF_WINE");
         argv = SplitOnBlanks(wine != nullptr ? wine : "");
@@ -142,7 +142,7 @@ std::vector<std::string> CommandOf(const ProcessSpec& spec) {
         }
     }
     argv.push_back(program);
-    argv.insert(argv.end(), spec.arguments.begin(), spec.arguments.end());
+    argv.insert(argv.end(), call.arguments.begin(), call.arguments.end());
     return argv;
 }
 
@@ -186,8 +186,8 @@ struct Launch {
     std::vector<char*> argv;
     std::string folder;
 
-    explicit Launch(const ProcessSpec& spec)
-        : words(CommandOf(spec)), folder(spec.workingFolder.string()) {
+    explicit Launch(const ProgramCall& call)
+        : words(CommandOf(call)), folder(call.workingFolder.string()) {
         file = ResolveExecutable(words.front());
         for (auto& word : words) {
             argv.push_back(word.data());
@@ -276,8 +276,8 @@ bool ProcessAlive(int processId) {
     return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
 }
 
-bool StartDetached(const ProcessSpec& spec) {
-    const Launch launch(spec);
+bool StartDetached(const ProgramCall& call) {
+    const Launch launch(call);
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return false;
@@ -309,8 +309,8 @@ bool StartDetached(const ProcessSpec& spec) {
     return ExecSucceeded(pipeEnds[0]);
 }
 
-std::optional<int> StartAndWait(const ProcessSpec& spec, void (*idle)(void*), void* context) {
-    const Launch launch(spec);
+std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), void* context) {
+    const Launch launch(call);
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return std::nullopt;

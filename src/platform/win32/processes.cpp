@@ -42,11 +42,11 @@ std::wstring Parameters(const std::vector<std::string>& arguments) {
 
 // Starts the program through the shell's "open" action; `process` receives its handle when
 // asked for (it stays empty when the shell handed the file to a program already running).
-bool Execute(const ProcessSpec& spec, HANDLE* process) {
+bool Execute(const ProgramCall& call, HANDLE* process) {
     const ComScope com;
-    const std::wstring file = spec.program.wstring();
-    const std::wstring parameters = Parameters(spec.arguments);
-    const std::wstring folder = spec.workingFolder.wstring();
+    const std::wstring file = call.program.wstring();
+    const std::wstring parameters = Parameters(call.arguments);
+    const std::wstring folder = call.workingFolder.wstring();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // NOASYNC: the caller may end right after the start (the launch closes Seewolf).
@@ -109,13 +109,13 @@ bool ProcessAlive(int processId) {
     return alive;
 }
 
-bool StartDetached(const ProcessSpec& spec) {
-    return Execute(spec, nullptr);
+bool StartDetached(const ProgramCall& call) {
+    return Execute(call, nullptr);
 }
 
-std::optional<int> StartAndWait(const ProcessSpec& spec, void (*idle)(void*), void* context) {
+std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), void* context) {
     HANDLE process = nullptr;
-    if (!Execute(spec, &process)) {
+    if (!Execute(call, &process)) {
         return std::nullopt;
     }
     if (process == nullptr) {
