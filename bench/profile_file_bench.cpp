@@ -116,6 +116,37 @@ void ReadEveryKey(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(reads));
 }
 
+// What the per-key reads cannot go below: one look at the file (a stat call) per key, the
+// check that lets every read see the file's current bytes.
+void StatPerKey(benchmark::State& state) {
+    const Roster& roster = TheRoster();
+    const std::size_t reads = roster.sections.size() * roster.keys.size();
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < reads; ++i) {
+            benchmark::DoNotOptimize(seewolf::platform::StampOf(roster.file));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(reads * state.iterations()));
+}
+
+// The same keys read a slot at a time: one operation (and one look at the file) per slot.
+void ReadEverySlot(benchmark::State& state) {
+    const Roster& roster = TheRoster();
+    const seewolf::ProfileFile ini(roster.file);
+    SettleRoster();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ini.ReadString(roster.sections[0], roster.keys[0], "");
+    std::size_t reads = 0;
+    for (auto _ : state) {
+        for (const std::string& section : roster.sections) {
+            const std::vector<std::string> values = ini.ReadSectionValues(section);
+            benchmark::DoNotOptimize(values.data());
+            reads += values.size();
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(reads));
+}
+
 void ColdParse(benchmark::State& state) {
     const Roster& roster = TheRoster();
     const seewolf::ProfileFile ini(roster.file);
@@ -191,6 +222,8 @@ void PlainParse(benchmark::State& state) {
 }
 
 BENCHMARK(ReadEveryKey)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadEverySlot)->Unit(benchmark::kMillisecond);
+BENCHMARK(StatPerKey)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdParse)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainParse)->Unit(benchmark::kMicrosecond);
 
