@@ -2,8 +2,12 @@
 
 #include "cli/cli.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments = seewolf::platform::ProcessArguments(argc, argv);
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
     return seewolf::cli::RunCli(arguments, seewolf::platform::ExecutablePath().parent_path(), std::cout, std::cerr);
 }

@@ -14,6 +14,10 @@ namespace seewolf::platform {
 // first word of its command line.
 bool ProcessRunning(std::string_view exeName);
 
+// The process's own arguments as UTF-8 text, argument 0 included. On Windows they come from the
+// wide command line (argv holds the ANSI code page there); elsewhere argv is already UTF-8.
+std::vector<std::string> ProcessArguments(int argc, char** argv);
+
 // Id of the running process.
 int CurrentProcessId();
 

@@ -49,6 +49,10 @@ private slots:
         }
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        // For looking at the window: SEEWOLF_SCREENSHOTS=<folder> saves it as a picture.
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(form.grab().save(folder + "/main_form.png"));
+        }
     }
 
     void rollbackButtonFollowsTheBackupFolder() {

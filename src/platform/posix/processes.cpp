@@ -357,4 +357,8 @@ std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), vo
     return ExitCodeOf(status);
 }
 
+std::vector<std::string> ProcessArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 }  // namespace seewolf::platform
