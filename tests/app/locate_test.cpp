@@ -14,32 +14,11 @@ namespace seewolf {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::EnvVar;
 using testing::ReadText;
 using testing::ScriptedPrompter;
 using testing::TempFolder;
 using testing::WriteText;
-
-// Sets an environment variable for the life of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // A Wine prefix whose registry names the game folder; the folder exists in lower case on disk.
 fs::path MakePrefix(const fs::path& root, const std::string& keyLine, const std::string& valueLine) {

@@ -1,6 +1,7 @@
 #include "support/temp_world.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -42,6 +43,21 @@ TempWorld::TempWorld() {
     m_paths.SaveFolder = platform::WithTrailingSeparator(m_world.documents / "SH3" / "data" / "Cfg");
     m_paths.BackupFolder = platform::WithTrailingSeparator(m_world.program / "!BACKUP");
     std::filesystem::create_directories(m_paths.BackupFolder);
+}
+
+EnvVar::EnvVar(const char* name, const std::string& value) : m_name(name) {
+    if (const char* old = std::getenv(name)) {
+        m_old = old;
+    }
+    ::setenv(name, value.c_str(), 1);
+}
+
+EnvVar::~EnvVar() {
+    if (m_old) {
+        ::setenv(m_name, m_old->c_str(), 1);
+    } else {
+        ::unsetenv(m_name);
+    }
 }
 
 void WriteText(const std::filesystem::path& path, std::string_view text) {

@@ -3,6 +3,8 @@
 // A fresh world in a temporary folder for one test, removed again afterwards.
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/paths.h"
 #include "demo/demo.h"
@@ -35,6 +37,19 @@ private:
     TempFolder m_folder;
     demo::DemoWorld m_world;
     Paths m_paths;
+};
+
+// Sets an environment variable for the life of the object, then restores it.
+class EnvVar {
+public:
+    EnvVar(const char* name, const std::string& value);
+    ~EnvVar();
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
 };
 
 // Writes a text file (creating its folders).
