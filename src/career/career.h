@@ -105,6 +105,10 @@ struct RecordSheet {
 // The status text of an in-base career for the status toggle.
 std::string InBaseStatusText(const SelectedCareer& career);
 
+// Whether the window shows a freshly loaded career in another base (its status toggled once):
+// a career in base whose CrtPort is -1. LoadCareer leaves InOtherBase false either way.
+bool StartsInOtherBase(const SelectedCareer& career);
+
 RecordSheet MakeRecordSheet(const SelectedCareer& career, const DateTexts& dates);
 
 // "[LATEST CAREER] CAREER" of Seewolf.ini (empty when missing).

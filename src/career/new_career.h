@@ -21,6 +21,8 @@ int FirstMonth1939(const Paths& paths);
 struct MonthRange {
     int first = 1;
     int last = 12;
+    // The month moved into the range: raised to `first` or lowered to `last`.
+    int Fit(int month) const;
 };
 // 1939: FirstMonth1939 to 12; 1945: 1 to 5; other years 1 to 12.
 MonthRange MonthsOf(const Paths& paths, int year);

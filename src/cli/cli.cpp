@@ -1,11 +1,15 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
+#include <utility>
 
 #include "app/error.h"
 #include "app/prompter.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "career/career.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -26,7 +30,12 @@ constexpr const char* kUsage =
     "  --help            this text\n"
     "\n"
     "Commands:\n"
-    "  paths             print the folders and the language Seewolf works with\n";
+    "  paths             print the folders and the language Seewolf works with\n"
+    "  list              print the names of the careers, one per line, in the order of\n"
+    "                    Seewolf's career tree\n"
+    "  show NAME         print the record sheet of the career NAME as Seewolf shows it\n"
+    "                    (Name, Rank, Status, Date, LastPatrolEnd, Boat, Type, Flotilla,\n"
+    "                    Grid, Saved); nothing is written\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
@@ -67,6 +76,39 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+// The record sheet of a listed career, label by label, as the main window shows it after the
+// selection. Reads only: the career's history record is not generated here.
+void ShowCareer(const Paths& paths, const Language& language, const std::string& utf8Name,
+                std::ostream& out) {
+    const std::string wanted = Cp1252FromUtf8(utf8Name);
+    const std::vector<std::string> names = ListCareers(paths);
+    auto found = std::find(names.begin(), names.end(), wanted);
+    if (found == names.end()) {
+        // The folder names ignore letter case on Windows; take the one career that matches so.
+        auto same = [&wanted](const std::string& name) { return SameText(name, wanted); };
+        found = std::find_if(names.begin(), names.end(), same);
+        if (found != names.end() && std::find_if(std::next(found), names.end(), same) != names.end()) {
+            found = names.end();
+        }
+    }
+    if (found == names.end()) {
+        throw Error("No career named " + wanted);
+    }
+    SelectedCareer career = LoadCareer(paths, language, *found);
+    if (StartsInOtherBase(career)) {
+        career.InOtherBase = true;  // the window's status toggle on selection
+    }
+    const RecordSheet sheet = MakeRecordSheet(career, language.dates);
+    const std::pair<const char*, const std::string*> lines[] = {
+        {"Name", &sheet.name}, {"Rank", &sheet.rank}, {"Status", &sheet.status},
+        {"Date", &sheet.date}, {"LastPatrolEnd", &sheet.lastPatrolEnd}, {"Boat", &sheet.boat},
+        {"Type", &sheet.type}, {"Flotilla", &sheet.flotilla}, {"Grid", &sheet.grid},
+        {"Saved", &sheet.saved}};
+    for (const auto& [label, value] : lines) {
+        out << label << ": " << Utf8FromCp1252(*value) << '\n';
+    }
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder, std::ostream& out,
@@ -95,11 +137,15 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         return 1;
     }
     const std::string& command = rest[0];
-    if (command != "paths") {
+    if (command != "paths" && command != "list" && command != "show") {
         err << "seewolf-cli: unknown command \"" << command << "\" (see seewolf-cli --help)\n";
         return 1;
     }
-    if (rest.size() > 1) {
+    if (command == "show" && rest.size() != 2) {
+        err << "seewolf-cli: show needs the name of one career\n";
+        return 1;
+    }
+    if (command != "show" && rest.size() > 1) {
         err << "seewolf-cli: " << command << " takes no arguments\n";
         return 1;
     }
@@ -118,6 +164,16 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 1;
         }
         const Paths& p = startup.paths;
+        if (command == "list") {
+            for (const std::string& name : ListCareers(p)) {
+                out << Utf8FromCp1252(name) << '\n';
+            }
+            return 0;
+        }
+        if (command == "show") {
+            ShowCareer(p, startup.language, rest[1], out);
+            return 0;
+        }
         out << "ProgFolder: " << Utf8(p.ProgFolder) << '\n'
             << "GameFolder: " << Utf8(p.GameFolder) << '\n'
             << "DocsFolder: " << Utf8(p.DocsFolder) << '\n'

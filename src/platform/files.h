@@ -53,6 +53,21 @@ struct FileStamp {
 // Stamp of a regular file, or nothing when it does not exist or is not a file.
 std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
+// A moment as the computer's clock shows it in the local time zone (with its daylight saving
+// time at that moment), as the game and the user see file times.
+struct LocalTime {
+    int year = 0;
+    int month = 0;   // 1 to 12
+    int day = 0;     // 1 to 31
+    int hour = 0;    // 0 to 23
+    int minute = 0;  // 0 to 59
+    int second = 0;  // 0 to 59
+};
+
+// Local time of a moment given in nanoseconds since the Unix epoch (such as FileStamp's
+// modifiedNs); fractions of a second are dropped.
+LocalTime ToLocalTime(std::int64_t nanosecondsSinceUnixEpoch);
+
 bool FileExists(const std::filesystem::path& path);    // a regular file (following links)
 bool FolderExists(const std::filesystem::path& path);  // a directory (following links)
 

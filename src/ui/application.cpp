@@ -59,6 +59,8 @@ int RunSeewolf(int argc, char** argv) {
     }
 
     TfrmMainForm mainForm(startup, random, prompter);
+    prompter.SetParent(&mainForm);
+    prompter.SetStatusSink([&mainForm](std::string_view text) { mainForm.SetStatus(text); });
     InstanceChannel channel;
     channel.Listen(channelName, [&mainForm](const std::vector<std::string>&) { mainForm.BringToFront(); });
     mainForm.show();

@@ -1,14 +1,76 @@
 #include "ui/main_form.h"
 
+#include <QEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QTreeWidgetItem>
+
+#include "app/error.h"
+#include "app/profile_file.h"
 #include "app/random.h"
+#include "app/settings.h"
+#include "career/new_career.h"
+#include "career/portrait.h"
+#include "crew/random_name.h"
 #include "platform/files.h"
+#include "ui/change_form.h"
+#include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
 #include "ui_main_form.h"
 
 namespace seewolf::ui {
 
-TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, QtPrompter& prompter, QWidget* parent)
+namespace {
+
+constexpr const char* kActive = "seewolfLink";  // property: the label acts as a link now
+
+// The look of the window: cream text on the dark desk, ink on the record sheet, brass buttons.
+constexpr const char* kLook = R"(
+QLabel#lblCarMenu { color: #f3e9cf; font-size: 15px; font-weight: bold; }
+QTreeWidget#tvCareer { background: #f4ecd6; color: #2a2418; border: 1px solid #6b5a3a; font-size: 13px; }
+QTreeWidget#tvCareer::item { padding: 2px 4px; }
+QTreeWidget#tvCareer::item:hover { background: #e2d3ac; }
+QTreeWidget#tvCareer::item:selected { background: #29406b; color: #f6f0de; }
+QLabel[objectName^="capEx"] { color: #5a4a32; font-size: 12px; }
+QLabel[objectName^="lbl"] { color: #1d2c5e; }
+QLabel#lblSig { color: #22306a; font-style: italic; font-size: 15px; }
+QLabel#lblStatus { color: #f3e9cf; font-weight: bold; }
+QLabel#lblRmndr { color: #f3e9cf; font-size: 13px; }
+QLabel#capCmdrNm, QLabel#capDate, QLabel#capFlotNm, QLabel#capSubType, QLabel#capSubNo, QLabel#capPatGrd,
+QLabel#capUseCrew { color: #f3e9cf; font-size: 13px; }
+QCheckBox#chkRndCrewDets { color: #f3e9cf; }
+QLabel#lblAbout, QLabel#lblChk4Updt, QLabel#imgHelp { color: #f0d48a; font-size: 13px; text-decoration: underline; }
+QLabel#imgHelp { text-decoration: none; }
+QLabel#imgHelp { border: 1px solid #c9a55a; border-radius: 13px; font-weight: bold; }
+QToolButton { color: #f6ecd0; font-size: 13px; font-weight: bold; background: rgba(20, 14, 8, 150);
+              border: 1px solid #c9a55a; border-radius: 5px; }
+QToolButton:hover { background: rgba(201, 165, 90, 90); }
+QToolButton:pressed { background: rgba(201, 165, 90, 160); }
+)";
+
+std::vector<std::string> Names(const std::vector<FlotillaChoice>& choices) {
+    std::vector<std::string> names;
+    for (const auto& c : choices) {
+        names.push_back(c.name);
+    }
+    return names;
+}
+
+std::vector<std::string> Names(const std::vector<BoatTypeChoice>& choices) {
+    std::vector<std::string> names;
+    for (const auto& c : choices) {
+        names.push_back(c.name);
+    }
+    return names;
+}
+
+}  // namespace
+
+TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent)
     : QWidget(parent),
       m_ui(std::make_unique<Ui::TfrmMainForm>()),
       m_paths(startup.paths),
@@ -17,6 +79,7 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, QtPromp
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
+    setStyleSheet(kLook);
     setWindowTitle(ToQt(startup.caption));
     // A fixed-size window without a maximise button.
     setFixedSize(size());
@@ -24,15 +87,84 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, QtPromp
                     Qt::WindowCloseButtonHint) &
                    ~Qt::WindowMaximizeButtonHint);
 
-    m_prompter.SetParent(this);
-    m_prompter.SetStatusSink([this](std::string_view text) { SetStatus(text); });
+    // The year and month fields are read-only edits with up-down buttons.
+    for (auto [spin, name] : {std::pair{m_ui->udYear, "txtYear"}, std::pair{m_ui->udMth, "txtMth"}}) {
+        auto* edit = spin->findChild<QLineEdit*>();
+        edit->setObjectName(name);
+        edit->setReadOnly(true);
+    }
+    // Boat numbers: digits only, at most four.
+    m_ui->cmbSubNo->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_ui->cmbSubNo));
+    m_ui->cmbSubNo->lineEdit()->setMaxLength(4);
+    connect(m_ui->txtPatGrd, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int at = m_ui->txtPatGrd->cursorPosition();
+        m_ui->txtPatGrd->setText(text.toUpper());
+        m_ui->txtPatGrd->setCursorPosition(at);
+    });
 
-    connect(m_ui->sbClose, &QToolButton::clicked, this, [this] { Guarded(m_prompter, [this] { sbCloseClick(); }); });
+    // The tree: read-only, flat, the selection stays visible when the tree loses the focus.
+    QPalette palette = m_ui->tvCareer->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    m_ui->tvCareer->setPalette(palette);
+    connect(m_ui->tvCareer, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item != nullptr) {
+            const int index = m_ui->tvCareer->indexOfTopLevelItem(item);
+            Guard([this, index] { tvCareerChange(index); });
+        }
+    });
+
+    connect(m_ui->udYear, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtYearChange(); }); });
+    connect(m_ui->udMth, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtMthChange(); }); });
+    connect(m_ui->cmbFlotNm, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cmbFlotNmChange(); }); });
+    connect(m_ui->cmbSubType, &QComboBox::currentIndexChanged, this,
+            [this] { Guard([this] { cmbSubTypeChange(); }); });
+    connect(m_ui->cmdRndNm, &QPushButton::clicked, this, [this] { Guard([this] { cmdRndNmClick(); }); });
+    connect(m_ui->cmdFlotInfo, &QPushButton::clicked, this, [this] { Guard([this] { cmdFlotInfoClick(); }); });
+    connect(m_ui->sbClose, &QToolButton::clicked, this, [this] { Guard([this] { sbCloseClick(); }); });
+
+    for (QLabel* label : {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
+        label->installEventFilter(this);
+    }
+    m_ui->imgClips->installEventFilter(this);
+
+    m_change = std::make_unique<TfrmChange>(m_paths, m_random, m_prompter, this);
     UpdateRollbackButton();
+    Guard([this] { FillCrewSets(); });
+    Guard([this] { LoadWindowPictures(); });
+    Guard([this] { PopulateTreeView(); });
 }
 
-TfrmMainForm::~TfrmMainForm() {
-    m_prompter.SetStatusSink({});
+TfrmMainForm::~TfrmMainForm() = default;
+
+void TfrmMainForm::Guard(const std::function<void()>& handler) { Guarded(m_prompter, handler); }
+
+void TfrmMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Guard([this] { ApplyDetailFont(ReadSettings(m_paths).UseSysFonts); });
+}
+
+bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->imgClips && event->type() == QEvent::MouseButtonDblClick) {
+        Guard([this] { imgClipsDblClick(); });
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched->property(kActive).toBool()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            if (watched == m_ui->lblCarSts) {
+                Guard([this] { lblCarStsClick(); });
+            } else if (watched == m_ui->lblUBoatNb) {
+                Guard([this] { lblUBoatNbClick(); });
+            } else if (watched == m_ui->lblPatGrd) {
+                Guard([this] { lblPatGrdClick(); });
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmMainForm::SetStatus(std::string_view text) {
@@ -56,6 +188,347 @@ void TfrmMainForm::BringToFront() {
 
 void TfrmMainForm::UpdateRollbackButton() {
     m_ui->sbRollback->setVisible(platform::FolderExists(platform::Resolve(m_paths.BackupFolder, "data")));
+}
+
+void TfrmMainForm::LoadWindowPictures() {
+    const QPixmap desk = TgaPixmap(m_paths.Prog("Gui\\SeewolfMenu.tga"));
+    if (desk.width() > 1) {
+        m_ui->imgMain->setPixmap(desk);
+    }
+    const QPixmap sheet = TgaPixmap(m_paths.Prog("Gui\\SeewolfExCar.tga"));
+    if (sheet.width() > 1) {
+        m_ui->imgExCar->setPixmap(sheet);
+    }
+    const QPixmap clips = TgaPixmap(m_paths.Prog("Gui\\Clips.tga"), true);
+    if (clips.width() > 1) {
+        m_ui->imgClips->setPixmap(clips);
+    }
+}
+
+void TfrmMainForm::FillCrewSets() {
+    m_ui->cmbUseCrew->clear();
+    m_ui->cmbUseCrew->addItem(QStringLiteral("Already in SH3"));
+    for (const std::string& set : CrewSets(m_paths)) {
+        m_ui->cmbUseCrew->addItem(ToQt(set));
+    }
+    m_ui->cmbUseCrew->setCurrentIndex(0);
+}
+
+void TfrmMainForm::PopulateTreeView() {
+    QTreeWidget* tree = m_ui->tvCareer;
+    {
+        const QSignalBlocker blocker(tree);
+        tree->setUpdatesEnabled(false);
+        tree->clear();
+        tree->addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("New career"))));
+        tree->addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("Single mission"))));
+        m_careerNames = ListCareers(m_paths);
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(m_careerNames.size()));
+        for (const std::string& name : m_careerNames) {
+            items.append(new QTreeWidgetItem(QStringList(ToQt(name))));
+        }
+        tree->addTopLevelItems(items);
+        int selected = 0;
+        const std::string latest = LatestCareer(m_paths);
+        for (std::size_t i = 0; i < m_careerNames.size(); ++i) {
+            if (m_careerNames[i] == latest) {
+                selected = static_cast<int>(i) + 2;
+                break;
+            }
+        }
+        tree->setCurrentItem(tree->topLevelItem(selected));
+        tree->setUpdatesEnabled(true);
+    }
+    tvCareerChange(tree->indexOfTopLevelItem(tree->currentItem()));
+}
+
+void TfrmMainForm::ShowExCareer(bool existing) {
+    setUpdatesEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_ui->imgExCar, m_ui->shImgCaptain, m_ui->imgCaptain, m_ui->imgClips, m_ui->lblSig, m_ui->lblNm,
+             m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd, m_ui->lblUBoatNb, m_ui->lblUBoatTyp,
+             m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblAct, m_ui->capExNm, m_ui->capExRnk,
+             m_ui->capExCarSts, m_ui->capExCarDt, m_ui->capExLstPatEnd, m_ui->capExUBoat, m_ui->capExFlot,
+             m_ui->capExPatGrd, m_ui->capExCarSvdDt}) {
+        w->setVisible(existing);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txtCmdrNm, m_ui->cmdRndNm, m_ui->udYear, m_ui->udMth,
+                                                      m_ui->cmbFlotNm, m_ui->cmdFlotInfo, m_ui->cmbSubType,
+                                                      m_ui->cmbSubNo, m_ui->cmbUseCrew, m_ui->chkRndCrewDets,
+                                                      m_ui->txtPatGrd, m_ui->lblRmndr}) {
+        SetNewCareerVisible(w, !existing);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->capDate, m_ui->capFlotNm, m_ui->capSubType,
+                                                      m_ui->capUseCrew}) {
+        w->setVisible(!existing);
+    }
+    setUpdatesEnabled(true);
+}
+
+// A new-career control and its caption are shown and hidden together.
+void TfrmMainForm::SetNewCareerVisible(QWidget* control, bool visible) {
+    control->setVisible(visible);
+    QWidget* caption = nullptr;
+    if (control == m_ui->txtCmdrNm) {
+        caption = m_ui->capCmdrNm;
+    } else if (control == m_ui->cmbSubNo) {
+        caption = m_ui->capSubNo;
+    } else if (control == m_ui->txtPatGrd) {
+        caption = m_ui->capPatGrd;
+    } else if (control == m_ui->cmbUseCrew) {
+        caption = m_ui->capUseCrew;
+    }
+    if (caption != nullptr) {
+        caption->setVisible(visible);
+    }
+}
+
+void TfrmMainForm::tvCareerChange(int index) {
+    ShowExCareer(index > 1);
+    if (index <= 1) {
+        m_career.CareerStatus = index - 2;
+        ShowForContCareer(false);
+        m_ui->sbLaunch->show();
+        const bool newCareer = index == 0;
+        for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txtCmdrNm, m_ui->cmdRndNm, m_ui->cmbSubNo,
+                                                          m_ui->txtPatGrd}) {
+            SetNewCareerVisible(w, newCareer);
+        }
+        const QString number = m_ui->cmbSubNo->currentText();
+        m_ui->cmbSubNo->clear();
+        m_ui->cmbSubNo->setEditText(number);
+        m_ui->lblRmndr->setText(
+            QStringLiteral("Don't forget to select the same year and ") +
+            (newCareer ? QStringLiteral("Flotilla when starting your career in Silent Hunter III!")
+                       : QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
+        repaint();
+        txtYearChange();
+        return;
+    }
+    ShowCareer(m_careerNames.at(static_cast<std::size_t>(index - 2)));
+}
+
+void TfrmMainForm::ShowCareer(const std::string& name) {
+    SelectedCareer career = LoadCareer(m_paths, m_language, name);
+    m_career = career;
+    const RecordSheet sheet = MakeRecordSheet(m_career, m_language.dates);
+    m_ui->lblNm->setText(ToQt(sheet.name));
+    m_ui->lblSig->setText(ToQt(sheet.name));
+    m_ui->lblRnk->setText(ToQt(sheet.rank));
+    m_ui->lblCarSts->setText(ToQt(sheet.status));
+    m_ui->lblCarDt->setText(ToQt(sheet.date));
+    m_ui->lblLstPatEnd->setText(ToQt(sheet.lastPatrolEnd));
+    m_ui->lblUBoatNb->setText(ToQt(sheet.boat));
+    m_ui->lblUBoatTyp->setText(ToQt(sheet.type));
+    m_ui->lblFlot->setText(ToQt(sheet.flotilla));
+    m_ui->lblPatGrd->setText(ToQt(sheet.grid));
+    m_ui->lblCarSvdDt->setText(ToQt(sheet.saved));
+
+    HTMLLabel(m_ui->lblCarSts, sheet.statusLink);
+    HTMLLabel(m_ui->lblUBoatNb, sheet.boatLinks);
+    HTMLLabel(m_ui->lblUBoatTyp, sheet.boatLinks);
+    HTMLLabel(m_ui->lblPatGrd, sheet.gridLink);
+    HTMLLabel(m_ui->lblAct, true);
+    PlaceBoatType();
+    m_ui->sbLaunch->setVisible(sheet.launchVisible);
+
+    if (m_career.CrtPort == -1 && m_career.CareerStatus == kInBase) {
+        lblCarStsClick();
+    }
+    GenerateCmdrHistory();
+}
+
+// The boat type follows the boat name, 4 pixels after the end of its text.
+void TfrmMainForm::PlaceBoatType() {
+    QRect number = m_ui->lblUBoatNb->geometry();
+    number.setWidth(m_ui->lblUBoatNb->fontMetrics().horizontalAdvance(m_ui->lblUBoatNb->text()) + 2);
+    m_ui->lblUBoatNb->setGeometry(number);
+    QRect type = m_ui->lblUBoatTyp->geometry();
+    type.moveLeft(number.left() + number.width() + 4);
+    m_ui->lblUBoatTyp->setGeometry(type);
+}
+
+void TfrmMainForm::HTMLLabel(QLabel* label, bool active) {
+    label->setProperty(kActive, active);
+    QFont font = label->font();
+    font.setUnderline(active);
+    label->setFont(font);
+    label->setCursor(active ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    // The hint shows only while the label acts as a link.
+    static const char* kHint = "seewolfHint";
+    if (!label->property(kHint).isValid()) {
+        label->setProperty(kHint, label->toolTip());
+    }
+    label->setToolTip(active ? label->property(kHint).toString() : QString());
+}
+
+void TfrmMainForm::GenerateCmdrHistory() {
+    const std::vector<std::string> items = EnsureCareerHistory(m_paths, m_career.Name, m_random);
+    if (items.size() > kHistoryPortrait) {
+        ShowPortrait(items[kHistoryPortrait]);
+    }
+}
+
+void TfrmMainForm::ShowPortrait(const std::string& number) {
+    m_ui->imgCaptain->setPixmap(JpegPixmap(m_paths.Prog("Images\\" + number + ".jpg")));
+}
+
+void TfrmMainForm::ShowForContCareer(bool continuing) {
+    m_career.ContinueCareer = continuing;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo,
+                                                      m_ui->udMth, m_ui->udYear}) {
+        w->setEnabled(!continuing);
+    }
+    SetNewCareerVisible(m_ui->cmbUseCrew, !continuing);
+    m_ui->chkRndCrewDets->setVisible(!continuing);
+}
+
+void TfrmMainForm::txtYearChange() {
+    const int year = m_ui->udYear->value();
+    const MonthRange months = MonthsOf(m_paths, year);
+    {
+        // Narrowing the range moves the month into it; the flotillas are refilled once below.
+        const QSignalBlocker blocker(m_ui->udMth);
+        m_ui->udMth->setRange(months.first, months.last);
+    }
+    const QString hint = ToQt(YearHint(m_paths, m_language, year));
+    m_ui->udYear->setToolTip(hint);
+    m_ui->udYear->findChild<QLineEdit*>()->setToolTip(hint);
+    txtMthChange();
+}
+
+void TfrmMainForm::txtMthChange() {
+    const int month = m_ui->udMth->value();
+    const QString hint = ToQt(m_language.dates.monthNames[static_cast<std::size_t>(month - 1)]);
+    m_ui->udMth->setToolTip(hint);
+    m_ui->udMth->findChild<QLineEdit*>()->setToolTip(hint);
+    UpdateFlotilla();
+}
+
+void TfrmMainForm::UpdateFlotilla() {
+    const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
+    const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
+                                                                 m_ui->udYear->value(), m_ui->udMth->value());
+    {
+        const QSignalBlocker blockNames(m_ui->cmbFlotNm);
+        m_ui->cmbFlotNm->clear();
+        m_ui->cmbFlotNb->clear();
+        for (const FlotillaChoice& choice : offered) {
+            m_ui->cmbFlotNm->addItem(ToQt(choice.name));
+            m_ui->cmbFlotNb->addItem(ToQt(choice.id));
+        }
+        m_ui->cmbFlotNm->setCurrentIndex(KeptChoice(Names(offered), remembered));
+    }
+    m_ui->cmdFlotInfo->setEnabled(m_ui->cmbFlotNm->currentIndex() >= 0);
+    cmbFlotNmChange();
+}
+
+void TfrmMainForm::cmbFlotNmChange() {
+    const std::string remembered = FromQt(m_ui->cmbSubType->currentText());
+    const int flotilla = m_ui->cmbFlotNm->currentIndex();
+    std::vector<BoatTypeChoice> offered;
+    if (flotilla >= 0 || m_career.CareerStatus == kSingleMission) {
+        offered = OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
+                                   m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
+    }
+    {
+        const QSignalBlocker blockTypes(m_ui->cmbSubType);
+        m_ui->cmbSubType->clear();
+        m_ui->cmbSubTypeNb->clear();
+        for (const BoatTypeChoice& choice : offered) {
+            m_ui->cmbSubType->addItem(ToQt(choice.name));
+            m_ui->cmbSubTypeNb->addItem(ToQt(choice.number));
+        }
+        m_ui->cmbSubType->setCurrentIndex(KeptChoice(Names(offered), remembered));
+    }
+    m_ui->cmdFlotInfo->setEnabled(flotilla >= 0);
+    cmbSubTypeChange();
+}
+
+void TfrmMainForm::cmbSubTypeChange() {
+    const QString remembered = m_ui->cmbSubNo->currentText();
+    m_ui->cmbSubNo->clear();
+    const int flotilla = m_ui->cmbFlotNm->currentIndex();
+    if (m_ui->cmbSubType->currentIndex() >= 0 && flotilla >= 0) {
+        for (const std::string& number : OfferedBoatNumbers(m_paths, FromQt(m_ui->cmbSubType->currentText()),
+                                                            FromQt(m_ui->cmbFlotNb->itemText(flotilla)))) {
+            m_ui->cmbSubNo->addItem(ToQt(number));
+        }
+    }
+    m_ui->cmbSubNo->setEditText(remembered);
+}
+
+void TfrmMainForm::cmdRndNmClick() { m_ui->txtCmdrNm->setText(ToQt(RandomName(m_paths, m_random, true))); }
+
+void TfrmMainForm::cmdFlotInfoClick() {
+    const int flotilla = m_ui->cmbFlotNm->currentIndex();
+    if (flotilla < 0) {
+        return;
+    }
+    const FlotillaInfo info = DescribeFlotilla(m_paths, m_language, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
+                                               FromQt(m_ui->cmbFlotNm->currentText()));
+    m_prompter.ShowPlainMessage(info.title, info.text);
+}
+
+void TfrmMainForm::lblCarStsClick() {
+    if (m_career.CareerStatus == kInBase) {
+        m_career.InOtherBase = !m_career.InOtherBase;
+        m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
+    }
+    // Lost and retired careers lead to the career actions (surrender, return from retirement).
+}
+
+void TfrmMainForm::lblUBoatNbClick() {
+    if (m_change->ShowModal(m_career, TfrmChange::Mode::BoatNumber, FromQt(m_ui->lblPatGrd->text()))) {
+        tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
+    }
+}
+
+void TfrmMainForm::lblPatGrdClick() {
+    if (m_change->ShowModal(m_career, TfrmChange::Mode::PatrolGrid, FromQt(m_ui->lblPatGrd->text()))) {
+        tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
+    }
+}
+
+void TfrmMainForm::imgClipsDblClick() {
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Select image to display"),
+                                     PathToQt(m_paths.ProgFolder / "Images" / "*.jpg"),
+                                     QStringLiteral("JPEG Image File (*.jpg)"));
+    if (!chosen.isEmpty()) {
+        ChoosePortrait(PathFromQt(chosen));
+    }
+}
+
+void TfrmMainForm::ChoosePortrait(const std::filesystem::path& chosen) {
+    if (!IsPortraitFile(m_paths, chosen)) {
+        m_prompter.ShowMessage("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!",
+                               MessageKind::Error, Button::Ok);
+        return;
+    }
+    m_ui->imgCaptain->setPixmap(JpegPixmap(chosen));
+    std::vector<std::string> items = ReadCareerHistory(m_paths, m_career.Name);
+    if (items.size() > kHistoryPortrait) {
+        items[kHistoryPortrait] = platform::TextFromPath(chosen.stem());
+        WriteCareerHistory(m_paths, m_career.Name, items);
+    }
+}
+
+void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
+    QFont font(useSystemFont ? QStringLiteral("Tahoma") : QStringLiteral("Desyrel"));
+    font.setStyleHint(useSystemFont ? QFont::SansSerif : QFont::Cursive);
+    font.setPointSize(useSystemFont ? 10 : 13);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd, m_ui->lblUBoatNb,
+             m_ui->lblUBoatTyp, m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblAct, m_ui->txtCmdrNm,
+             m_ui->udYear, m_ui->udMth, m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo, m_ui->cmbUseCrew,
+             m_ui->txtPatGrd}) {
+        QFont own = font;
+        own.setUnderline(w->font().underline());
+        w->setFont(own);
+    }
+    PlaceBoatType();
 }
 
 void TfrmMainForm::sbCloseClick() { close(); }

@@ -3,8 +3,15 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/prompter.h"
 #include "app/startup.h"
+#include "career/career.h"
+
+class QLabel;
+class QTreeWidgetItem;
 
 namespace Ui {
 class TfrmMainForm;
@@ -16,14 +23,14 @@ class Random;
 
 namespace seewolf::ui {
 
-class QtPrompter;
+class TfrmChange;
 
-// The main window: the career tree on the left, the selected career on the right, the buttons
-// along the bottom.
+// The main window: the career tree on the left; on the right the record sheet of the selected
+// career or the controls for a new career or single mission; the buttons along the bottom.
 class TfrmMainForm : public QWidget {
     Q_OBJECT
 public:
-    TfrmMainForm(const StartupResult& startup, Random& random, QtPrompter& prompter, QWidget* parent = nullptr);
+    TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
     ~TfrmMainForm() override;
 
     // The progress line; "^" hides it.
@@ -35,15 +42,65 @@ public:
     // Shows the Roll back button exactly when the backup folder holds game files.
     void UpdateRollbackButton();
 
+    // Refills the tree and shows the selected entry.
+    void PopulateTreeView();
+
+    // Shows the entry at `index` (0 "New career", 1 "Single mission", then the careers).
+    void tvCareerChange(int index);
+
+    // Detail labels in a plain system font, or in the handwriting font.
+    void ApplyDetailFont(bool useSystemFont);
+
+    // Takes a chosen picture as the career's portrait when it is a ".jpg" of the Images folder.
+    void ChoosePortrait(const std::filesystem::path& chosen);
+
+    const SelectedCareer& Career() const { return m_career; }
+    const Paths& GetPaths() const { return m_paths; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void LoadWindowPictures();
+    void FillCrewSets();
+    void ShowExCareer(bool existing);
+    void ShowCareer(const std::string& name);
+    void HTMLLabel(QLabel* label, bool active);
+    void PlaceBoatType();
+    void GenerateCmdrHistory();
+    void ShowPortrait(const std::string& number);
+    void ShowForContCareer(bool continuing);
+
+    // The new-career cascade.
+    void txtYearChange();
+    void txtMthChange();
+    void UpdateFlotilla();
+    void cmbFlotNmChange();
+    void cmbSubTypeChange();
+    void cmdRndNmClick();
+    void cmdFlotInfoClick();
+
+    // Record-sheet clicks.
+    void lblCarStsClick();
+    void lblUBoatNbClick();
+    void lblPatGrdClick();
+    void imgClipsDblClick();
     void sbCloseClick();
+
+    void SetNewCareerVisible(QWidget* control, bool visible);
+    void Guard(const std::function<void()>& handler);
 
     std::unique_ptr<Ui::TfrmMainForm> m_ui;
     Paths m_paths;
     Language m_language;
     CommandLine m_commandLine;
     Random& m_random;
-    QtPrompter& m_prompter;
+    Prompter& m_prompter;
+    SelectedCareer m_career;
+    std::vector<std::string> m_careerNames;  // tree entries from index 2 on
+    std::unique_ptr<TfrmChange> m_change;
+    bool m_cascadeBusy = false;
 };
 
 }  // namespace seewolf::ui

@@ -29,6 +29,8 @@ TEST(Cli, HelpAndBadUsage) {
     const CliRun help = Cli(world, {"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("paths"), std::string::npos);
+    EXPECT_NE(help.out.find("list"), std::string::npos);
+    EXPECT_NE(help.out.find("show NAME"), std::string::npos);
     EXPECT_EQ(Cli(world, {}).code, 1);
     const CliRun unknown = Cli(world, {"fly"});
     EXPECT_EQ(unknown.code, 1);
@@ -54,6 +56,73 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere, and nothing can be chosen
     EXPECT_EQ(lost.code, 1);
     EXPECT_NE(lost.err.find("Seewolf requires Silent Hunter III"), std::string::npos) << lost.err;
+}
+
+TEST(Cli, ListPrintsTheCareerTreeInUtf8) {
+    testing::TempWorld world;
+    const CliRun run = Cli(world, {"list"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(
+        run.out,
+        "Erich Lenz\nFriedrich Roth\nHans Kessler\nJ\u00fcrgen Sch\u00e4fer\nKarl Vogel\nLudwig Brenner\n"
+        "Otto Brandt\nPaul Weber\nWilhelm Dorn\n");
+    EXPECT_EQ(Cli(world, {"list", "extra"}).code, 1);
+}
+
+TEST(Cli, ShowPrintsTheRecordSheetAndWritesNothing) {
+    testing::TempWorld world;
+    const std::string settingsBefore = testing::ReadText(world.GetPaths().SettingsFile());
+
+    // CrtPort -1: shown in another base, as the window does on selection.
+    const CliRun other = Cli(world, {"show", "Otto Brandt"});
+    ASSERT_EQ(other.code, 0) << other.err;
+    EXPECT_EQ(other.out,
+              "Name: Otto Brandt\n"
+              "Rank: Kapit\u00e4nleutnant\n"
+              "Status: In other base before patrol 4\n"
+              "Date: Monday, Jan 12, 1942\n"
+              "LastPatrolEnd: Tuesday, Nov 18, 1941\n"
+              "Boat: U-406,\n"
+              "Type: Type VIIC\n"
+              "Flotilla: 7th U-boat Flotilla, Saint-Nazaire\n"
+              "Grid: CB48\n"
+              "Saved: Sunday, Jun 2, 2024 at 19:05\n");
+
+    // A name with a non-ASCII letter arrives as UTF-8; that career has no history record yet.
+    const CliRun first = Cli(world, {"show", "J\u00fcrgen Sch\u00e4fer"});
+    ASSERT_EQ(first.code, 0) << first.err;
+    EXPECT_NE(first.out.find("Name: J\u00fcrgen Sch\u00e4fer\n"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find(
+                  "Status: At sea during patrol 1\nDate: After Monday, Mar 8, 1943\nLastPatrolEnd: N/a\n"),
+              std::string::npos)
+        << first.out;
+    EXPECT_NE(first.out.find("Grid: BF13\n"), std::string::npos);
+
+    const CliRun noGrid = Cli(world, {"show", demo::DemoCareers::AtSeaNoGrid});
+    EXPECT_NE(noGrid.out.find("Type: Type VIIC/41\nFlotilla: 9th U-boat Flotilla, Brest\nGrid: NULL\n"),
+              std::string::npos)
+        << noGrid.out;
+    EXPECT_NE(Cli(world, {"show", demo::DemoCareers::Lost}).out.find("Grid: N/a\n"), std::string::npos);
+
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settingsBefore);
+}
+
+TEST(Cli, ShowRefusesUnknownCareers) {
+    testing::TempWorld world;
+    const CliRun unknown = Cli(world, {"show", demo::DemoCareers::NotListed});  // a folder, but no career
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(unknown.err, "No career named Leere Akte\n");
+    EXPECT_EQ(Cli(world, {"show"}).code, 1);
+    EXPECT_EQ(Cli(world, {"show", "a", "b"}).code, 1);
+
+    // A career whose files are broken: the core's error, exit 1.
+    const std::filesystem::path patrols =
+        world.GetPaths().SaveFolder / "Careers" / "Hans Kessler" / "Patrols_0.cfg";
+    ProfileFile(patrols).DeleteKey("PATROL 004", "StartYear");
+    const CliRun broken = Cli(world, {"show", "Hans Kessler"});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_NE(broken.err.find("Invalid date in"), std::string::npos) << broken.err;
 }
 
 }  // namespace

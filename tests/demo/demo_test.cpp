@@ -120,10 +120,11 @@ std::tuple<int, int, int, int, int> LocalTimeOf(fs::file_time_type time) {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
 }
 
-const std::vector<const char*> kAllCareers = {demo::DemoCareers::InHomeBase,  demo::DemoCareers::InOtherBase,
-                                              demo::DemoCareers::AtSea,       demo::DemoCareers::Lost,
-                                              demo::DemoCareers::Retired,     demo::DemoCareers::Surrendered,
-                                              demo::DemoCareers::FirstPatrol, demo::DemoCareers::NotListed};
+const std::vector<const char*> kAllCareers = {demo::DemoCareers::InHomeBase,   demo::DemoCareers::InOtherBase,
+                                              demo::DemoCareers::AtSea,        demo::DemoCareers::Lost,
+                                              demo::DemoCareers::Retired,      demo::DemoCareers::Surrendered,
+                                              demo::DemoCareers::FirstPatrol,  demo::DemoCareers::AtSeaNoGrid,
+                                              demo::DemoCareers::InBaseNoGrid, demo::DemoCareers::NotListed};
 
 // One world for the read-only checks, written once.
 class DemoWorldTest : public ::testing::Test {
@@ -368,6 +369,8 @@ TEST_F(DemoWorldTest, CareersAreInTheStatesTheirNamesSay) {
         {demo::DemoCareers::Retired, true, false, false, "0"},
         {demo::DemoCareers::Surrendered, false, false, false, "1"},
         {demo::DemoCareers::FirstPatrol, std::nullopt, true, false, ""},
+        {demo::DemoCareers::AtSeaNoGrid, std::nullopt, true, false, "0"},
+        {demo::DemoCareers::InBaseNoGrid, std::nullopt, false, false, "0"},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
@@ -504,6 +507,45 @@ TEST_F(DemoWorldTest, NewestSaveAtSeaIsDecidedByItsTime) {
         planned.ReadInteger(section, "RealDay", -1), planned.ReadInteger(section, "RealHour", -1),
         planned.ReadInteger(section, "RealMin", -1));
     EXPECT_LT(noted, LocalTimeOf(byTime.begin()->first));
+}
+
+TEST_F(DemoWorldTest, CareersWithoutGridsAndTheLatestCareer) {
+    // At sea: the newest save names no patrol grid, an older one does.
+    const fs::path atSea = CareerFolder(demo::DemoCareers::AtSeaNoGrid);
+    const int n = ProfileFile(atSea / "Patrols_0.cfg").ReadInteger("INIT", "Patrols", -1);
+    std::vector<fs::path> saves = Saves(atSea / std::to_string(n));
+    ASSERT_GE(saves.size(), 2u);
+    std::sort(saves.begin(), saves.end(), [](const fs::path& a, const fs::path& b) {
+        return fs::last_write_time(a) < fs::last_write_time(b);
+    });
+    const auto grid = [](const fs::path& save) {
+        return ProfileFile(fs::path(save).replace_extension(".psc"))
+            .ReadString("PLAYER_SUBMARINE", "PatrolArea", "");
+    };
+    EXPECT_EQ(grid(saves.back()), "");
+    EXPECT_EQ(grid(saves.front()).size(), 4u);
+
+    // In base: the next patrol has no grid yet.
+    const ProfileFile inBase(CareerFolder(demo::DemoCareers::InBaseNoGrid) / "Patrols_0.cfg");
+    const std::string next = Section("PATROL ", inBase.ReadInteger("INIT", "Patrols", -1));
+    EXPECT_EQ(inBase.ReadString(next, "PatrolArea", ""), "NULL");
+
+    // Some career sails a boat whose type name holds a "/".
+    bool slashBoat = false;
+    for (const char* name : kAllCareers) {
+        const ProfileFile planned(CareerFolder(name) / "Patrols_0.cfg");
+        const std::string current = Section("PATROL ", planned.ReadInteger("INIT", "Patrols", -1));
+        const std::string type = GameCfg("Basic.cfg")
+                                     .ReadString("SUBMARINE" + planned.ReadString(current, "SubType", ""),
+                                                 "Name" + planned.ReadString(current, "SubVersion", ""), "");
+        slashBoat = slashBoat || type.find('/') != std::string::npos;
+    }
+    EXPECT_TRUE(slashBoat);
+
+    // The demo opens on a career that exists.
+    const std::string latest = Settings().ReadString("LATEST CAREER", "CAREER", "");
+    EXPECT_EQ(latest, Cp1252FromUtf8(demo::DemoCareers::Latest));
+    EXPECT_TRUE(fs::is_regular_file(CareerFolder(demo::DemoCareers::Latest) / "Patrols_0.cfg"));
 }
 
 // --- writing over an earlier world -------------------------------------------------------------

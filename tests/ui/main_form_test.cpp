@@ -1,109 +1,306 @@
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
-#include <QSignalSpy>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <thread>
 
+#include "app/profile_file.h"
 #include "app/random.h"
 #include "app/startup.h"
+#include "career/career.h"
+#include "career/change.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
+#include "ui/change_form.h"
 #include "ui/instance_channel.h"
 #include "ui/main_form.h"
-#include "ui/qt_prompter.h"
+#include "ui/qt_text.h"
 
 using namespace seewolf;
+using demo::DemoCareers;
+
+namespace {
+
+// A started main window on a fresh demo world.
+struct Window {
+    testing::TempWorld world;
+    testing::ScriptedPrompter prompter;
+    Random random{7};
+    std::unique_ptr<ui::TfrmMainForm> form;
+
+    Window() {
+        testing::ScriptedPrompter startPrompter;
+        const std::string self = platform::TextFromPath(world.World().program / "seewolf");
+        const StartupResult r = RunStartup(CommandLineFromArguments({self}), world.World().program, startPrompter,
+                                           [] { return false; });
+        if (!r.proceed) {
+            qFatal("start-up failed");
+        }
+        form = std::make_unique<ui::TfrmMainForm>(r, random, prompter);
+        form->show();
+    }
+
+    template <typename T = QWidget>
+    T* Find(const char* name) const {
+        T* w = form->findChild<T*>(name);
+        if (w == nullptr) {
+            qFatal("no control %s", name);
+        }
+        return w;
+    }
+    QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+    bool IsLink(const char* label) const { return Find<QLabel>(label)->property("seewolfLink").toBool(); }
+
+    void Select(const QString& entry) {
+        auto* tree = Find<QTreeWidget>("tvCareer");
+        const auto found = tree->findItems(entry, Qt::MatchExactly);
+        if (found.isEmpty()) {
+            qFatal("no tree entry %s", qPrintable(entry));
+        }
+        tree->setCurrentItem(found.first());
+    }
+    void Select(const char* utf8Name) { Select(QString::fromUtf8(utf8Name)); }
+    std::string Errors() const {
+        std::string all;
+        for (const auto& m : prompter.messages) {
+            all += m.text + "\n";
+        }
+        return all;
+    }
+};
+
+}  // namespace
 
 class MainFormTest : public QObject {
     Q_OBJECT
 
-    StartupResult Start(const testing::TempWorld& world) {
-        testing::ScriptedPrompter prompter;
-        const std::string self = platform::TextFromPath(world.World().program / "seewolf");
-        StartupResult r = RunStartup(CommandLineFromArguments({self}), world.World().program, prompter,
-                                     [] { return false; });
-        if (!r.proceed) {
-            qFatal("start-up failed: %s", prompter.messages.empty() ? "" : prompter.messages[0].text.c_str());
-        }
-        return r;
-    }
-
 private slots:
-    void captionControlsAndFixedSize() {
-        testing::TempWorld world;
-        Random random(1);
-        ui::QtPrompter prompter;
-        ui::TfrmMainForm form(Start(world), random, prompter);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const QString game = QString::fromStdString(
-            platform::WithoutTrailingSeparator(world.World().game).string());
-        QCOMPARE(form.windowTitle(), QStringLiteral("Seewolf [") + game + "]");
-        for (const char* name : {"tvCareer", "lblCarMenu", "sbOptions", "sbLaunch", "sbClose", "lblAbout",
-                                 "lblChk4Updt"}) {
-            QVERIFY2(form.findChild<QWidget*>(name) != nullptr, name);
-        }
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
-        // For looking at the window: SEEWOLF_SCREENSHOTS=<folder> saves it as a picture.
+    void captionControlsAndTree() {
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        const QString game = QString::fromStdString(platform::WithoutTrailingSeparator(w.world.World().game).string());
+        QCOMPARE(w.form->windowTitle(), QStringLiteral("Seewolf [") + game + "]");
+        QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
+        auto* tree = w.Find<QTreeWidget>("tvCareer");
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("New career"));
+        QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Single mission"));
+        QVERIFY(tree->findItems(QString::fromUtf8(DemoCareers::NotListed), Qt::MatchExactly).isEmpty());
+        // The latest career is selected and shown.
+        QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::Latest));
+        QVERIFY(w.Find("lblNm")->isVisible());
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
-            QVERIFY(form.grab().save(folder + "/main_form.png"));
+            QVERIFY(w.form->grab().save(folder + "/main_form_career.png"));
+            w.Select(QStringLiteral("New career"));
+            QVERIFY(w.form->grab().save(folder + "/main_form_new_career.png"));
         }
     }
 
-    void rollbackButtonFollowsTheBackupFolder() {
-        testing::TempWorld world;
-        Random random(1);
-        ui::QtPrompter prompter;
-        ui::TfrmMainForm form(Start(world), random, prompter);
-        form.show();
-        auto* rollback = form.findChild<QToolButton*>("sbRollback");
-        QVERIFY(rollback);
-        QVERIFY(!rollback->isVisible());
-        std::filesystem::create_directories(world.GetPaths().BackupFolder / "data");
-        form.UpdateRollbackButton();
-        QVERIFY(rollback->isVisible());
+    void everyStatusShowsItsLabelsAndLinks() {
+        Window w;
+        struct Case {
+            const char* name;
+            const char* status;
+            bool statusLink, boatLinks, gridLink, launch;
+            const char* grid;  // nullptr: any grid
+        };
+        const Case cases[] = {
+            {DemoCareers::InHomeBase, "In home base before patrol ", true, true, true, true, nullptr},
+            {DemoCareers::InOtherBase, "In other base before patrol ", true, true, true, true, nullptr},
+            {DemoCareers::InBaseNoGrid, "In home base before patrol ", true, true, false, true, "NULL"},
+            {DemoCareers::AtSea, "At sea during patrol ", false, false, false, true, nullptr},
+            {DemoCareers::AtSeaNoGrid, "At sea during patrol ", false, false, true, true, "NULL"},
+            {DemoCareers::Lost, "Lost at sea during patrol ", true, false, false, false, "N/a"},
+            {DemoCareers::Retired, "Retired after ", true, false, false, false, "N/a"},
+            {DemoCareers::Surrendered, "Surrendered at sea during patrol ", false, false, false, false, "N/a"},
+        };
+        for (const Case& c : cases) {
+            w.Select(c.name);
+            QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+            const QString status = w.Text("lblCarSts");
+            QVERIFY2(status.startsWith(QString::fromLatin1(c.status)), qPrintable(status));
+            QCOMPARE(w.IsLink("lblCarSts"), c.statusLink);
+            QCOMPARE(w.IsLink("lblUBoatNb"), c.boatLinks);
+            QCOMPARE(w.IsLink("lblUBoatTyp"), c.boatLinks);
+            QCOMPARE(w.IsLink("lblPatGrd"), c.gridLink);
+            QCOMPARE(w.Find("sbLaunch")->isVisible(), c.launch);
+            if (c.grid != nullptr) {
+                QCOMPARE(w.Text("lblPatGrd"), QString::fromLatin1(c.grid));
+            }
+            QVERIFY(w.Text("lblUBoatNb").startsWith(QStringLiteral("U-")) && w.Text("lblUBoatNb").endsWith(','));
+            QVERIFY(w.Text("lblUBoatTyp").startsWith(QStringLiteral("Type ")));
+            QCOMPARE(w.Text("lblSig"), w.Text("lblNm"));
+            QVERIFY(!w.Text("lblNm").isEmpty());
+            QVERIFY(w.Text("lblCarSvdDt").contains(QStringLiteral(" at ")));
+            QVERIFY(!w.Find<QLabel>("imgCaptain")->pixmap().isNull());
+        }
+        w.Select(DemoCareers::Lost);
+        QCOMPARE(w.Text("lblCarDt"), QStringLiteral("N/a"));
+        w.Select(DemoCareers::AtSea);
+        QVERIFY(w.Text("lblCarDt").startsWith(QStringLiteral("After ")));
     }
 
-    void statusLineAndCaretHidesIt() {
-        testing::TempWorld world;
-        Random random(1);
-        ui::QtPrompter prompter;
-        ui::TfrmMainForm form(Start(world), random, prompter);
-        form.show();
-        auto* status = form.findChild<QLabel*>("lblStatus");
-        QVERIFY(status && !status->isVisible());
-        prompter.SetStatus("Rolling back\xE4");  // the prompter reaches the window's status line
-        QVERIFY(status->isVisible());
-        QCOMPARE(status->text(), QString::fromUtf8("Rolling back\xC3\xA4"));
-        prompter.SetStatus("^");
-        QVERIFY(!status->isVisible());
+    void statusToggleTwiceReturnsTheText() {
+        Window w;
+        w.Select(DemoCareers::InHomeBase);
+        const QString home = w.Text("lblCarSts");
+        QVERIFY(home.startsWith(QStringLiteral("In home base before patrol ")));
+        auto* label = w.Find<QLabel>("lblCarSts");
+        QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(w.Text("lblCarSts"), QString(home).replace(QStringLiteral("home"), QStringLiteral("other")));
+        QVERIFY(w.form->Career().InOtherBase);
+        QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(w.Text("lblCarSts"), home);
+        QVERIFY(!w.form->Career().InOtherBase);
     }
 
-    void closeButtonClosesTheWindow() {
-        testing::TempWorld world;
-        Random random(1);
-        ui::QtPrompter prompter;
-        ui::TfrmMainForm form(Start(world), random, prompter);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseClick(form.findChild<QToolButton*>("sbClose"), Qt::LeftButton);
-        QVERIFY(!form.isVisible());
+    void singleMissionHidesTheNewCareerInputs() {
+        Window w;
+        w.Select(QStringLiteral("Single mission"));
+        for (const char* hidden : {"txtCmdrNm", "cmdRndNm", "cmbSubNo", "txtPatGrd", "lblNm", "imgExCar"}) {
+            QVERIFY2(!w.Find(hidden)->isVisible(), hidden);
+        }
+        for (const char* shown : {"udYear", "udMth", "cmbFlotNm", "cmbSubType", "cmbUseCrew", "chkRndCrewDets"}) {
+            QVERIFY2(w.Find(shown)->isVisible(), shown);
+        }
+        QVERIFY(w.Text("lblRmndr").endsWith(QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
+        QVERIFY(w.Find<QComboBox>("cmbFlotNm")->count() > 0);
+        QVERIFY(w.Find<QComboBox>("cmbSubType")->count() > 0);
+        QCOMPARE(w.form->Career().CareerStatus, kSingleMission);
+
+        w.Select(QStringLiteral("New career"));
+        QVERIFY(w.Find("txtCmdrNm")->isVisible());
+        QVERIFY(w.Text("lblRmndr").endsWith(QStringLiteral("Flotilla when starting your career in Silent Hunter III!")));
+        QCOMPARE(w.Find<QComboBox>("cmbUseCrew")->itemText(0), QStringLiteral("Already in SH3"));
+    }
+
+    void cascadeFollowsTheDateAndKeepsTheChoice() {
+        Window w;
+        w.Select(QStringLiteral("New career"));
+        auto* year = w.Find<QSpinBox>("udYear");
+        auto* month = w.Find<QSpinBox>("udMth");
+        auto* flotillas = w.Find<QComboBox>("cmbFlotNm");
+        year->setValue(1941);
+        month->setValue(3);
+        QCOMPARE(month->minimum(), 1);
+        year->setValue(1939);
+        QCOMPARE(month->minimum(), 9);  // the demo's earliest 1939 start
+        QCOMPARE(month->value(), 9);
+        year->setValue(1945);
+        month->setValue(5);
+        QCOMPARE(month->maximum(), 5);
+        year->setValue(1942);
+        month->setValue(6);
+        QCOMPARE(month->maximum(), 12);
+        year->setValue(1945);
+        QCOMPARE(month->value(), 5);
+
+        year->setValue(1941);
+        QVERIFY(flotillas->count() > 1);
+        flotillas->setCurrentIndex(1);
+        const QString chosen = flotillas->currentText();
+        const QString chosenId = w.Find<QComboBox>("cmbFlotNb")->itemText(1);
+        month->setValue(month->value() == 12 ? 11 : month->value() + 1);
+        QCOMPARE(flotillas->currentText(), chosen);
+        QCOMPARE(w.Find<QComboBox>("cmbFlotNb")->itemText(flotillas->currentIndex()), chosenId);
+        QVERIFY(w.Find<QComboBox>("cmbSubType")->count() > 0);
+        QVERIFY(w.Find("cmdFlotInfo")->isEnabled());
+
+        QTest::mouseClick(w.Find<QPushButton>("cmdFlotInfo"), Qt::LeftButton);
+        QCOMPARE(w.prompter.plainMessages.size(), std::size_t{1});
+        QVERIFY(w.prompter.plainMessages[0].find("Bases:") != std::string::npos);
+
+        QTest::mouseClick(w.Find<QPushButton>("cmdRndNm"), Qt::LeftButton);
+        const QString name = w.Find<QLineEdit>("txtCmdrNm")->text();
+        QVERIFY(!name.isEmpty() && name.size() <= 16);
+
+        auto* number = w.Find<QComboBox>("cmbSubNo");
+        number->setEditText(QString());
+        QTest::keyClicks(number, QStringLiteral("5a5"));
+        QCOMPARE(number->currentText(), QStringLiteral("55"));
+        QTest::keyClick(number, Qt::Key_Backspace);
+        QCOMPARE(number->currentText(), QStringLiteral("5"));
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+    }
+
+    void portraitMustComeFromTheImagesFolder() {
+        Window w;
+        w.Select(DemoCareers::InHomeBase);
+        const std::string name = w.form->Career().Name;
+        const std::vector<std::string> before = ReadCareerHistory(w.form->GetPaths(), name);
+        const auto images = w.world.World().program / "Images";
+        std::filesystem::create_directories(images / "sub");
+        std::filesystem::copy_file(images / "05.jpg", images / "sub" / "05.jpg");
+        std::filesystem::copy_file(images / "05.jpg", images / "Upper.JPG");
+        w.form->ChoosePortrait(images / "sub" / "05.jpg");
+        w.form->ChoosePortrait(images / "Upper.JPG");
+        QCOMPARE(w.prompter.messages.size(), std::size_t{2});
+        QCOMPARE(QString::fromStdString(w.prompter.messages[0].text),
+                 QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
+        QCOMPARE(ReadCareerHistory(w.form->GetPaths(), name), before);
+
+        const std::string other = before[kHistoryPortrait] == "05" ? "06" : "05";
+        w.form->ChoosePortrait(images / (other + ".jpg"));
+        QCOMPARE(w.prompter.messages.size(), std::size_t{2});
+        QCOMPARE(ReadCareerHistory(w.form->GetPaths(), name)[kHistoryPortrait], other);
+    }
+
+    void changeDialogWritesNumberAndGrid() {
+        Window w;
+        w.Select(DemoCareers::InHomeBase);
+        const SelectedCareer inBase = w.form->Career();
+        ui::TfrmChange change(w.form->GetPaths(), w.random, w.prompter);
+        change.Prepare(inBase, ui::TfrmChange::Mode::PatrolGrid, "BF13");
+        QVERIFY(!change.findChild<QWidget*>("sbApply")->isVisibleTo(&change));
+        auto* grid = change.findChild<QLineEdit*>("txtPatGrd");
+        grid->clear();
+        QTest::keyClicks(grid, QStringLiteral("an12"));
+        QCOMPARE(grid->text(), QStringLiteral("AN12"));
+        QVERIFY(change.findChild<QWidget*>("sbApply")->isVisibleTo(&change));
+        change.sbApplyClick();
+        const ProfileFile patrols(inBase.CareerFolder / "Patrols_0.cfg");
+        const std::string section = SectionName("PATROL ", inBase.PatrolCount);
+        QCOMPARE(QString::fromStdString(patrols.ReadString(section, "PatrolArea", "")), QStringLiteral("AN12"));
+        QCOMPARE(patrols.ReadString(section, "SubName", ""), inBase.SubName);  // number unchanged
+
+        change.Prepare(inBase, ui::TfrmChange::Mode::BoatNumber, "AN12");
+        auto* number = change.findChild<QComboBox*>("cmbSubNo");
+        number->setEditText(QStringLiteral("552"));
+        change.sbApplyClick();
+        QCOMPARE(QString::fromStdString(patrols.ReadString(section, "SubName", "")), QStringLiteral("U-552"));
+
+        number->setEditText(QString());
+        change.sbApplyClick();
+        QCOMPARE(QString::fromStdString(w.prompter.messages.back().text),
+                 QStringLiteral("Invalid details entered! Please try again."));
+        QCOMPARE(QString::fromStdString(patrols.ReadString(section, "SubName", "")), QStringLiteral("U-552"));
+
+        // At sea the grid also goes into the newest save.
+        w.Select(DemoCareers::AtSea);
+        const SelectedCareer atSea = w.form->Career();
+        change.Prepare(atSea, ui::TfrmChange::Mode::PatrolGrid, "X");
+        change.findChild<QLineEdit*>("txtPatGrd")->setText(QStringLiteral("CA55"));
+        change.sbApplyClick();
+        QVERIFY(!atSea.NewestSave.empty());
+        auto psc = atSea.NewestSave;
+        psc.replace_extension(".psc");
+        QCOMPARE(QString::fromStdString(ProfileFile(psc).ReadString("PLAYER_SUBMARINE", "PatrolArea", "")),
+                 QStringLiteral("CA55"));
     }
 
     void secondStartBringsTheWindowForward() {
-        testing::TempWorld world;
-        Random random(1);
-        ui::QtPrompter prompter;
-        ui::TfrmMainForm form(Start(world), random, prompter);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.showMinimized();
-        QTRY_VERIFY(form.isMinimized());
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.form->showMinimized();
+        QTRY_VERIFY(w.form->isMinimized());
 
         const QString name = ui::ChannelName("test-block-" + std::to_string(platform::CurrentProcessId()));
         ui::InstanceChannel channel;
@@ -112,7 +309,7 @@ private slots:
         QVERIFY(channel.Listen(name, [&](const std::vector<std::string>& args) {
             received = args;
             arrived = true;
-            form.BringToFront();
+            w.form->BringToFront();
         }));
         bool accepted = false;
         std::thread second([&] { accepted = ui::InstanceChannel::Forward(name, {"/i:C:\\Game\\", "x y"}); });
@@ -120,16 +317,35 @@ private slots:
         second.join();
         QVERIFY(accepted);
         QCOMPARE(received.size(), std::size_t{2});
-        QCOMPARE(QString::fromStdString(received[0]), QStringLiteral("/i:C:\\Game\\"));
         QCOMPARE(QString::fromStdString(received[1]), QStringLiteral("x y"));
-        QVERIFY(!form.isMinimized());
+        QVERIFY(!w.form->isMinimized());
+    }
+
+    void statusLineRollbackAndClose() {
+        Window w;
+        auto* status = w.Find<QLabel>("lblStatus");
+        QVERIFY(!status->isVisible());
+        w.form->SetStatus("Rolling back\xE4");
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), QString::fromUtf8("Rolling back\xC3\xA4"));
+        w.form->SetStatus("^");
+        QVERIFY(!status->isVisible());
+
+        auto* rollback = w.Find("sbRollback");
+        QVERIFY(!rollback->isVisible());
+        std::filesystem::create_directories(w.form->GetPaths().BackupFolder / "data");
+        w.form->UpdateRollbackButton();
+        QVERIFY(rollback->isVisible());
+
+        QTest::mouseClick(w.Find<QToolButton>("sbClose"), Qt::LeftButton);
+        QVERIFY(!w.form->isVisible());
     }
 
     void forwardedBufferLayout() {
         const QByteArray buffer = ui::ForwardedArguments({"ab", "c"});
         QCOMPARE(buffer, QByteArray("ab\0c\0\0", 6));
         QCOMPARE(ui::ForwardedArguments({}), QByteArray("\0", 1));
-        QVERIFY(ui::ArgumentsFromBuffer(QByteArray("ab", 2)).empty());  // no closing zero
+        QVERIFY(ui::ArgumentsFromBuffer(QByteArray("ab", 2)).empty());
         QCOMPARE(ui::ArgumentsFromBuffer(buffer).size(), std::size_t{2});
     }
 };

@@ -1003,7 +1003,7 @@ struct CompletedPatrol {
 
 struct SaveGame {
     const char* name;  // base name of the .sav and .psc files (UTF-8)
-    const char* grid;  // patrol area in the .psc
+    const char* grid;  // patrol area in the .psc; nullptr: the .psc names none (no key at all)
     LocalTime saved;   // modification time of the .sav
 };
 
@@ -1128,6 +1128,24 @@ const std::vector<CareerData>& Careers() {
                    {"Überwasserfahrt", "BF13", {{2024, 9, 15}, 22, 2}}},
          .lastSaved = {{2024, 9, 14}, 20, 40},
          .history = false},  // Seewolf has not shown it yet
+        {.name = DemoCareers::AtSeaNoGrid,
+         .patrols = {{{{1943, 7, 14}, "AK55", Ninth, harbour::Brest, "U-963", TypeVII, 2},
+                      {49, 1, 6320, 0, 0, 1, 84.0, 10, WarBadge, 0, 0, 1}}},
+         .current = {{1943, 10, 5}, "BD47", Ninth, harbour::Brest, "U-963", TypeVII, 2},
+         .crtPort = harbour::Brest,
+         // The newest save was made where the game names no patrol area.
+         .saves = {{"Biskaya", "BF42", {{2024, 10, 2}, 21, 10}},
+                   {"Alarmtauchen", nullptr, {{2024, 10, 4}, 23, 30}}},
+         .lastSaved = {{2024, 9, 30}, 20, 15}},
+        {.name = DemoCareers::InBaseNoGrid,
+         .patrols = {{{{1942, 12, 3}, "DF35", Twelfth, harbour::Bordeaux, "U-527", TypeIX, 3},
+                      {71, 3, 19850, 0, 0, 0, 91.5, 10, WarBadge, 0, 0, 0}},
+                     {{{1943, 3, 22}, "EJ14", Twelfth, harbour::Bordeaux, "U-527", TypeIX, 3},
+                      {64, 2, 12440, 0, 0, 1, 77.0, 11, IronCross2, 0, 1, 2}}},
+         // No patrol grid ordered yet for the next patrol.
+         .current = {{1943, 6, 28}, "NULL", Twelfth, harbour::Bordeaux, "U-527", TypeIX, 3},
+         .crtPort = harbour::Bordeaux,
+         .lastSaved = {{2024, 10, 20}, 18, 44}},
         {.name = DemoCareers::NotListed,
          .current = {{1942, 2, 1}, "CH45", TwentyNinth, harbour::LaSpezia, "U-371", TypeVII, 1},
          .crtPort = harbour::LaSpezia,
@@ -1295,7 +1313,10 @@ void WriteSaves(Output& out, const fs::path& folder, const CareerData& career) {
     for (const SaveGame& save : career.saves) {
         const fs::path sav = saves / PathFromUtf8(std::string(save.name) + ".sav");
         ProfileText psc;
-        psc.Section("PLAYER_SUBMARINE").Key("SubName", career.current.boat).Key("PatrolArea", save.grid);
+        psc.Section("PLAYER_SUBMARINE").Key("SubName", career.current.boat);
+        if (save.grid != nullptr) {
+            psc.Key("PatrolArea", save.grid);
+        }
         // The game writes both files of a save at once; their times say when the player saved.
         const fs::path companion = saves / PathFromUtf8(std::string(save.name) + ".psc");
         if (out.WriteNewText(companion, psc)) {
@@ -1407,6 +1428,8 @@ void WriteSettings(Output& out, const DemoWorld& world) {
     ProfileText text;
     text.Section("SETTINGS");
     text.Key("SH3Location", Utf8Of(world.game)).Key("DocsLocation", Utf8Of(world.documents)).Blank();
+    // The career the demo opens on, as if it had been launched last.
+    text.Section("LATEST CAREER").Key("CAREER", DemoCareers::Latest).Blank();
     text.Section("CAREER DETAILS");
     for (const CareerData& career : Careers()) {
         if (career.history) {

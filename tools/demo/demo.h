@@ -44,13 +44,16 @@ DemoWorld WriteDemoInstallation(const DemoOptions& options);
 // Names of the demo careers, one per state, as the career list shows them.
 struct DemoCareers {
     static constexpr const char* InHomeBase = "Hans Kessler";
-    static constexpr const char* InOtherBase = "Otto Brandt";
+    static constexpr const char* InOtherBase = "Otto Brandt";  // CrtPort -1
     static constexpr const char* AtSea = "Erich Lenz";
     static constexpr const char* Lost = "Karl Vogel";
     static constexpr const char* Retired = "Wilhelm Dorn";
     static constexpr const char* Surrendered = "Paul Weber";
     static constexpr const char* FirstPatrol = "Jürgen Schäfer";  // UTF-8 here; the folder name on disk
-    static constexpr const char* NotListed = "Leere Akte";        // a folder the list must skip
+    static constexpr const char* AtSeaNoGrid = "Ludwig Brenner";  // newest save's .psc names no grid; VIIC/41
+    static constexpr const char* InBaseNoGrid = "Friedrich Roth";  // next patrol's grid "NULL"; IXC/40
+    static constexpr const char* NotListed = "Leere Akte";         // a folder the list must skip
+    static constexpr const char* Latest = InHomeBase;              // [LATEST CAREER] of Seewolf.ini
 };
 
 }  // namespace seewolf::demo

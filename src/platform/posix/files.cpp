@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/encoding.h"
@@ -339,6 +341,20 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
     stamp.identity = static_cast<std::uint64_t>(st.st_ino);
     stamp.changedNs = Nanoseconds(st.st_ctim);
     return stamp;
+}
+
+LocalTime ToLocalTime(std::int64_t nanosecondsSinceUnixEpoch) {
+    // Round towards the past, so that 0.5 s before the epoch is 23:59:59 and not 00:00:00.
+    std::int64_t seconds = nanosecondsSinceUnixEpoch / 1'000'000'000;
+    if (nanosecondsSinceUnixEpoch % 1'000'000'000 < 0) {
+        --seconds;
+    }
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm tm {};
+    if (::localtime_r(&t, &tm) == nullptr) {
+        return {};
+    }
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59)};
 }
 
 bool FileExists(const fs::path& path) {

@@ -310,6 +310,26 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
     return stamp;
 }
 
+LocalTime ToLocalTime(std::int64_t nanosecondsSinceUnixEpoch) {
+    constexpr std::int64_t kUnixEpoch = 116444736000000000;  // 1970-01-01 in 100 ns units since 1601
+    std::int64_t ticks = nanosecondsSinceUnixEpoch / 100;
+    if (nanosecondsSinceUnixEpoch % 100 < 0) {
+        --ticks;
+    }
+    const auto value = static_cast<std::uint64_t>(ticks + kUnixEpoch);
+    FILETIME utcFile;
+    utcFile.dwLowDateTime = static_cast<DWORD>(value & 0xFFFFFFFFu);
+    utcFile.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    // The time zone's rule for that date (not today's daylight saving time), as localtime does.
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    if (!::FileTimeToSystemTime(&utcFile, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return {};
+    }
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 bool FileExists(const fs::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

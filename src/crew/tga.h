@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/bitmap.h"
+
+namespace seewolf {
+
+// The error text recorded for a file whose header is refused.
+inline constexpr const char* kInvalidTgaText = "Invalid TGA file!";
+
+// Reads a Truevision TGA picture: image types 1, 2, 3 (uncompressed) and 9, 10, 11 (run-length
+// encoded), pixel depths 1, 8, 16, 24 and 32. Depth 1 gives a 1-bit bitmap (black, white), depth 8
+// an 8-bit one with the colour map or a grey ramp as its palette, the others 24 bits (blue, green,
+// red). Never throws for a bad file: a file that cannot be opened or whose type or depth is refused
+// gives a 1x1 bitmap and sets `errorText` (when given) to kInvalidTgaText, otherwise to "". Bytes
+// missing at the end of a short file read as zeros; the bitmap keeps the header's size.
+// Re-entrant: all state belongs to the call.
+Bitmap LoadTGA(const std::filesystem::path& path, std::string* errorText = nullptr);
+
+}  // namespace seewolf

@@ -1,0 +1,97 @@
+#include "ui/change_form.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+#include "career/change.h"
+#include "platform/shell.h"
+#include "ui/qt_prompter.h"
+#include "ui/qt_text.h"
+#include "ui_change_form.h"
+
+namespace seewolf::ui {
+
+TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TfrmChange>()), m_paths(paths), m_random(random), m_prompter(prompter) {
+    m_ui->setupUi(this);
+    // A dialog border without title-bar buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    m_ui->cmbSubNo->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_ui->cmbSubNo));
+    m_ui->cmbSubNo->lineEdit()->setMaxLength(4);
+    connect(m_ui->txtPatGrd, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int at = m_ui->txtPatGrd->cursorPosition();
+        m_ui->txtPatGrd->setText(text.toUpper());
+        m_ui->txtPatGrd->setCursorPosition(at);
+    });
+    // Any edit offers Apply.
+    connect(m_ui->cmbSubNo, &QComboBox::editTextChanged, m_ui->sbApply, &QWidget::show);
+    connect(m_ui->txtPatGrd, &QLineEdit::textChanged, m_ui->sbApply, &QWidget::show);
+    connect(m_ui->sbApply, &QToolButton::clicked, this, [this] { Guarded(m_prompter, [this] { sbApplyClick(); }); });
+    connect(m_ui->sbCancel, &QToolButton::clicked, this, &QDialog::reject);
+    connect(m_ui->cbFilter, &QCheckBox::clicked, this, [this] { Guarded(m_prompter, [this] { cbFilterClick(); }); });
+    connect(m_ui->cmdRnd, &QPushButton::clicked, this, [this] { Guarded(m_prompter, [this] { cmdRndClick(); }); });
+    connect(m_ui->cmdMap, &QPushButton::clicked, this, [this] { Guarded(m_prompter, [this] { cmdMapClick(); }); });
+}
+
+TfrmChange::~TfrmChange() = default;
+
+void TfrmChange::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+    m_career = career;
+    m_ui->grpUBoatNo->setVisible(mode == Mode::BoatNumber);
+    m_ui->grpPatGrid->setVisible(mode == Mode::PatrolGrid);
+    m_ui->txtPatGrd->setText(ToQt(gridText));
+    m_ui->cmbSubNo->setEditText(ToQt(BoatNumberOf(career.SubName)));
+    m_ui->cbFilter->setChecked(false);
+    FillNumbers();
+    m_ui->sbApply->hide();
+    if (mode == Mode::BoatNumber) {
+        m_ui->cmbSubNo->setFocus();
+    } else {
+        m_ui->txtPatGrd->setFocus();
+    }
+}
+
+bool TfrmChange::ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+    Prepare(career, mode, gridText);
+    if (parentWidget() != nullptr) {
+        move(parentWidget()->geometry().center() - rect().center());
+    }
+    return exec() == QDialog::Accepted;
+}
+
+void TfrmChange::FillNumbers() {
+    const QString kept = m_ui->cmbSubNo->currentText();
+    const QSignalBlocker blocker(m_ui->cmbSubNo);
+    m_ui->cmbSubNo->clear();
+    for (const std::string& number : BoatNumberList(m_paths, m_career, m_ui->cbFilter->isChecked())) {
+        m_ui->cmbSubNo->addItem(ToQt(number));
+    }
+    m_ui->cmbSubNo->setEditText(kept);
+}
+
+void TfrmChange::cbFilterClick() { FillNumbers(); }
+
+void TfrmChange::cmdRndClick() {
+    if (const auto grid = RandomPatrolGrid(m_paths, m_career, m_random)) {
+        m_ui->txtPatGrd->setText(ToQt(*grid));
+    }
+}
+
+void TfrmChange::cmdMapClick() { platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg")); }
+
+void TfrmChange::sbApplyClick() {
+    const std::string number = FromQt(m_ui->cmbSubNo->currentText());
+    const std::string grid = FromQt(m_ui->txtPatGrd->text());
+    if (number.empty() || grid.empty()) {
+        m_prompter.ShowMessage(kInvalidDetails, MessageKind::Error, Button::Ok);
+        return;
+    }
+    ApplyChange(m_paths, m_career, number, grid);
+    m_ui->sbApply->hide();
+    accept();
+}
+
+}  // namespace seewolf::ui

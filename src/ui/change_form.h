@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+#include "app/paths.h"
+#include "app/prompter.h"
+#include "career/career.h"
+
+namespace Ui {
+class TfrmChange;
+}
+
+namespace seewolf {
+class Random;
+}
+
+namespace seewolf::ui {
+
+
+// The change dialog: a career's boat number or its next patrol grid.
+class TfrmChange : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { BoatNumber, PatrolGrid };
+
+    TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent = nullptr);
+    ~TfrmChange() override;
+
+    // Fills the dialog for a career (`gridText` is what the main window shows as its grid).
+    void Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText);
+
+    // Prepares and shows the dialog modally; true when the changes were saved.
+    bool ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText);
+
+    void sbApplyClick();
+    void cbFilterClick();
+    void cmdRndClick();
+    void cmdMapClick();
+
+private:
+    void FillNumbers();
+
+    std::unique_ptr<Ui::TfrmChange> m_ui;
+    const Paths& m_paths;
+    Random& m_random;
+    Prompter& m_prompter;
+    SelectedCareer m_career;
+};
+
+}  // namespace seewolf::ui
