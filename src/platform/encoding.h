@@ -14,6 +14,9 @@ std::string Utf8FromCp1252(std::string_view text);
 // UTF-8 to Windows-1252; characters the code page cannot hold, and malformed UTF-8, become '?'.
 std::string Cp1252FromUtf8(std::string_view text);
 
+// Appends one Unicode code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // Letter case of Windows-1252 text (ASCII and the accented letters of the code page).
 char LowerCp1252(char c);
 char UpperCp1252(char c);

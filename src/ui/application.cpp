@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProxyStyle>
 
 #include <vector>
 
@@ -28,6 +29,17 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesyste
     return arguments;
 }
 
+class HintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 }  // namespace
 
 int RunSeewolf(int argc, char** argv) {
@@ -44,6 +56,8 @@ int RunSeewolf(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    // Hints appear at once (the windows keep them up for twenty seconds).
+    QApplication::setStyle(new HintStyle);
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setApplicationDisplayName(kApplicationTitle);
 

@@ -1,12 +1,12 @@
 #include "ui/change_form.h"
 
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
 #include "career/change.h"
 #include "platform/shell.h"
 #include "ui/qt_prompter.h"
+#include "ui/controls.h"
 #include "ui/qt_text.h"
 #include "ui_change_form.h"
 
@@ -18,14 +18,8 @@ TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, Q
     // A dialog border without title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
-    m_ui->cmbSubNo->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_ui->cmbSubNo));
-    m_ui->cmbSubNo->lineEdit()->setMaxLength(4);
-    connect(m_ui->txtPatGrd, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int at = m_ui->txtPatGrd->cursorPosition();
-        m_ui->txtPatGrd->setText(text.toUpper());
-        m_ui->txtPatGrd->setCursorPosition(at);
-    });
+    MakeBoatNumberBox(m_ui->cmbSubNo);
+    MakeGridBox(m_ui->txtPatGrd);
     // Any edit offers Apply.
     connect(m_ui->cmbSubNo, &QComboBox::editTextChanged, m_ui->sbApply, &QWidget::show);
     connect(m_ui->txtPatGrd, &QLineEdit::textChanged, m_ui->sbApply, &QWidget::show);

@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QTreeWidgetItem>
 
@@ -16,9 +15,11 @@
 #include "career/portrait.h"
 #include "crew/random_name.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "ui/change_form.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
+#include "ui/controls.h"
 #include "ui/qt_text.h"
 #include "ui_main_form.h"
 
@@ -80,6 +81,9 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
       m_prompter(prompter) {
     m_ui->setupUi(this);
     setStyleSheet(kLook);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setToolTipDuration(20000);
+    }
     setWindowTitle(ToQt(startup.caption));
     // A fixed-size window without a maximise button.
     setFixedSize(size());
@@ -93,15 +97,8 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
         edit->setObjectName(name);
         edit->setReadOnly(true);
     }
-    // Boat numbers: digits only, at most four.
-    m_ui->cmbSubNo->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), m_ui->cmbSubNo));
-    m_ui->cmbSubNo->lineEdit()->setMaxLength(4);
-    connect(m_ui->txtPatGrd, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int at = m_ui->txtPatGrd->cursorPosition();
-        m_ui->txtPatGrd->setText(text.toUpper());
-        m_ui->txtPatGrd->setCursorPosition(at);
-    });
+    MakeBoatNumberBox(m_ui->cmbSubNo);
+    MakeGridBox(m_ui->txtPatGrd);
 
     // The tree: read-only, flat, the selection stays visible when the tree loses the focus.
     QPalette palette = m_ui->tvCareer->palette();
@@ -129,6 +126,8 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
         label->installEventFilter(this);
     }
     m_ui->imgClips->installEventFilter(this);
+    m_ui->imgHelp->installEventFilter(this);
+    m_ui->imgHelp->setCursor(Qt::PointingHandCursor);
 
     m_change = std::make_unique<TfrmChange>(m_paths, m_random, m_prompter, this);
     UpdateRollbackButton();
@@ -149,6 +148,10 @@ void TfrmMainForm::showEvent(QShowEvent* event) {
 bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->imgClips && event->type() == QEvent::MouseButtonDblClick) {
         Guard([this] { imgClipsDblClick(); });
+        return true;
+    }
+    if (watched == m_ui->imgHelp && event->type() == QEvent::MouseButtonRelease) {
+        platform::OpenDocument(m_paths.Prog("Leitfaden.pdf"));
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && watched->property(kActive).toBool()) {
@@ -333,7 +336,7 @@ void TfrmMainForm::ShowCareer(const std::string& name) {
     PlaceBoatType();
     m_ui->sbLaunch->setVisible(sheet.launchVisible);
 
-    if (m_career.CrtPort == -1 && m_career.CareerStatus == kInBase) {
+    if (StartsInOtherBase(m_career)) {
         lblCarStsClick();
     }
     GenerateCmdrHistory();
