@@ -274,6 +274,10 @@ private slots:
         change.Prepare(inBase, ui::TfrmChange::Mode::BoatNumber, "AN12");
         auto* number = change.findChild<QComboBox*>("cmbSubNo");
         number->setEditText(QStringLiteral("552"));
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            change.setStyleSheet(w.form->styleSheet());
+            QVERIFY(change.grab().save(folder + "/change_form.png"));
+        }
         change.sbApplyClick();
         QCOMPARE(QString::fromStdString(patrols.ReadString(section, "SubName", "")), QStringLiteral("U-552"));
 
