@@ -1,0 +1,1 @@
+#include "companion/companion.h"

@@ -1,0 +1,89 @@
+#pragma once
+
+// The launch sequence: roll back what an earlier launch left, settle the patrol start date,
+// install the file sets, apply the modifications, start the companion.
+
+#include <functional>
+#include <string>
+
+#include "career/career.h"
+
+namespace seewolf {
+
+struct Paths;
+class Prompter;
+class Random;
+
+// The launch settings of Seewolf.ini, read fresh for each launch. A value whose switch is off
+// is carried as -1 (none).
+struct LaunchSettings {
+    bool SkipIntros = false;
+    bool AutoRollback = false;
+    bool StartAtSea = false;
+    bool RealisticLength = false;
+    bool RealisticCrewXfr = false;
+    bool UseSubDts = false;
+    bool RndDaysInBase = false;
+    bool SetDaysInBase = false;
+    int DaysInBaseValue = 28;
+    bool RndGramophone = false;
+    bool HullIntegrityText = false;
+    int FatigueModel = -1;
+    float WaterDensityValue = -1;
+    int WaveHeight = -1;
+    float ReloadTime88 = -1;
+    float ReloadTime105 = -1;
+    int Effects = -1;
+    bool RndTonnage = false;
+    bool RndCrushDepth = false;
+};
+
+LaunchSettings ReadLaunchSettings(const Paths& paths);
+
+// What the main window (or the command line) hands to the launch.
+struct LaunchRequest {
+    SelectedCareer career;       // CareerStatus, and for an existing career its fields
+    std::string treeEntry;       // text of the selected tree entry (written as the latest career)
+    // New career and single mission:
+    int year = 1939;
+    int month = 1;
+    std::string flotillaName;    // text of the flotilla box ("" when none is offered)
+    std::string flotillaId;
+    std::string boatTypeName;    // text of the boat type box
+    int boatTypeNumber = 0;
+    std::string commanderName;   // new career only
+    std::string crewSet;         // "" for "Already in SH3"
+    bool randomCrewDetails = false;
+    // The process command line holds /nolaunch: prepare the files, start nothing.
+    bool noLaunch = false;
+};
+
+// Hooks into the window for the waits of the sequence.
+struct LaunchHooks {
+    std::function<void(bool)> setWindowEnabled;  // while the weather tool runs
+    std::function<void()> keepResponsive;        // called regularly while waiting
+};
+
+enum class LaunchOutcome {
+    Refused,   // stopped with a message; the window stays open
+    Launched,  // the files are prepared (and the companion started): close the window
+};
+
+inline constexpr const char* kNoFlotillaOrType = "No Flotilla or U-boat Type selected! Please try again.";
+
+// Runs the sequence. Errors of a step propagate as Error after the files changed so far were
+// backed up, so the next launch or the Roll back button restores them.
+LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
+                        const LaunchHooks& hooks = {});
+
+// The patrol start date ("yyyymmdd") for the request, with the days in base it used and whether
+// they are to be written into the game.
+struct PatrolStart {
+    std::string date;
+    int daysInBase = 28;
+    bool writeDays = false;
+};
+PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request, const std::string& careerDate,
+                               const LaunchSettings& settings, Random& random);
+
+}  // namespace seewolf
