@@ -1,1 +1,49 @@
 #include "companion/companion.h"
+
+#include <filesystem>
+
+#include "platform/processes.h"
+
+namespace seewolf::companion {
+
+namespace {
+
+std::filesystem::path PathFromUtf8(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+#ifdef _WIN32
+constexpr const char* kSeewolf = "Seewolf.exe";
+#else
+constexpr const char* kSeewolf = "seewolf";
+#endif
+
+}  // namespace
+
+int RunCompanion(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) {
+        return 0;
+    }
+    const std::string& gameFolder = arguments[0];
+    const std::string programFolder = arguments.size() > 1 ? arguments[1] : std::string();
+    const std::string handOn = arguments.size() > 2 ? arguments[2] : std::string();
+
+    // The game runs in its own folder; its exit code tells nothing Seewolf needs. A game that
+    // cannot be started is no reason to stay away: Seewolf comes back and rolls back at once.
+    platform::ProgramCall game;
+    game.program = PathFromUtf8(gameFolder) / "sh3.exe";
+    game.workingFolder = PathFromUtf8(gameFolder);
+    platform::StartAndWait(game);
+
+    platform::ProgramCall seewolf;
+    seewolf.program = PathFromUtf8(programFolder) / kSeewolf;
+    seewolf.arguments.push_back("/i:" + gameFolder);
+    if (!handOn.empty()) {
+        seewolf.arguments.push_back(handOn);
+    }
+    seewolf.workingFolder = PathFromUtf8(programFolder);
+    platform::StartDetached(seewolf);
+    return 0;
+}
+
+}  // namespace seewolf::companion
