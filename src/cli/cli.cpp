@@ -2,14 +2,22 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <ostream>
+#include <set>
 #include <utility>
 
 #include "app/error.h"
 #include "app/prompter.h"
 #include "app/startup.h"
 #include "app/text.h"
+#include "app/numbers.h"
+#include "app/random.h"
+#include "app/settings.h"
 #include "career/career.h"
+#include "career/new_career.h"
+#include "launch/backup.h"
+#include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -35,7 +43,17 @@ constexpr const char* kUsage =
     "                    Seewolf's career tree\n"
     "  show NAME         print the record sheet of the career NAME as Seewolf shows it\n"
     "                    (Name, Rank, Status, Date, LastPatrolEnd, Boat, Type, Flotilla,\n"
-    "                    Grid, Saved); nothing is written\n";
+    "                    Grid, Saved); nothing is written\n"
+    "  launch NAME [--other-base] [--nolaunch]\n"
+    "                    launch the career NAME (in base or at sea) as Seewolf's Launch\n"
+    "                    button does; --other-base counts the boat as in another base\n"
+    "  launch --new-career|--single-mission --year Y --month M --flotilla-id ID --type NAME\n"
+    "         [--commander NAME] [--number N] [--grid G] [--crew SET] [--random-crew]\n"
+    "         [--nolaunch]\n"
+    "                    launch a new career or a single mission (--commander, --number\n"
+    "                    and --grid for a new career only); --nolaunch prepares the game's\n"
+    "                    files without starting the game\n"
+    "  rollback          restore the game folder to its state before the last launch\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
@@ -78,8 +96,8 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
 
 // The record sheet of a listed career, label by label, as the main window shows it after the
 // selection. Reads only: the career's history record is not generated here.
-void ShowCareer(const Paths& paths, const Language& language, const std::string& utf8Name,
-                std::ostream& out) {
+// The career of that name (UTF-8) as the career tree lists it.
+std::string FindCareer(const Paths& paths, const std::string& utf8Name) {
     const std::string wanted = Cp1252FromUtf8(utf8Name);
     const std::vector<std::string> names = ListCareers(paths);
     auto found = std::find(names.begin(), names.end(), wanted);
@@ -94,7 +112,12 @@ void ShowCareer(const Paths& paths, const Language& language, const std::string&
     if (found == names.end()) {
         throw Error("No career named " + wanted);
     }
-    SelectedCareer career = LoadCareer(paths, language, *found);
+    return *found;
+}
+
+void ShowCareer(const Paths& paths, const Language& language, const std::string& utf8Name,
+                std::ostream& out) {
+    SelectedCareer career = LoadCareer(paths, language, FindCareer(paths, utf8Name));
     if (StartsInOtherBase(career)) {
         career.InOtherBase = true;  // the window's status toggle on selection
     }
@@ -109,43 +132,146 @@ void ShowCareer(const Paths& paths, const Language& language, const std::string&
     }
 }
 
+struct Options {
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::vector<std::string> rest;
+};
+
+
+// The launch request of `launch`, filled from the options as the main window fills it from
+// its controls.
+LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, const Options& o) {
+    LaunchRequest request;
+    request.noLaunch = o.flags.count("--nolaunch") > 0;
+    const bool newCareer = o.flags.count("--new-career") > 0;
+    const bool singleMission = o.flags.count("--single-mission") > 0;
+    if (!newCareer && !singleMission) {
+        if (o.rest.size() != 2) {
+            throw Error("launch needs the name of one career, or --new-career or --single-mission");
+        }
+        const std::string name = FindCareer(paths, o.rest[1]);
+        request.career = LoadCareer(paths, language, name);
+        if (request.career.CareerStatus != kInBase && request.career.CareerStatus != kAtSea) {
+            throw Error("The career " + name + " is over; it cannot be launched.");
+        }
+        request.career.InOtherBase = o.flags.count("--other-base") > 0 || StartsInOtherBase(request.career);
+        request.treeEntry = name;
+        return request;
+    }
+    request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
+    request.treeEntry = newCareer ? "New career" : "Single mission";
+    auto number = [&o](const char* option) {
+        const auto it = o.values.find(option);
+        if (it == o.values.end()) {
+            throw Error(std::string("launch needs ") + option);
+        }
+        const auto value = ParseInteger(it->second);
+        if (!value) {
+            throw Error(std::string(option) + " needs a whole number");
+        }
+        return *value;
+    };
+    request.year = number("--year");
+    request.month = number("--month");
+    const MonthRange months = MonthsOf(paths, request.year);
+    if (request.year < kFirstYear || request.year > kLastYear || request.month < months.first ||
+        request.month > months.last) {
+        throw Error("No career can start in " + std::to_string(request.month) + "/" + std::to_string(request.year) +
+                    ".");
+    }
+    auto text = [&o](const char* option) {
+        const auto it = o.values.find(option);
+        return it == o.values.end() ? std::string() : Cp1252FromUtf8(it->second);
+    };
+    // Only what the window would offer for that date can be chosen; anything else leaves the
+    // flotilla or the boat type empty, and the launch refuses as it does in the window.
+    const std::string flotillaId = text("--flotilla-id");
+    for (const FlotillaChoice& choice :
+         OfferedFlotillas(paths, language, request.career.CareerStatus, request.year, request.month)) {
+        if (choice.id == flotillaId) {
+            request.flotillaId = choice.id;
+            request.flotillaName = choice.name;
+            break;
+        }
+    }
+    const std::string type = text("--type");
+    if (!request.flotillaName.empty() || singleMission) {
+        for (const BoatTypeChoice& choice :
+             OfferedBoatTypes(paths, request.career.CareerStatus, flotillaId, request.year, request.month,
+                              ReadSettings(paths).UseSubDts)) {
+            if (choice.name == type) {
+                request.boatTypeName = choice.name;
+                request.boatTypeNumber = ParseInteger(choice.number).value_or(0);
+                break;
+            }
+        }
+    }
+    if (newCareer) {
+        request.commanderName = text("--commander");
+        request.boatNumber = text("--number");
+        request.patrolGrid = text("--grid");
+    }
+    request.crewSet = text("--crew");
+    if (!request.crewSet.empty()) {
+        const std::vector<std::string> sets = CrewSets(paths);
+        if (std::find(sets.begin(), sets.end(), request.crewSet) == sets.end()) {
+            throw Error("No crew set named " + request.crewSet);
+        }
+    }
+    request.randomCrewDetails = o.flags.count("--random-crew") > 0;
+    return request;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder, std::ostream& out,
            std::ostream& err) {
-    std::optional<std::filesystem::path> game;
-    std::optional<std::filesystem::path> documents;
-    std::vector<std::string> rest;
+    static const std::set<std::string> kValueOptions = {"--game",        "--documents", "--year",  "--month",
+                                                        "--flotilla-id", "--type",      "--commander", "--number",
+                                                        "--grid",        "--crew"};
+    static const std::set<std::string> kFlags = {"--other-base", "--nolaunch",    "--new-career",
+                                                 "--single-mission", "--random-crew"};
+    Options o;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "--help" || a == "-h") {
             out << kUsage;
             return 0;
         }
-        if (a == "--game" || a == "--documents") {
+        if (kValueOptions.count(a) > 0) {
             if (i + 1 >= arguments.size()) {
-                err << "seewolf-cli: " << a << " needs a folder\n";
+                err << "seewolf-cli: " << a << " needs a value\n";
                 return 1;
             }
-            (a == "--game" ? game : documents) = PathFromUtf8(arguments[++i]);
+            o.values[a] = arguments[++i];
             continue;
         }
-        rest.push_back(a);
+        if (kFlags.count(a) > 0) {
+            o.flags.insert(a);
+            continue;
+        }
+        if (a.starts_with("--")) {
+            err << "seewolf-cli: unknown option \"" << a << "\" (see seewolf-cli --help)\n";
+            return 1;
+        }
+        o.rest.push_back(a);
     }
-    if (rest.empty()) {
+    if (o.rest.empty()) {
         err << kUsage;
         return 1;
     }
-    const std::string& command = rest[0];
-    if (command != "paths" && command != "list" && command != "show") {
+    const std::string& command = o.rest[0];
+    static const std::set<std::string> kCommands = {"paths", "list", "show", "launch", "rollback"};
+    if (kCommands.count(command) == 0) {
         err << "seewolf-cli: unknown command \"" << command << "\" (see seewolf-cli --help)\n";
         return 1;
     }
-    if (command == "show" && rest.size() != 2) {
+    if (command == "show" && o.rest.size() != 2) {
         err << "seewolf-cli: show needs the name of one career\n";
         return 1;
     }
-    if (command != "show" && rest.size() > 1) {
+    if (command != "show" && command != "launch" && o.rest.size() > 1) {
         err << "seewolf-cli: " << command << " takes no arguments\n";
         return 1;
     }
@@ -153,13 +279,16 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
     TerminalPrompter prompter(err);
     try {
         std::vector<std::string> line{Utf8(progFolder / "seewolf-cli")};
-        if (game) {
-            line.push_back("/i:" + Utf8(*game));
+        if (o.values.count("--game") > 0) {
+            line.push_back("/i:" + o.values["--game"]);
         }
-        const StartupResult startup =
-            RunStartup(CommandLineFromArguments(line), progFolder, prompter,
-                       [] { return false; },  // reading and listing is safe while the game runs
-                       documents);
+        const std::optional<std::filesystem::path> documents =
+            o.values.count("--documents") > 0 ? std::optional(PathFromUtf8(o.values["--documents"])) : std::nullopt;
+        // Reading and listing are safe while the game runs; changing its files is not.
+        const bool changes = command == "launch" || command == "rollback";
+        const StartupResult startup = RunStartup(
+            CommandLineFromArguments(line), progFolder, prompter,
+            [changes] { return changes && platform::ProcessRunning("sh3.exe"); }, documents);
         if (!startup.proceed) {
             return 1;
         }
@@ -171,8 +300,17 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 0;
         }
         if (command == "show") {
-            ShowCareer(p, startup.language, rest[1], out);
+            ShowCareer(p, startup.language, o.rest[1], out);
             return 0;
+        }
+        if (command == "rollback") {
+            const RollbackResult result = RollBackGameFiles(p, prompter);
+            return result.notRestored == 0 ? 0 : 1;
+        }
+        if (command == "launch") {
+            Random random(Random::ClockSeed());
+            const LaunchRequest request = MakeLaunchRequest(p, startup.language, o);
+            return RunLaunch(p, request, prompter, random) == LaunchOutcome::Launched ? 0 : 1;
         }
         out << "ProgFolder: " << Utf8(p.ProgFolder) << '\n'
             << "GameFolder: " << Utf8(p.GameFolder) << '\n'

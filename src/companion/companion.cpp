@@ -12,11 +12,6 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-#ifdef _WIN32
-constexpr const char* kSeewolf = "Seewolf.exe";
-#else
-constexpr const char* kSeewolf = "seewolf";
-#endif
 
 }  // namespace
 
@@ -36,7 +31,7 @@ int RunCompanion(const std::vector<std::string>& arguments) {
     platform::StartAndWait(game);
 
     platform::ProgramCall seewolf;
-    seewolf.program = PathFromUtf8(programFolder) / kSeewolf;
+    seewolf.program = platform::ProgramFile(PathFromUtf8(programFolder), "seewolf");
     seewolf.arguments.push_back("/i:" + gameFolder);
     if (!handOn.empty()) {
         seewolf.arguments.push_back(handOn);

@@ -9,6 +9,11 @@
 // line reaches the disk before the file it records is created or renamed, so a launch or
 // roll-back cut at any moment loses nothing; the next roll-back restores the folder exactly.
 // Paths from the logs or file sets that lead outside the game folder are never touched.
+//
+// Logs are Windows-1252 text, one full path per line, each line ending in CR LF; a last line
+// without its line end is one that was being written when a launch was cut, and is ignored.
+// Seewolf.log also lists the folders a file set created, with a trailing separator, so that
+// the roll-back removes them again (when empty).
 
 #include <filesystem>
 #include <string_view>
@@ -30,6 +35,7 @@ void InstallFileSet(const Paths& paths, const std::filesystem::path& source, Pro
 
 struct RollbackResult {
     int notRestored = 0;  // pre-launch copies that could not be moved back (they stay in the backup)
+    int notDeleted = 0;   // files a launch added that could not be deleted (they stay in Seewolf.log)
 };
 
 // Restores the game folder: the intro-movie renames, the gramophone renames, the pre-launch
@@ -38,8 +44,15 @@ struct RollbackResult {
 // how many files could not be restored.
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter);
 
-// Whether the Roll back button is to be shown: the backup folder holds a "data" folder.
+// Whether the Roll back button is to be shown: the backup folder holds a "data" folder, or a
+// launch log is left (files that a roll-back could not delete, or a launch that was cut).
 bool BackupHoldsFiles(const Paths& paths);
+
+// Records in Gramophone.log, durably, that `original` is about to be renamed to `renamed` (both
+// full paths in the game folder). Call it before the rename. The roll-back undoes the lines in
+// their order and never renames onto an existing file.
+void RecordGramophoneRename(const Paths& paths, const std::filesystem::path& renamed,
+                            const std::filesystem::path& original);
 
 // The folders below `root` (root first), depth first, the sub-folders of each folder sorted by
 // name without regard to case, each right after its parent.

@@ -52,6 +52,8 @@ struct LaunchRequest {
     std::string boatTypeName;    // text of the boat type box
     int boatTypeNumber = 0;
     std::string commanderName;   // new career only
+    std::string boatNumber;      // new career only: the boat number box ("" for the game's choice)
+    std::string patrolGrid;      // new career only: the patrol grid box ("" for the game's choice)
     std::string crewSet;         // "" for "Already in SH3"
     bool randomCrewDetails = false;
     // The process command line holds /nolaunch: prepare the files, start nothing.

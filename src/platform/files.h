@@ -104,6 +104,12 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
 // Error ("Unable to write to <path>") on failure, leaving no temporary file behind.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
 
+// Appends `bytes` to the end of a file, creating it when missing. `durable` flushes the file
+// (and, for a new file, its folder entry) to the disk before returning. A write that fails
+// part-way is cut back, so the file never ends in half of `bytes`. Throws Error ("Unable to
+// write to <path>") on failure.
+void AppendToFile(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
+
 // Creates the folder and any missing parents. Throws Error on failure.
 void CreateFolders(const std::filesystem::path& folder);
 

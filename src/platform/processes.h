@@ -18,6 +18,9 @@ bool ProcessRunning(std::string_view exeName);
 // wide command line (argv holds the ANSI code page there); elsewhere argv is already UTF-8.
 std::vector<std::string> ProcessArguments(int argc, char** argv);
 
+// A program of ours in a folder: `baseName` as is on Linux, with ".exe" on Windows.
+std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName);
+
 // Id of the running process.
 int CurrentProcessId();
 

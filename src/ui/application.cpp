@@ -8,6 +8,7 @@
 
 #include "app/random.h"
 #include "app/startup.h"
+#include "launch/backup.h"
 #include "platform/files.h"
 #include "platform/instance_guard.h"
 #include "platform/processes.h"
@@ -68,7 +69,12 @@ int RunSeewolf(int argc, char** argv) {
         startup = RunStartup(CommandLineFromArguments(arguments), executable.parent_path(), prompter,
                              [] { return platform::ProcessRunning("sh3.exe"); });
     });
-    if (startup.rollBackAndClose || !startup.proceed) {
+    if (startup.rollBackAndClose) {
+        // Started by the companion after the game: put the game folder back, show nothing.
+        Guarded(prompter, [&] { RollBackGameFiles(startup.paths, prompter); });
+        return 0;
+    }
+    if (!startup.proceed) {
         return 0;
     }
 

@@ -1,5 +1,6 @@
 #include "ui/main_form.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "career/new_career.h"
 #include "career/portrait.h"
 #include "crew/random_name.h"
+#include "launch/backup.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/change_form.h"
@@ -121,6 +123,8 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
     connect(m_ui->cmdRndNm, &QPushButton::clicked, this, [this] { Guard([this] { cmdRndNmClick(); }); });
     connect(m_ui->cmdFlotInfo, &QPushButton::clicked, this, [this] { Guard([this] { cmdFlotInfoClick(); }); });
     connect(m_ui->sbClose, &QToolButton::clicked, this, [this] { Guard([this] { sbCloseClick(); }); });
+    connect(m_ui->sbLaunch, &QToolButton::clicked, this, [this] { Guard([this] { sbLaunchClick(); }); });
+    connect(m_ui->sbRollback, &QToolButton::clicked, this, [this] { Guard([this] { sbRollbackClick(); }); });
 
     for (QLabel* label : {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
         label->installEventFilter(this);
@@ -189,9 +193,7 @@ void TfrmMainForm::BringToFront() {
     activateWindow();
 }
 
-void TfrmMainForm::UpdateRollbackButton() {
-    m_ui->sbRollback->setVisible(platform::FolderExists(platform::Resolve(m_paths.BackupFolder, "data")));
-}
+void TfrmMainForm::UpdateRollbackButton() { m_ui->sbRollback->setVisible(BackupHoldsFiles(m_paths)); }
 
 void TfrmMainForm::LoadWindowPictures() {
     const QPixmap desk = TgaPixmap(m_paths.Prog("Gui\\SeewolfMenu.tga"));
@@ -535,5 +537,47 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
 }
 
 void TfrmMainForm::sbCloseClick() { close(); }
+
+LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
+    LaunchRequest request;
+    request.career = m_career;
+    request.treeEntry = FromQt(m_ui->tvCareer->currentItem() != nullptr ? m_ui->tvCareer->currentItem()->text(0)
+                                                                          : QString());
+    request.year = m_ui->udYear->value();
+    request.month = m_ui->udMth->value();
+    request.flotillaName = FromQt(m_ui->cmbFlotNm->currentText());
+    const int flotilla = m_ui->cmbFlotNm->currentIndex();
+    request.flotillaId = flotilla >= 0 ? FromQt(m_ui->cmbFlotNb->itemText(flotilla)) : std::string();
+    request.boatTypeName = FromQt(m_ui->cmbSubType->currentText());
+    const int type = m_ui->cmbSubType->currentIndex();
+    request.boatTypeNumber = type >= 0 ? m_ui->cmbSubTypeNb->itemText(type).toInt() : 0;
+    request.commanderName = FromQt(m_ui->txtCmdrNm->text());
+    request.boatNumber = FromQt(m_ui->cmbSubNo->currentText());
+    request.patrolGrid = FromQt(m_ui->txtPatGrd->text());
+    request.crewSet = m_ui->cmbUseCrew->currentIndex() > 0 ? FromQt(m_ui->cmbUseCrew->currentText()) : std::string();
+    request.randomCrewDetails = m_ui->chkRndCrewDets->isChecked();
+    request.noLaunch = m_commandLine.NoLaunch();
+    return request;
+}
+
+void TfrmMainForm::sbLaunchClick() {
+    LaunchHooks hooks;
+    hooks.setWindowEnabled = [this](bool enabled) { setEnabled(enabled); };
+    hooks.keepResponsive = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
+    const LaunchOutcome outcome = [&] {
+        const BusyScope busy(m_prompter);
+        return RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
+    }();
+    UpdateRollbackButton();
+    if (outcome == LaunchOutcome::Launched) {
+        close();
+    }
+}
+
+void TfrmMainForm::sbRollbackClick() {
+    RollBackGameFiles(m_paths, m_prompter);
+    UpdateRollbackButton();
+    tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
+}
 
 }  // namespace seewolf::ui

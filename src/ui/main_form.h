@@ -9,6 +9,7 @@
 #include "app/prompter.h"
 #include "app/startup.h"
 #include "career/career.h"
+#include "launch/launch.h"
 
 class QLabel;
 class QTreeWidgetItem;
@@ -87,6 +88,14 @@ private:
     void lblPatGrdClick();
     void imgClipsDblClick();
     void sbCloseClick();
+    void sbRollbackClick();
+
+public:
+    // The launch: prepares the game's files and starts the companion, then closes the window.
+    void sbLaunchClick();
+
+private:
+    LaunchRequest MakeLaunchRequest() const;
 
     void SetNewCareerVisible(QWidget* control, bool visible);
     void Guard(const std::function<void()>& handler);

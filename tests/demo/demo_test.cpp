@@ -18,6 +18,8 @@
 #include "app/profile_file.h"
 #include "platform/encoding.h"
 #include "platform/error.h"
+#include "platform/files.h"
+#include "platform/processes.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -548,6 +550,182 @@ TEST_F(DemoWorldTest, CareersWithoutGridsAndTheLatestCareer) {
     EXPECT_TRUE(fs::is_regular_file(CareerFolder(demo::DemoCareers::Latest) / "Patrols_0.cfg"));
 }
 
+// --- what a launch works on ----------------------------------------------------------------------
+
+// The files below a folder, relative to it.
+std::vector<fs::path> FilesBelow(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path().lexically_relative(folder));
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> SubFolders(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.is_directory()) {
+            names.push_back(Utf8(entry.path().filename()));
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool IsOwnerWritable(const fs::path& path) {
+    return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+// The folders that mirror the game folder, as a launch installs them.
+std::vector<fs::path> FileSetFolders(const fs::path& program) {
+    std::vector<fs::path> sets;
+    for (const char* kind : {"Flotilla", "U-boat", "Crew", "Date"}) {
+        for (const std::string& name : SubFolders(program / kind)) {
+            sets.push_back(program / kind / FromUtf8(name));
+        }
+    }
+    for (const std::string& r : SubFolders(program / "Random")) {
+        for (const std::string& date : SubFolders(program / "Random" / r / "Date")) {
+            sets.push_back(program / "Random" / r / "Date" / date);
+        }
+    }
+    return sets;
+}
+
+TEST_F(DemoWorldTest, FileSetsAreNamedAsTheLaunchLooksThemUp) {
+    const fs::path program = World().program;
+    const ProfileFile flotillas = GameCfg("Flotilla.cfg");
+    std::set<std::string> ids;
+    for (int f = 0; f < flotillas.ReadInteger("FLOTILLA", "NbFlotilla", 0); ++f) {
+        ids.insert(flotillas.ReadString("FLOTILLA", "Flotilla" + std::to_string(f), ""));
+    }
+    const std::vector<std::string> flotillaSets = SubFolders(program / "Flotilla");
+    EXPECT_GE(flotillaSets.size(), 2u);
+    for (const std::string& id : flotillaSets) {
+        EXPECT_EQ(ids.count(id), 1u) << id;
+    }
+
+    // Boat type sets: a type name of Basic.cfg without its "/".
+    const ProfileFile basic = GameCfg("Basic.cfg");
+    std::map<std::string, std::string> typeFolders;
+    for (int type = 0; basic.SectionExists("SUBMARINE" + std::to_string(type)); ++type) {
+        const std::string section = "SUBMARINE" + std::to_string(type);
+        for (int v = 0; basic.ValueExists(section, "Name" + std::to_string(v)); ++v) {
+            std::string name = basic.ReadString(section, "Name" + std::to_string(v), "");
+            std::string folder = name;
+            folder.erase(std::remove(folder.begin(), folder.end(), '/'), folder.end());
+            typeFolders[folder] = name;
+        }
+    }
+    bool slashType = false;
+    for (const std::string& folder : SubFolders(program / "U-boat")) {
+        ASSERT_EQ(typeFolders.count(folder), 1u) << folder;
+        slashType = slashType || typeFolders[folder].find('/') != std::string::npos;
+    }
+    EXPECT_TRUE(slashType);
+
+    EXPECT_GE(SubFolders(program / "Crew").size(), 2u);
+
+    // Date sets: valid dates of the war, fixed ones and those of two random variants, which the
+    // launch numbers from 0.
+    std::vector<std::string> dates = SubFolders(program / "Date");
+    EXPECT_GE(dates.size(), 3u);
+    EXPECT_EQ(SubFolders(program / "Random"), (std::vector<std::string>{"0", "1"}));
+    for (const char* r : {"0", "1"}) {
+        const std::vector<std::string> random = SubFolders(program / "Random" / r / "Date");
+        EXPECT_FALSE(random.empty()) << r;
+        dates.insert(dates.end(), random.begin(), random.end());
+    }
+    for (const std::string& date : dates) {
+        ASSERT_EQ(date.size(), 8u) << date;
+        const std::chrono::year_month_day ymd{
+            std::chrono::year{std::stoi(date.substr(0, 4))},
+            std::chrono::month{static_cast<unsigned>(std::stoi(date.substr(4, 2)))},
+            std::chrono::day{static_cast<unsigned>(std::stoi(date.substr(6, 2)))}};
+        EXPECT_TRUE(ymd.ok()) << date;
+        EXPECT_GE(date, "19390901");
+        EXPECT_LE(date, "19441231");
+    }
+    std::sort(dates.begin(), dates.end());
+    EXPECT_NE(dates.front().substr(0, 4), dates.back().substr(0, 4));
+}
+
+TEST_F(DemoWorldTest, FileSetsReplaceGameFilesInAnyLetterCaseAndAddNewOnes) {
+    const fs::path game = World().game;
+    int sameCase = 0;
+    int otherCase = 0;
+    int added = 0;
+    std::set<fs::path> replaced;
+    for (const fs::path& set : FileSetFolders(World().program)) {
+        const std::vector<fs::path> files = FilesBelow(set);
+        EXPECT_FALSE(files.empty()) << set;
+        for (const fs::path& file : files) {
+            EXPECT_EQ(Lower(Utf8(*file.begin())), "data") << set / file;
+            const fs::path counterpart = platform::Resolve(game, Utf8(file));
+            if (!fs::exists(counterpart)) {
+                ++added;
+            } else if (fs::exists(game / file)) {
+                ++sameCase;
+                replaced.insert(counterpart);
+            } else {
+                ++otherCase;
+                replaced.insert(counterpart);
+            }
+        }
+    }
+    EXPECT_GT(sameCase, 0);
+    EXPECT_GT(otherCase, 0);
+    EXPECT_GT(added, 0);
+
+    // Some of the replaced files are read-only, and so a launch has to get past that.
+    int readOnly = 0;
+    for (const fs::path& file : replaced) {
+        readOnly += IsOwnerWritable(file) ? 0 : 1;
+    }
+    EXPECT_GT(readOnly, 0);
+    EXPECT_LT(readOnly, static_cast<int>(replaced.size()));
+
+    for (const char* movie : {"Logo.wmv", "Intro.wmv"}) {
+        const fs::path path = game / "data" / "Movies" / "Intro" / movie;
+        ASSERT_TRUE(fs::is_regular_file(path)) << movie;
+        EXPECT_GT(fs::file_size(path), 0u);
+    }
+    EXPECT_EQ(GameCfg("Basic.cfg").ReadString("TIME", "NbDaysInBase", ""), "28");
+}
+
+TEST_F(DemoWorldTest, StandInGameRunsInTheGameFolderAndEnds) {
+    const fs::path script = World().standInGame;
+    ASSERT_TRUE(fs::is_regular_file(script));
+    const fs::path game = World().game;
+    const fs::path output = World().root / "stand-in.txt";
+
+    // As the companion runs it: SEEWOLF_WINE and the game's sh3.exe, in the game folder.
+    {
+        testing::EnvVar wine("SEEWOLF_WINE", script.string());
+        testing::EnvVar seconds("SEEWOLF_STANDIN_SECONDS", "0");
+        const auto start = std::chrono::steady_clock::now();
+        const std::optional<int> code = platform::StartAndWait({game / "sh3.exe", {}, game});
+        EXPECT_EQ(code, std::optional<int>(0));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    }
+
+    // It says where it runs, and it waits as long as it is told.
+    testing::EnvVar seconds("SEEWOLF_STANDIN_SECONDS", "1");
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<int> code = platform::StartAndWait(
+        {"/bin/sh",
+         {"-c", "\"$0\" \"$1\" > \"$2\"", script.string(), (game / "sh3.exe").string(), output.string()},
+         game});
+    EXPECT_EQ(code, std::optional<int>(0));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    const std::string said = ReadText(output);
+    EXPECT_NE(said.find("running in " + platform::WithoutTrailingSeparator(game).string()), std::string::npos)
+        << said;
+}
+
 // --- writing over an earlier world -------------------------------------------------------------
 
 class DemoRewriteTest : public ::testing::Test {
@@ -623,6 +801,32 @@ TEST_F(DemoRewriteTest, FreshRunRemovesOnlyItsOwnFolders) {
     EXPECT_NE(ReadText(second.game / "data" / "Cfg" / "Basic.cfg"), "changed");
     EXPECT_EQ(ReadText(m_root / "notes.txt"), "mine");
     EXPECT_EQ(second.filesKept, 0u);
+}
+
+TEST_F(DemoRewriteTest, SecondRunWritesTheFileSetsAgainAndKeepsTheGamesReadOnlyFiles) {
+    const demo::DemoWorld first = Write(true);
+    ASSERT_GT(first.fileSetFilesWritten, 0u);
+    std::vector<fs::path> readOnly;
+    for (const fs::path& file : FilesBelow(first.game)) {
+        if (!IsOwnerWritable(first.game / file)) {
+            readOnly.push_back(first.game / file);
+        }
+    }
+    ASSERT_FALSE(readOnly.empty());
+    const fs::path setFile = FileSetFolders(first.program).front();
+    const fs::path changed = setFile / FilesBelow(setFile).front();
+    const std::string original = ReadText(changed);
+    WriteText(changed, "changed");
+    fs::remove(first.standInGame);
+
+    const demo::DemoWorld second = Write(false);
+    EXPECT_EQ(ReadText(changed), original);
+    EXPECT_EQ(second.fileSetFilesWritten, first.fileSetFilesWritten);
+    EXPECT_TRUE(fs::is_regular_file(second.standInGame));
+    EXPECT_NE(fs::status(second.standInGame).permissions() & fs::perms::owner_exec, fs::perms::none);
+    for (const fs::path& file : readOnly) {
+        EXPECT_FALSE(IsOwnerWritable(file)) << file;
+    }
 }
 
 TEST_F(DemoRewriteTest, RefusesToCopyTheProgramIntoItself) {

@@ -1,0 +1,596 @@
+#include "launch/backup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/paths.h"
+#include "app/profile_file.h"
+#include "platform/files.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_world.h"
+
+namespace seewolf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::ScriptedPrompter;
+using testing::TempFolder;
+using testing::WriteText;
+
+constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
+
+Paths PathsFor(const fs::path& game, const fs::path& prog) {
+    Paths paths;
+    paths.GameFolder = platform::WithTrailingSeparator(game);
+    paths.ProgFolder = platform::WithTrailingSeparator(prog);
+    paths.BackupFolder = platform::WithTrailingSeparator(prog / "!BACKUP");
+    return paths;
+}
+
+void MakeReadOnly(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+// Every entry below `root` by relative path: folders, links with their targets, and files with
+// their bytes, permissions and modification times.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> entries;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string rel = it->path().lexically_relative(root).string();
+        struct stat st {};
+        ::lstat(it->path().c_str(), &st);
+        const std::string mode = std::to_string(st.st_mode & 07777);
+        if (S_ISLNK(st.st_mode)) {
+            entries[rel] = "link " + fs::read_symlink(it->path()).string();
+        } else if (S_ISDIR(st.st_mode)) {
+            entries[rel] = "folder " + mode;
+        } else {
+            entries[rel] = "file " + mode + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                           std::to_string(st.st_mtim.tv_nsec) + " " + ReadText(it->path());
+        }
+    }
+    return entries;
+}
+
+bool EmptyFolder(const fs::path& folder) {
+    return fs::is_directory(folder) && fs::is_empty(folder);
+}
+
+// A small installation, a program folder with two file sets, and a folder outside both.
+//
+// game/  sh3.exe, data/Cfg/Basic.cfg, data/Cfg/Flotilla.cfg (read-only), data/Menu/en_menu.txt
+//        (read-only), data/Sub/x.dat, data/Sub/link.dat -> x.dat, data/Sound/Track1.ogg,
+//        data/Movies/Intro/{Logo,Intro}.wmv, data/Empty/ (empty)
+// set 1  data/cfg/basic.cfg (other case), data/Cfg/Flotilla.cfg, data/New/Deep/new1.txt,
+//        data/Empty/e.txt
+// set 2  data/Cfg/Basic.cfg, data/New/Deep/new1.txt, data/Sub/x.dat (read-only),
+//        data/Sub/y.dat (read-only, new), data/Sub/link.dat
+struct MiniWorld {
+    fs::path game;
+    fs::path prog;
+    fs::path outside;
+    fs::path set1;
+    fs::path set2;
+    Paths paths;
+
+    MiniWorld(const fs::path& gameParent, const fs::path& progParent)
+        : game(gameParent / "game"), prog(progParent / "prog"), outside(progParent / "outside") {
+        paths = PathsFor(game, prog);
+        WriteText(game / "sh3.exe", "exe");
+        WriteText(game / "data/Cfg/Basic.cfg", "[TIME]\r\nNbDaysInBase=28\r\n");
+        WriteText(game / "data/Cfg/Flotilla.cfg", "flotilla");
+        MakeReadOnly(game / "data/Cfg/Flotilla.cfg");
+        WriteText(game / "data/Menu/en_menu.txt", "[Menu]\r\n1=Hello\r\n");
+        MakeReadOnly(game / "data/Menu/en_menu.txt");
+        WriteText(game / "data/Sub/x.dat", "x from the game");
+        fs::create_symlink("x.dat", game / "data/Sub/link.dat");
+        WriteText(game / "data/Sound/Track1.ogg", "track one");
+        WriteText(game / "data/Movies/Intro/Logo.wmv", "logo");
+        WriteText(game / "data/Movies/Intro/Intro.wmv", "intro");
+        fs::create_directories(game / "data/Empty");
+
+        set1 = prog / "Flotilla" / "7";
+        WriteText(set1 / "data/cfg/basic.cfg", "set 1 basic");
+        WriteText(set1 / "data/Cfg/Flotilla.cfg", "set 1 flotilla");
+        WriteText(set1 / "data/New/Deep/new1.txt", "set 1 new");
+        WriteText(set1 / "data/Empty/e.txt", "set 1 e");
+        set2 = prog / "U-boat" / "VIIC";
+        WriteText(set2 / "data/Cfg/Basic.cfg", "[TIME]\r\nNbDaysInBase=5\r\n");
+        WriteText(set2 / "data/New/Deep/new1.txt", "[A]\r\nb=1\r\n");
+        WriteText(set2 / "data/Sub/x.dat", "x from set 2");
+        MakeReadOnly(set2 / "data/Sub/x.dat");
+        WriteText(set2 / "data/Sub/y.dat", "y from set 2");
+        MakeReadOnly(set2 / "data/Sub/y.dat");
+        WriteText(set2 / "data/Sub/link.dat", "link from set 2");
+        fs::create_directories(paths.BackupFolder);
+        WriteText(outside / "keep.txt", "outside");
+    }
+};
+
+// What a launch does to the game folder, in its order: file sets, edits of backed-up files
+// (one of them a file a set added, one read-only, one missing), a gramophone rename, the intro
+// movies.
+void LaunchLike(const Paths& paths, Prompter& prompter) {
+    InstallFileSet(paths, paths.ProgFolder / "Flotilla" / "7", prompter);
+    InstallFileSet(paths, paths.ProgFolder / "U-boat" / "VIIC" / "", prompter);
+    BackUpGameFile(paths, "data\\Cfg\\Basic.cfg");
+    ProfileFile(paths.Game("data\\Cfg\\Basic.cfg")).WriteString("TIME", "NbDaysInBase", "17");
+    BackUpGameFile(paths, "data\\New\\Deep\\new1.txt");
+    ProfileFile(paths.Game("data\\New\\Deep\\new1.txt")).WriteString("A", "b", "2");
+    BackUpGameFile(paths, "data\\Menu\\en_menu.txt");
+    ProfileFile(paths.Game("data\\Menu\\en_menu.txt")).WriteString("Menu", "1", "Hallo");
+    BackUpGameFile(paths, "data\\Missing.cfg");
+    const fs::path track = paths.Game("data\\Sound\\Track1.ogg");
+    const fs::path shuffled = paths.Game("data\\Sound\\Track9.ogg");
+    RecordGramophoneRename(paths, shuffled, track);
+    platform::RenamePath(track, shuffled);
+    for (const char* movie : {"data\\Movies\\Intro\\Logo.wmv", "data\\Movies\\Intro\\Intro.wmv"}) {
+        platform::RenamePath(paths.Game(movie), paths.Game(std::string(movie) + ".Seewolf"));
+    }
+}
+
+class Backup : public ::testing::Test {
+protected:
+    TempFolder temp;
+    MiniWorld world{temp.Path(), temp.Path()};
+    const Paths& paths = world.paths;
+    ScriptedPrompter prompter;
+    const std::map<std::string, std::string> before = Snapshot(world.game);
+
+    fs::path Log() const { return world.prog / "Seewolf.log"; }
+
+    // Rolls back and checks that the game folder is as before and the backup folder empty.
+    void ExpectRolledBack() {
+        const RollbackResult result = RollBackGameFiles(paths, prompter);
+        EXPECT_EQ(result.notRestored, 0);
+        EXPECT_EQ(result.notDeleted, 0);
+        EXPECT_EQ(Snapshot(world.game), before);
+        EXPECT_TRUE(EmptyFolder(paths.BackupFolder));
+        EXPECT_FALSE(fs::exists(Log()));
+        EXPECT_FALSE(fs::exists(world.prog / "Gramophone.log"));
+        EXPECT_FALSE(BackupHoldsFiles(paths));
+        ASSERT_GE(prompter.statuses.size(), 2u);
+        EXPECT_EQ(prompter.statuses[prompter.statuses.size() - 2], kRollingBack);
+        EXPECT_EQ(prompter.statuses.back(), "^");
+        EXPECT_EQ(prompter.busyDepth, 0);
+    }
+};
+
+TEST(WalkFolders, DepthFirstSortedWithoutCaseEachAfterItsParent) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "set";
+    for (const char* folder : {"Zulu", "alpha", "Beta/child/deeper", "Beta/Apple", "beta2"}) {
+        fs::create_directories(root / folder);
+    }
+    WriteText(root / "Beta" / "file.txt", "not a folder");
+    fs::create_directory_symlink(root, root / "alpha" / "loop");  // leads back up: listed once only
+    const auto folders = WalkFolders(root);
+    std::vector<std::string> names;
+    for (const fs::path& folder : folders) {
+        names.push_back(folder.string().substr(root.string().size()));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"/", "/alpha/", "/Beta/", "/Beta/Apple/", "/Beta/child/",
+                                               "/Beta/child/deeper/", "/beta2/", "/Zulu/"}));
+    EXPECT_TRUE(WalkFolders(temp.Path() / "missing").empty());
+}
+
+TEST_F(Backup, TwoSetsHoldingBasicCfgKeepTheGamesOwnUnderItsSpelling) {
+    const std::string own = ReadText(world.game / "data/Cfg/Basic.cfg");
+    InstallFileSet(paths, world.set1, prompter);
+    InstallFileSet(paths, world.set2, prompter);
+    EXPECT_EQ(prompter.busyDepth, 0);
+    // One file under the game's spelling, none beside it; the backup mirrors that spelling.
+    EXPECT_EQ(ReadText(world.game / "data/Cfg/Basic.cfg"), ReadText(world.set2 / "data/Cfg/Basic.cfg"));
+    EXPECT_FALSE(fs::exists(world.game / "data/cfg"));
+    EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), own);
+    EXPECT_FALSE(fs::exists(paths.BackupFolder / "data/cfg"));
+    EXPECT_TRUE(BackupHoldsFiles(paths));
+
+    // A second BackUpGameFile, under another spelling, keeps the first copy.
+    BackUpGameFile(paths, "DATA\\CFG\\BASIC.CFG");
+    EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), own);
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, FilesASetAddsAreLoggedAndDeletedEvenWhenEditedLater) {
+    InstallFileSet(paths, world.set1, prompter);
+    const std::string g = world.game.string();
+    // Files and the folders made for them, parents first, in the order of the folder walk.
+    EXPECT_EQ(ReadText(Log()), g + "/data/Empty/e.txt\r\n" + g + "/data/New/\r\n" + g + "/data/New/Deep/\r\n" + g +
+                                   "/data/New/Deep/new1.txt\r\n");
+    InstallFileSet(paths, world.set2, prompter);
+    EXPECT_NE(ReadText(Log()).find(g + "/data/Sub/y.dat\r\n"), std::string::npos);
+    EXPECT_EQ(ReadText(Log()).find("new1.txt"), ReadText(Log()).rfind("new1.txt")) << "listed once";
+
+    BackUpGameFile(paths, "data\\New\\Deep\\new1.txt");
+    ProfileFile(paths.Game("data\\New\\Deep\\new1.txt")).WriteString("A", "b", "2");
+    BackUpGameFile(paths, "data\\Empty\\e.txt");
+    WriteText(world.game / "data/Empty/e.txt", "edited");
+    ExpectRolledBack();
+    EXPECT_FALSE(fs::exists(world.game / "data/New"));
+    EXPECT_TRUE(EmptyFolder(world.game / "data/Empty"));
+}
+
+TEST_F(Backup, BackUpGameFileKeepsTheFirstCopyAndSkipsMissingFiles) {
+    BackUpGameFile(paths, "data\\Cfg\\Basic.cfg");
+    WriteText(world.game / "data/Cfg/Basic.cfg", "first edit");
+    BackUpGameFile(paths, "data\\Cfg\\Basic.cfg");
+    WriteText(world.game / "data/Cfg/Basic.cfg", "second edit");
+    EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
+    BackUpGameFile(paths, "data\\Missing.cfg");
+    WriteText(world.prog / "Seewolf.ini", "[SETTINGS]\r\n");
+    BackUpGameFile(paths, "..\\prog\\Seewolf.ini");  // not a game file
+    EXPECT_FALSE(fs::exists(paths.BackupFolder / "data/Missing.cfg"));
+    EXPECT_FALSE(fs::exists(world.prog / "prog"));
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, ReadOnlyFilesAreReplacedEditedAndGivenBackAsTheyWere) {
+    InstallFileSet(paths, world.set1, prompter);  // replaces the read-only Flotilla.cfg
+    InstallFileSet(paths, world.set2, prompter);  // read-only set files
+    EXPECT_EQ(ReadText(world.game / "data/Cfg/Flotilla.cfg"), "set 1 flotilla");
+    EXPECT_EQ(ReadText(world.game / "data/Sub/y.dat"), "y from set 2");
+    BackUpGameFile(paths, "data\\Menu\\en_menu.txt");
+    EXPECT_FALSE(platform::IsReadOnly(world.game / "data/Menu/en_menu.txt"));
+    ProfileFile(paths.Game("data\\Menu\\en_menu.txt")).WriteString("Menu", "1", "Hallo");
+    // A second set over a read-only copy of the first.
+    fs::path again = temp.Path() / "again";
+    WriteText(again / "data/Sub/x.dat", "x again");
+    InstallFileSet(paths, again, prompter);
+    EXPECT_EQ(ReadText(world.game / "data/Sub/x.dat"), "x again");
+    ExpectRolledBack();  // bytes, permissions and times
+    EXPECT_TRUE(platform::IsReadOnly(world.game / "data/Menu/en_menu.txt"));
+}
+
+TEST_F(Backup, EmptyRollBackOnlyUndoesTheIntroMovies) {
+    fs::rename(world.game / "data/Movies/Intro/Logo.wmv", world.game / "data/Movies/Intro/Logo.wmv.Seewolf");
+    // A renamed movie whose original name is taken again is left alone.
+    WriteText(world.game / "data/Movies/Intro/Intro.wmv.Seewolf", "second intro");
+    const auto expected = [&] {
+        auto e = Snapshot(world.game);
+        e["data/Movies/Intro/Logo.wmv"] = e["data/Movies/Intro/Logo.wmv.Seewolf"];
+        e.erase("data/Movies/Intro/Logo.wmv.Seewolf");
+        return e;
+    }();
+    const RollbackResult result = RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(result.notRestored, 0);
+    EXPECT_EQ(Snapshot(world.game), expected);
+    EXPECT_EQ(prompter.statuses, (std::vector<std::string>{std::string(kRollingBack), "^"}));
+    EXPECT_TRUE(EmptyFolder(paths.BackupFolder));
+    EXPECT_FALSE(BackupHoldsFiles(paths));
+}
+
+TEST_F(Backup, GramophoneLogIsUndoneLineByLine) {
+    const fs::path sound = world.game / "data/Sound";
+    WriteText(sound / "Track2.ogg", "track two");
+    const auto expected = Snapshot(world.game);
+    RecordGramophoneRename(paths, sound / "Shuffled1.ogg", sound / "Track1.ogg");
+    fs::rename(sound / "Track1.ogg", sound / "Shuffled1.ogg");
+    RecordGramophoneRename(paths, sound / "Shuffled2.ogg", sound / "Track2.ogg");
+    fs::rename(sound / "Track2.ogg", sound / "Shuffled2.ogg");
+    EXPECT_EQ(ReadText(world.prog / "Gramophone.log"),
+              (sound / "Shuffled1.ogg").string() + "|" + (sound / "Track1.ogg").string() + "\r\n" +
+                  (sound / "Shuffled2.ogg").string() + "|" + (sound / "Track2.ogg").string() + "\r\n");
+    EXPECT_TRUE(BackupHoldsFiles(paths));
+    // A line without "|", and a last line cut before its line end, rename nothing.
+    WriteText(sound / "Other.ogg", "other");
+    std::string log = ReadText(world.prog / "Gramophone.log");
+    log += (sound / "Other.ogg").string() + "\r\n" + (sound / "Other.ogg").string() + "|" + (sound / "Oth").string();
+    WriteText(world.prog / "Gramophone.log", log);
+    auto withOther = expected;
+    withOther["data/Sound/Other.ogg"] = Snapshot(world.game)["data/Sound/Other.ogg"];
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(Snapshot(world.game), withOther);
+    EXPECT_FALSE(fs::exists(world.prog / "Gramophone.log"));
+}
+
+TEST_F(Backup, ACopyThatCannotGoBackStaysWithItsFoldersAndIsCounted) {
+    LaunchLike(paths, prompter);
+    // Something the copy cannot replace now stands where Basic.cfg was (root may write anywhere,
+    // but no one can rename a file over a folder that holds something).
+    fs::remove(world.game / "data/Cfg/Basic.cfg");
+    WriteText(world.game / "data/Cfg/Basic.cfg/inside.txt", "in the way");
+
+    RollbackResult result = RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(result.notRestored, 1);
+    EXPECT_EQ(prompter.statuses.back(),
+              "1 file could not be restored; its pre-launch copy is kept in the backup folder.");
+    EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
+    // Nothing else is left in the backup folder; everything else is back.
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(paths.BackupFolder)) {
+        left.push_back(entry.path().lexically_relative(paths.BackupFolder).string());
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"data", "data/Cfg", "data/Cfg/Basic.cfg"}));
+    EXPECT_TRUE(BackupHoldsFiles(paths));
+    auto expected = before;
+    expected["data/Cfg/Basic.cfg"] = Snapshot(world.game)["data/Cfg/Basic.cfg"];
+    expected["data/Cfg/Basic.cfg/inside.txt"] = Snapshot(world.game)["data/Cfg/Basic.cfg/inside.txt"];
+    EXPECT_EQ(Snapshot(world.game), expected);
+
+    // Once the way is clear, the next roll-back finishes.
+    fs::remove_all(world.game / "data/Cfg/Basic.cfg");
+    prompter.statuses.clear();
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, TheStatusCountsSeveralFilesThatStay) {
+    LaunchLike(paths, prompter);
+    for (const char* file : {"data/Cfg/Basic.cfg", "data/Sub/x.dat", "data/Menu/en_menu.txt"}) {
+        fs::remove(world.game / file);
+        WriteText(world.game / file / "inside.txt", "in the way");
+    }
+    EXPECT_EQ(RollBackGameFiles(paths, prompter).notRestored, 3);
+    EXPECT_EQ(prompter.statuses.back(),
+              "3 files could not be restored; their pre-launch copies are kept in the backup folder.");
+}
+
+TEST_F(Backup, NothingOutsideTheGameFolderIsTouched) {
+    // A link inside the game folder to a folder outside it, and one to a file outside it.
+    fs::create_directory_symlink(world.outside, world.game / "data/Out");
+    WriteText(world.outside / "ext.cfg", "outside cfg");
+    fs::create_symlink(world.outside / "ext.cfg", world.game / "data/Cfg/Ext.cfg");
+    const auto gameBefore = Snapshot(world.game);
+    const auto outsideBefore = Snapshot(world.outside);
+
+    const fs::path set = temp.Path() / "evil";
+    WriteText(set / "data/Out/keep.txt", "replaced?");
+    WriteText(set / "data/Out/new.txt", "added?");
+    WriteText(set / "data/Cfg/Ext.cfg", "through the link?");
+    InstallFileSet(paths, set, prompter);
+    EXPECT_EQ(Snapshot(world.outside), outsideBefore);
+    EXPECT_EQ(Snapshot(world.game), gameBefore);
+
+    const std::string g = world.game.string();
+    WriteText(Log(), (world.outside / "keep.txt").string() + "\r\n" + g + "/../outside/keep.txt\r\n" + g +
+                         "/data/Out/keep.txt\r\n" + g + "/data/Out/\r\n" + g + "/data/Cfg/Ext.cfg\r\n" +
+                         "outside/keep.txt\r\n" + g + "/\r\n");
+    WriteText(world.prog / "Gramophone.log", (world.outside / "keep.txt").string() + "|" + g + "/data/taken.txt\r\n" +
+                                                 g + "/data/Cfg/Basic.cfg|" + (world.outside / "moved.cfg").string() +
+                                                 "\r\n");
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(Snapshot(world.outside), outsideBefore);
+    EXPECT_EQ(Snapshot(world.game), gameBefore);
+}
+
+TEST_F(Backup, SetFilesFolderClashesAndTheGamesOwnLinksAreHandled) {
+    // A set file where the game has a folder, and a set folder where the game has a file.
+    const fs::path set = temp.Path() / "clash";
+    WriteText(set / "data/Sub", "a file named like a folder");
+    WriteText(set / "sh3.exe/inside.txt", "a folder named like a file");
+    InstallFileSet(paths, set, prompter);
+    EXPECT_EQ(Snapshot(world.game), before);
+    // The game's link inside its own folder is moved aside as a link and comes back as one.
+    InstallFileSet(paths, world.set2, prompter);
+    EXPECT_EQ(ReadText(world.game / "data/Sub/link.dat"), "link from set 2");
+    EXPECT_FALSE(fs::is_symlink(world.game / "data/Sub/link.dat"));
+    EXPECT_TRUE(fs::is_symlink(paths.BackupFolder / "data/Sub/link.dat"));
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, LeftoversOfACutWriteAreRemoved) {
+    LaunchLike(paths, prompter);
+    WriteText(world.game / "data/Cfg/.Basic.cfg.seewolf-4242-7.tmp", "half");
+    WriteText(world.game / "data/New/Deep/.new1.txt.seewolf-4242-8.tmp", "half");
+    WriteText(paths.BackupFolder / "data/Cfg/.Basic.cfg.seewolf-4242-9.tmp", "half");
+    WriteText(world.game / "data/Cfg/.Basic.cfg.tmp", "not ours");
+    auto expected = before;
+    expected["data/Cfg/.Basic.cfg.tmp"] = Snapshot(world.game)["data/Cfg/.Basic.cfg.tmp"];
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(Snapshot(world.game), expected);
+    EXPECT_TRUE(EmptyFolder(paths.BackupFolder));
+}
+
+TEST_F(Backup, AFullLaunchRollsBackExactlyAndASecondRollBackIsHarmless) {
+    LaunchLike(paths, prompter);
+    EXPECT_NE(Snapshot(world.game), before);
+    ExpectRolledBack();
+    ExpectRolledBack();
+}
+
+TEST(BackupAcrossFileSystems, MovedAsideByCopyAndBack) {
+    // The game folder on another file system than the program folder.
+    std::error_code ec;
+    struct stat shm {}, tmp {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 ||
+        shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    TempFolder progParent;
+    const fs::path gameParent = fs::path("/dev/shm") / progParent.Path().filename();
+    struct Remove {
+        fs::path path;
+        ~Remove() {
+            std::error_code e;
+            fs::remove_all(path, e);
+        }
+    } remove{gameParent};
+    MiniWorld world(gameParent, progParent.Path());
+    const auto before = Snapshot(world.game);
+    ScriptedPrompter prompter;
+    LaunchLike(world.paths, prompter);
+    EXPECT_EQ(ReadText(world.paths.BackupFolder / "data/Sub/x.dat"), "x from the game");
+    EXPECT_EQ(ReadText(world.game / "data/Sub/x.dat"), "x from set 2");
+    // A link cannot be copied to the other side as itself: it is left as it is, not replaced.
+    EXPECT_TRUE(fs::is_symlink(world.game / "data/Sub/link.dat"));
+    EXPECT_EQ(RollBackGameFiles(world.paths, prompter).notRestored, 0);
+    EXPECT_EQ(Snapshot(world.game), before);
+    EXPECT_TRUE(EmptyFolder(world.paths.BackupFolder));
+}
+
+// ---- Cut anywhere ----
+//
+// The crash tests run this test binary again as a child (a fresh process, so that the fault limit
+// is read from its environment), which runs BackupChild.Run below with SEEWOLF_FAULT_AFTER=N: it
+// performs a launch or a roll-back and is cut after its N-th changing file operation.
+
+constexpr int kCutExit = 86;
+
+int RunChild(const std::string& mode, const fs::path& game, const fs::path& prog, int faultAfter) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setenv("SEEWOLF_BACKUP_CHILD", mode.c_str(), 1);
+        ::setenv("SEEWOLF_BACKUP_GAME", game.c_str(), 1);
+        ::setenv("SEEWOLF_BACKUP_PROG", prog.c_str(), 1);
+        ::setenv("SEEWOLF_FAULT_AFTER", std::to_string(faultAfter).c_str(), 1);
+        ::unsetenv("GTEST_OUTPUT");
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl("/proc/self/exe", "launch_tests", "--gtest_filter=BackupChild.Run", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(BackupChild, Run) {
+    const char* mode = std::getenv("SEEWOLF_BACKUP_CHILD");
+    if (mode == nullptr) {
+        GTEST_SKIP() << "run by the crash tests only";
+    }
+    const Paths paths = PathsFor(std::getenv("SEEWOLF_BACKUP_GAME"), std::getenv("SEEWOLF_BACKUP_PROG"));
+    ScriptedPrompter prompter;
+    if (std::string(mode) == "launch") {
+        LaunchLike(paths, prompter);
+    } else {
+        RollBackGameFiles(paths, prompter);
+    }
+}
+
+// A folder of its own below `base`, removed with everything in it afterwards.
+class Scratch {
+public:
+    explicit Scratch(const fs::path& base) {
+        static int counter = 0;
+        m_path = base / ("seewolf-backup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        fs::create_directories(m_path);
+    }
+    ~Scratch() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// /dev/shm when it is a writable memory file system of its own: flushing costs nothing there.
+bool MemoryFolderUsable() {
+    struct stat shm {}, tmp {};
+    return ::stat("/dev/shm", &shm) == 0 && ::access("/dev/shm", W_OK) == 0 &&
+           ::stat(fs::temp_directory_path().c_str(), &tmp) == 0 && shm.st_dev != tmp.st_dev;
+}
+
+class CutAnywhere : public ::testing::TestWithParam<bool> {
+protected:
+    // A fresh world for one run: all on one file system, or the game on another one than the
+    // program folder. The program folder, where the flushed writes go, is kept in memory when
+    // possible, so that the many runs stay quick.
+    struct Run {
+        Scratch prog;
+        Scratch game;
+        std::unique_ptr<MiniWorld> world;
+        std::map<std::string, std::string> before;
+        explicit Run(bool acrossFileSystems)
+            : prog(MemoryFolderUsable() ? fs::path("/dev/shm") : fs::temp_directory_path()),
+              game(acrossFileSystems ? fs::temp_directory_path() : prog.Path()) {
+            world = std::make_unique<MiniWorld>(game.Path(), prog.Path());
+            before = Snapshot(world->game);
+        }
+    };
+
+    void SetUp() override {
+        if (GetParam() && !MemoryFolderUsable()) {
+            GTEST_SKIP() << "no second file system at /dev/shm";
+        }
+    }
+
+    // After a roll-back (and another one), the game folder is as before and nothing is left.
+    static void ExpectRestored(Run& run, const std::string& what) {
+        for (int round = 0; round < 2; ++round) {
+            ScriptedPrompter prompter;
+            const RollbackResult result = RollBackGameFiles(run.world->paths, prompter);
+            ASSERT_EQ(result.notRestored + result.notDeleted, 0) << what;
+            ASSERT_EQ(Snapshot(run.world->game), run.before) << what << ", roll-back " << round;
+            ASSERT_TRUE(EmptyFolder(run.world->paths.BackupFolder)) << what;
+            ASSERT_FALSE(fs::exists(run.world->prog / "Seewolf.log")) << what;
+            ASSERT_FALSE(fs::exists(run.world->prog / "Gramophone.log")) << what;
+        }
+    }
+};
+
+TEST_P(CutAnywhere, ALaunchCutAtAnyOperationRollsBackExactly) {
+    int cuts = 0;
+    for (int n = 1;; ++n) {
+        Run run(GetParam());
+        const int exit = RunChild("launch", run.world->game, run.world->prog, n);
+        ASSERT_TRUE(exit == kCutExit || exit == 0) << "launch cut after " << n << " ended with " << exit;
+        ASSERT_NO_FATAL_FAILURE(ExpectRestored(run, "launch cut after " + std::to_string(n)));
+        if (exit == 0) {
+            break;
+        }
+        ++cuts;
+    }
+    EXPECT_GT(cuts, 20);  // the launch really was cut at many points
+}
+
+TEST_P(CutAnywhere, ARollBackCutAtAnyOperationCanBeRunAgain) {
+    int cuts = 0;
+    for (int n = 1;; ++n) {
+        Run run(GetParam());
+        ScriptedPrompter prompter;
+        LaunchLike(run.world->paths, prompter);
+        const int exit = RunChild("rollback", run.world->game, run.world->prog, n);
+        ASSERT_TRUE(exit == kCutExit || exit == 0) << "roll-back cut after " << n << " ended with " << exit;
+        ASSERT_NO_FATAL_FAILURE(ExpectRestored(run, "roll-back cut after " + std::to_string(n)));
+        if (exit == 0) {
+            break;
+        }
+        ++cuts;
+    }
+    EXPECT_GT(cuts, 15);
+}
+
+TEST_P(CutAnywhere, ARollBackOfACutLaunchCutAgainCanBeRunAgain) {
+    // Every third launch cut, with its roll-back cut at every point.
+    for (int n = 1;; n += 3) {
+        bool launchDone = false;
+        for (int m = 1;; ++m) {
+            Run run(GetParam());
+            const int launch = RunChild("launch", run.world->game, run.world->prog, n);
+            ASSERT_TRUE(launch == kCutExit || launch == 0);
+            launchDone = launch == 0;
+            const int rollback = RunChild("rollback", run.world->game, run.world->prog, m);
+            ASSERT_TRUE(rollback == kCutExit || rollback == 0);
+            ASSERT_NO_FATAL_FAILURE(ExpectRestored(
+                run, "launch cut after " + std::to_string(n) + ", roll-back after " + std::to_string(m)));
+            if (rollback == 0) {
+                break;
+            }
+        }
+        if (launchDone) {
+            break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backup, CutAnywhere, ::testing::Values(false, true),
+                         [](const auto& param) { return param.param ? "GameOnOtherFileSystem" : "OneFileSystem"; });
+
+}  // namespace
+}  // namespace seewolf

@@ -1,0 +1,201 @@
+#include "launch/launch.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/language.h"
+#include "app/profile_file.h"
+#include "app/random.h"
+#include "app/settings.h"
+#include "career/new_career.h"
+#include "launch/backup.h"
+#include "platform/files.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_world.h"
+
+namespace seewolf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::ScriptedPrompter;
+using testing::WriteText;
+
+// Every file of a folder by relative path, with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        files[fs::relative(entry.path(), root).string() + (entry.is_directory() ? "/" : "")] =
+            entry.is_directory() ? "" : ReadText(entry.path());
+    }
+    return files;
+}
+
+class Launch : public ::testing::Test {
+protected:
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    ScriptedPrompter prompter;
+    Random random{11};
+
+    LaunchRequest Fresh(int status, int year, int month) {
+        LaunchRequest r;
+        r.career.CareerStatus = status;
+        r.treeEntry = status == kNewCareer ? "New career" : "Single mission";
+        r.year = year;
+        r.month = month;
+        Language language;
+        const auto flotillas = OfferedFlotillas(paths, language, status, year, month);
+        if (!flotillas.empty()) {
+            r.flotillaId = flotillas[0].id;
+            r.flotillaName = flotillas[0].name;
+            const auto types = OfferedBoatTypes(paths, status, r.flotillaId, year, month, false);
+            if (!types.empty()) {
+                r.boatTypeName = types[0].name;
+            }
+        }
+        r.noLaunch = true;
+        return r;
+    }
+    void Settings(std::string_view key, std::string_view value) {
+        ProfileFile(paths.SettingsFile()).WriteString(kSettingsSection, key, value);
+    }
+};
+
+TEST_F(Launch, PatrolStartFollowsTheLastPatrolAndTheDaysInBase) {
+    LaunchRequest r;
+    r.career.CareerStatus = kInBase;
+    r.career.LastPatrolEnd = EncodeDate(1941, 3, 10);
+    LaunchSettings s;
+    s.SetDaysInBase = true;
+    s.DaysInBaseValue = 28;
+    PatrolStart start = ComputePatrolStart(paths, r, "19410301", s, random);
+    EXPECT_EQ(start.date, "19410407");
+    EXPECT_TRUE(start.writeDays);
+    EXPECT_EQ(ComputePatrolStart(paths, r, "19410501", s, random).date, "19410501");
+
+    r.career.InOtherBase = true;  // the other base forces one day, written
+    start = ComputePatrolStart(paths, r, "19410301", s, random);
+    EXPECT_EQ(start.date, "19410311");
+    EXPECT_EQ(start.daysInBase, 1);
+    EXPECT_TRUE(start.writeDays);
+
+    r.career.InOtherBase = false;  // no adjustment: the game's own days shift the date, unwritten
+    start = ComputePatrolStart(paths, r, "19410301", LaunchSettings{}, random);
+    EXPECT_FALSE(start.writeDays);
+    EXPECT_EQ(start.date, FormatDate("yyyymmdd", EncodeDate(1941, 3, 10) + start.daysInBase, DateTexts{}));
+
+    r.career.LastPatrolEnd = -1;  // no patrol yet
+    EXPECT_EQ(ComputePatrolStart(paths, r, "19410301", s, random).date, "19410301");
+    r.career.CareerStatus = kAtSea;
+    r.career.LastPatrolEnd = EncodeDate(1941, 3, 10);
+    EXPECT_EQ(ComputePatrolStart(paths, r, "19410301", s, random).date, "19410301");
+}
+
+TEST_F(Launch, SettingsOffBecomeNone) {
+    Settings("AdjWaterDensity", "0");
+    Settings("WaterDensityValue", "21");
+    Settings("AdjWaveHeight", "1");
+    Settings("WaveHeight", "3");
+    Settings("UseFatigueModel", "0");
+    Settings("FatigueModel", "2");
+    const LaunchSettings s = ReadLaunchSettings(paths);
+    EXPECT_EQ(s.WaterDensityValue, -1.0F);
+    EXPECT_EQ(s.WaveHeight, 3);
+    EXPECT_EQ(s.FatigueModel, -1);
+    EXPECT_EQ(s.ReloadTime88, -1.0F);
+    EXPECT_EQ(s.Effects, -1);
+}
+
+TEST_F(Launch, NoFlotillaRefusesAndLeavesTheGameAsTheRollBackLeftIt) {
+    const auto before = Snapshot(paths.GameFolder);
+    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    r.flotillaName.clear();
+    EXPECT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Refused);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, kNoFlotillaOrType);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(Snapshot(paths.GameFolder), before);
+    EXPECT_FALSE(BackupHoldsFiles(paths));
+}
+
+TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
+    const fs::path prog = paths.ProgFolder;
+    fs::remove_all(prog / "Date");
+    fs::remove_all(prog / "Random");
+    WriteText(prog / "Date" / "19390901" / "data" / "order.txt", "fixed 19390901");
+    WriteText(prog / "Date" / "19400101" / "data" / "order.txt", "fixed 19400101");
+    WriteText(prog / "Date" / "19390801" / "data" / "early.txt", "fixed 19390801");
+    WriteText(prog / "Random" / "0" / "Date" / "19390901" / "data" / "order.txt", "random 19390901");
+    LaunchRequest r = Fresh(kSingleMission, 1939, 12);
+    ASSERT_FALSE(r.flotillaName.empty());
+    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(paths.GameFolder / "data" / "order.txt"), "random 19390901");
+    EXPECT_EQ(ReadText(paths.GameFolder / "data" / "early.txt"), "fixed 19390801");
+    EXPECT_EQ(ProfileFile(paths.SettingsFile()).ReadString(kLatestCareerSection, "CAREER", ""), "Single mission");
+    RollBackGameFiles(paths, prompter);
+    EXPECT_FALSE(fs::exists(paths.GameFolder / "data" / "order.txt"));
+}
+
+TEST_F(Launch, BoatTypeSetWithoutSlashAndPlayerName) {
+    LaunchRequest r = Fresh(kNewCareer, 1942, 6);
+    ASSERT_FALSE(r.flotillaName.empty());
+    r.boatTypeName = "VIIC/41";
+    r.commanderName = "  Jörg Brandes ";
+    WriteText(paths.ProgFolder / "U-boat" / "VIIC41" / "data" / "type.txt", "VIIC/41 set");
+    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(paths.GameFolder / "data" / "type.txt"), "VIIC/41 set");
+    EXPECT_EQ(ProfileFile(paths.SaveFolder / "main.cfg").ReadString("PLAYER", "Name", ""), "Jörg Brandes");
+}
+
+TEST_F(Launch, DaysInBaseWrittenOnlyWhenAdjusted) {
+    const fs::path basic = paths.Game("data\\Cfg\\Basic.cfg");
+    const std::string before = ReadText(basic);
+    const std::string days = ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "?");
+    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "!"), days);  // no adjustment: untouched
+
+    Settings("SetDaysInBase", "1");
+    Settings("DaysInBaseValue", "17");
+    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ProfileFile(basic).ReadString("TIME", "NbDaysInBase", ""), "17");
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(ReadText(basic), before);
+}
+
+TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
+    const fs::path log = world.Root() / "weather.log";
+    WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
+    WriteText(world.Root() / "wine.sh", "#!/bin/sh\necho \"$(pwd) $2 $3\" >> '" + log.string() + "'\n");
+    fs::permissions(world.Root() / "wine.sh", fs::perms::owner_all);
+    testing::EnvVar wine("SEEWOLF_WINE", (world.Root() / "wine.sh").string());
+
+    int disabled = 0;
+    LaunchHooks hooks;
+    hooks.setWindowEnabled = [&](bool enabled) { disabled += enabled ? -1 : 1; };
+    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    ASSERT_EQ(RunLaunch(paths, r, prompter, random, hooks), LaunchOutcome::Launched);
+    EXPECT_EQ(disabled, 0);  // disabled while it ran, enabled again after
+    const std::string ran = ReadText(log);
+    EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " + r.flotillaId + "\n");
+
+    ASSERT_EQ(RunLaunch(paths, Fresh(kSingleMission, 1941, 3), prompter, random, hooks), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(log), ran);  // not for a single mission
+}
+
+TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {
+    WriteText(paths.Game("data\\Movies\\Intro\\Logo.wmv"), "logo");
+    WriteText(paths.Game("data\\Movies\\Intro\\Intro.wmv"), "intro");
+    Settings("SkipIntros", "1");
+    ASSERT_EQ(RunLaunch(paths, Fresh(kNewCareer, 1941, 3), prompter, random), LaunchOutcome::Launched);
+    EXPECT_FALSE(fs::exists(paths.Game("data\\Movies\\Intro\\Logo.wmv")));
+    EXPECT_EQ(ReadText(paths.Game("data\\Movies\\Intro\\Intro.wmv.Seewolf")), "intro");
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(ReadText(paths.Game("data\\Movies\\Intro\\Logo.wmv")), "logo");
+    EXPECT_FALSE(fs::exists(paths.Game("data\\Movies\\Intro\\Intro.wmv.Seewolf")));
+}
+
+}  // namespace
+}  // namespace seewolf

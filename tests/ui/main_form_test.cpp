@@ -15,6 +15,8 @@
 #include "app/startup.h"
 #include "career/career.h"
 #include "career/change.h"
+#include "launch/backup.h"
+#include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "support/scripted_prompter.h"
@@ -343,6 +345,52 @@ private slots:
 
         QTest::mouseClick(w.Find<QToolButton>("sbClose"), Qt::LeftButton);
         QVERIFY(!w.form->isVisible());
+    }
+
+    void launchWithoutFlotillaRefusesAndRollBackHidesTheButton() {
+        Window w;
+        const Paths& paths = w.form->GetPaths();
+        // Changes left by an earlier launch: the launch rolls them back first.
+        testing::WriteText(paths.BackupFolder / "data" / "Cfg" / "Basic.cfg", testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")));
+        testing::WriteText(paths.Game("data\\Cfg\\Basic.cfg"), "changed by an earlier launch");
+        w.form->UpdateRollbackButton();
+        QVERIFY(w.Find("sbRollback")->isVisible());
+
+        w.Select(QStringLiteral("New career"));
+        w.Find<QSpinBox>("udYear")->setValue(1941);
+        w.Find<QComboBox>("cmbFlotNm")->clear();  // no flotilla offered
+        QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(w.prompter.messages.back().text),
+                 QStringLiteral("No Flotilla or U-boat Type selected! Please try again."));
+        QVERIFY(w.form->isVisible());
+        QVERIFY(!w.Find("sbRollback")->isVisible());
+        QVERIFY(testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")) != "changed by an earlier launch");
+
+        // The Roll back button: restores and hides itself.
+        testing::WriteText(paths.BackupFolder / "data" / "x.txt", "x");
+        w.form->UpdateRollbackButton();
+        QVERIFY(w.Find("sbRollback")->isVisible());
+        QTest::mouseClick(w.Find<QToolButton>("sbRollback"), Qt::LeftButton);
+        QVERIFY(!w.Find("sbRollback")->isVisible());
+        QCOMPARE(testing::ReadText(paths.Game("data\\x.txt")), std::string("x"));
+    }
+
+    void launchRunsTheWeatherToolAndCloses() {
+        Window w;
+        const Paths& paths = w.form->GetPaths();
+        const auto log = w.world.Root() / "weather.log";
+        testing::WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
+        testing::WriteText(w.world.Root() / "wine.sh", "#!/bin/sh\nsleep 0.3\necho \"$2\" > '" + log.string() + "'\n");
+        std::filesystem::permissions(w.world.Root() / "wine.sh", std::filesystem::perms::owner_all);
+        testing::EnvVar wine("SEEWOLF_WINE", (w.world.Root() / "wine.sh").string());
+        w.Select(DemoCareers::InHomeBase);
+        // The test's program folder holds no companion, so the launch starts nothing else.
+        QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        QVERIFY(std::filesystem::exists(log));  // waited for: it had finished when the launch ended
+        QVERIFY(w.form->isEnabled());
+        QVERIFY(!w.form->isVisible());          // a launch closes the window
+        RollBackGameFiles(paths, w.prompter);
     }
 
     void forwardedBufferLayout() {

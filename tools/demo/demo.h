@@ -8,6 +8,21 @@
 //   <root>/Seewolf/    a program folder: a copy of the program files with Seewolf.ini pointing
 //                      at the two folders above (SH3Location, DocsLocation)
 //
+// For launches the game folder also holds intro movies (data/Movies/Intro/Logo.wmv and
+// Intro.wmv) and files that the program's file sets replace, some of them read-only. The
+// program folder holds those file sets: Flotilla/<id>/, U-boat/<type name without "/">/ (VIIC41
+// for VIIC/41), Crew/<set>/ (two crews), Date/<yyyymmdd>/ (1939 to 1944) and
+// Random/0/Date/<yyyymmdd>/, Random/1/Date/<yyyymmdd>/. Some of their files have no game
+// counterpart, some spell a folder or file in another letter case than the game ("data/cfg/").
+//
+// The stand-in game, <root>/Seewolf/stand-in-game.sh, takes the place of Wine and the game:
+// scripts/demo exports SEEWOLF_WINE=<root>/Seewolf/stand-in-game.sh before it starts Seewolf, so
+// that Launch starts the companion, which runs the script in the game folder as
+// "stand-in-game.sh <game folder>/sh3.exe". The script prints that the game runs, waits
+// SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0; the companion then starts Seewolf
+// again, which rolls back when AutoRollback is on. SEEWOLF_WINE is split at blanks, so <root>
+// must not contain any.
+//
 // The tests build their worlds with it, the benchmarks their data and scripts/demo the demo.
 
 #include <cstddef>
@@ -23,19 +38,23 @@ struct DemoOptions {
     std::filesystem::path programSource;
     // Start over: remove what an earlier run left under <root>. Without it, the game and the
     // documents are kept as they are (a user's changes stay), only missing parts are written,
-    // and the program files are refreshed from programSource.
+    // and the program files are refreshed from programSource; the file sets and the stand-in
+    // game are written again in every run. Seewolf.ini, !BACKUP and the logs are never touched.
     bool fresh = true;
 };
 
 struct DemoWorld {
     std::filesystem::path root;
-    std::filesystem::path game;       // with a trailing separator
-    std::filesystem::path documents;  // with a trailing separator
-    std::filesystem::path program;    // with a trailing separator
-    // What the run did: files of the world written and kept (they existed), program files copied.
+    std::filesystem::path game;         // with a trailing separator
+    std::filesystem::path documents;    // with a trailing separator
+    std::filesystem::path program;      // with a trailing separator
+    std::filesystem::path standInGame;  // the script to use as SEEWOLF_WINE
+    // What the run did: files of the world written and kept (they existed), program files copied
+    // from programSource, files of the file sets written.
     std::size_t filesWritten = 0;
     std::size_t filesKept = 0;
     std::size_t programFilesCopied = 0;
+    std::size_t fileSetFilesWritten = 0;
 };
 
 // Writes the world and returns its folders. Throws seewolf::Error on failure.

@@ -516,6 +516,33 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
     CountChangingOperation();
 }
 
+void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
+    const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+    struct stat before {};
+    const bool existed = ::stat(path.c_str(), &before) == 0;
+    Descriptor fd(OpenRetrying(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666));
+    struct stat st {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        throw fail();
+    }
+    bool ok = WriteAll(fd.Get(), bytes);
+    if (!ok) {
+        // No half line may stay behind for a reader to take as a whole one.
+        static_cast<void>(::ftruncate(fd.Get(), st.st_size));
+    }
+    if (ok && durable) {
+        ok = ::fdatasync(fd.Get()) == 0;
+    }
+    ok = fd.Close() && ok;
+    if (!ok) {
+        throw fail();
+    }
+    if (durable && !existed) {
+        SyncFolder(path.parent_path());
+    }
+    CountChangingOperation();
+}
+
 void CreateFolders(const fs::path& folder) {
     std::error_code ec;
     const bool created = fs::create_directories(WithoutTrailingSeparator(folder), ec);

@@ -361,4 +361,8 @@ std::vector<std::string> ProcessArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
+std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName) {
+    return folder / (std::string(baseName) + "");
+}
+
 }  // namespace seewolf::platform

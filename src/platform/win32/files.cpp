@@ -468,6 +468,32 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
     CountChangingOperation();
 }
 
+void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
+    const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+    Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!handle.Valid() || !::GetFileSizeEx(handle.Get(), &size) ||
+        !::SetFilePointerEx(handle.Get(), size, nullptr, FILE_BEGIN)) {
+        throw fail();
+    }
+    bool ok = WriteAll(handle.Get(), bytes);
+    if (!ok) {
+        // No half line may stay behind for a reader to take as a whole one.
+        if (::SetFilePointerEx(handle.Get(), size, nullptr, FILE_BEGIN)) {
+            ::SetEndOfFile(handle.Get());
+        }
+    }
+    if (ok && durable) {
+        ok = ::FlushFileBuffers(handle.Get()) != FALSE;
+    }
+    ok = handle.Close() && ok;
+    if (!ok) {
+        throw fail();
+    }
+    CountChangingOperation();
+}
+
 void CreateFolders(const fs::path& folder) {
     std::error_code ec;
     const bool created = fs::create_directories(WithoutTrailingSeparator(folder), ec);

@@ -148,4 +148,8 @@ std::vector<std::string> ProcessArguments(int argc, char** argv) {
     return arguments;
 }
 
+std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName) {
+    return folder / (std::string(baseName) + ".exe");
+}
+
 }  // namespace seewolf::platform

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A launch prepared with the command-line tool, then rolled back: the game folder must be byte for
+# byte and name for name what it was before, read-only files included, and the backup folder
+# empty but present.
+set -euo pipefail
+program_dir=$1
+demo_install=$2
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$demo_install" --fresh "$work/demo" "$program_dir" >/dev/null
+prog="$work/demo/Seewolf"
+game="$work/demo/game"
+cli="$prog/seewolf-cli"
+main_cfg="$work/demo/documents/SH3/data/Cfg/main.cfg"
+
+snapshot() {
+  (cd "$game" && find . -print | LC_ALL=C sort && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
+}
+snapshot > "$work/before"
+days_before=$(grep -i '^NbDaysInBase=' "$game/data/Cfg/Basic.cfg")
+
+launch_and_roll_back() {
+  local what=$1; shift
+  "$cli" launch "$@" --nolaunch 2>"$work/err" || fail "$what: launch failed: $(cat "$work/err")"
+  [[ -d "$prog/!BACKUP/data" ]] || fail "$what: nothing was backed up"
+  snapshot > "$work/during"
+  ! cmp -s "$work/before" "$work/during" || fail "$what: the launch changed nothing"
+  check_launch "$what"
+  "$cli" rollback 2>"$work/err" || fail "$what: roll-back failed: $(cat "$work/err")"
+  snapshot > "$work/after"
+  diff "$work/before" "$work/after" >/dev/null || { diff "$work/before" "$work/after" | head -20; fail "$what: not restored"; }
+  [[ -d "$prog/!BACKUP" ]] || fail "$what: backup folder gone"
+  [[ -z "$(ls -A "$prog/!BACKUP")" ]] || fail "$what: backup folder not empty"
+  [[ ! -e "$prog/Seewolf.log" ]] || fail "$what: Seewolf.log left"
+}
+
+check_launch() {
+  case $1 in
+    in-base)
+      grep -q "^Name=Hans Kessler" "$main_cfg" || fail "player name not written"
+      # No adjustment is on: the game keeps its own days in base.
+      [[ "$(grep -i '^NbDaysInBase=' "$game/data/Cfg/Basic.cfg")" == "$days_before" ]] || fail "NbDaysInBase changed"
+      ;;
+    new-career)
+      grep -q "^Name=Karl Probst" "$main_cfg" || fail "new commander not written"
+      [[ -s "$prog/Seewolf.log" ]] || fail "no new files logged"
+      ;;
+  esac
+}
+
+launch_and_roll_back in-base "Hans Kessler"
+launch_and_roll_back new-career --new-career --year 1941 --month 3 --flotilla-id 661 --type VIIB --commander "Karl Probst"
+launch_and_roll_back single-mission --single-mission --year 1941 --month 3 --flotilla-id 661 --type VIIB
+
+# In another base: one day in base, written into the game.
+"$cli" launch "Hans Kessler" --other-base --nolaunch 2>"$work/err" || fail "other base: $(cat "$work/err")"
+grep -qE "^NbDaysInBase=1\s*$" "$game/data/Cfg/Basic.cfg" || fail "other base: NbDaysInBase is not 1"
+"$cli" rollback
+snapshot > "$work/after"
+diff -q "$work/before" "$work/after" >/dev/null || fail "other base: not restored"
+
+# A refused launch says why and exits 1.
+if "$cli" launch --new-career --year 1941 --month 3 --flotilla-id 999 --type VIIB --nolaunch 2>"$work/err"; then
+  fail "a launch without a flotilla succeeded"
+fi
+grep -q "No Flotilla or U-boat Type selected! Please try again." "$work/err" || fail "refusal: $(cat "$work/err")"
+echo "launch and roll-back: all checks passed"
