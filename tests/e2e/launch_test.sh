@@ -67,4 +67,17 @@ if "$cli" launch --new-career --year 1941 --month 3 --flotilla-id 999 --type VII
   fail "a launch without a flotilla succeeded"
 fi
 grep -q "No Flotilla or U-boat Type selected! Please try again." "$work/err" || fail "refusal: $(cat "$work/err")"
+# The whole road: the companion runs the stand-in game, waits for it, and starts Seewolf with the
+# roll-back switch, which restores the game folder without a window.
+sed -i 's/^\[SETTINGS\]\r$/[SETTINGS]\r\nAutoRollback=1\r/' "$prog/Seewolf.ini"
+grep -q "^AutoRollback=1" "$prog/Seewolf.ini" || fail "could not switch AutoRollback on"
+export SEEWOLF_WINE="$prog/stand-in-game.sh" SEEWOLF_STANDIN_SECONDS=1 QT_QPA_PLATFORM=offscreen
+"$cli" launch "Hans Kessler" 2>"$work/err" || fail "full launch: $(cat "$work/err")"
+[[ -d "$prog/!BACKUP/data" ]] || fail "full launch: nothing backed up"
+for _ in $(seq 150); do
+  if [[ -z "$(ls -A "$prog/!BACKUP")" ]]; then break; fi
+  sleep 0.2
+done
+snapshot > "$work/after"
+diff -q "$work/before" "$work/after" >/dev/null || fail "full launch: the companion's Seewolf did not roll back"
 echo "launch and roll-back: all checks passed"
