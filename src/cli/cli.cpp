@@ -305,7 +305,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         }
         if (command == "rollback") {
             const RollbackResult result = RollBackGameFiles(p, prompter);
-            return result.notRestored == 0 ? 0 : 1;
+            return result.notRestored == 0 && result.notDeleted == 0 ? 0 : 1;
         }
         if (command == "launch") {
             Random random(Random::ClockSeed());

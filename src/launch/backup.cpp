@@ -20,15 +20,17 @@
 // back. Only then are the logged files deleted, the log removed and the backup folder emptied.
 // Each step can be repeated: a copy already moved back is gone from the backup, a file already
 // deleted is "not found", and the log disappears only after every copy of a logged path has left
-// the backup folder, so a repeated roll-back never mistakes such a copy for a pre-launch file, and
-// never deletes a restored one. A copy that cannot be moved back stays where it is.
+// the backup folder, so a repeated roll-back never mistakes such a copy for a pre-launch file. By
+// (1), deleting a logged path never deletes a restored file. A copy that cannot be moved back
+// stays where it is, with its folders.
 //
 // Flushing: the fault model is a process that dies between two file operations; for that, a
-// completed write() is enough, as the kernel holds it. Against a power cut, the few writes whose
-// loss would lose a pre-launch file or leave an added file unlisted are flushed: each file set's
-// log lines (once per set), backup copies made by copying, and the Gramophone.log lines. Moves
-// into the backup are renames, which the file system's journal keeps in order. The copies of set
-// files into the game folder are not flushed: the roll-back replaces or deletes them anyway.
+// completed write() is enough, as the kernel holds it. Against a power cut, the writes whose loss
+// would lose a pre-launch file or leave an added file unlisted are flushed: each file set's log
+// lines (once per set, not per file), backup copies made by copying, and Gramophone.log lines.
+// Moves into the backup are renames: the pre-launch bytes themselves are not written again. The
+// copies of set files into the game folder are not flushed, and go straight to their names where
+// nothing stood: cut half-way, such a copy is deleted or replaced by the roll-back like a whole one.
 
 #include <algorithm>
 #include <cstddef>
@@ -107,12 +109,21 @@ struct Entry {
     fs::file_type type;  // of the entry itself
 };
 
+// The entries of a folder. Their types come with the listing where the system gives them, so
+// listing costs no query per entry.
 std::vector<Entry> ListEntries(const fs::path& folder) {
     std::vector<Entry> entries;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        entries.push_back({it->path().filename(), it->symlink_status(typeError).type()});
+        fs::file_type type = fs::file_type::symlink;
+        if (!it->is_symlink(typeError)) {
+            // Not a link, so the entry's type is its own.
+            type = it->is_directory(typeError)      ? fs::file_type::directory
+                   : it->is_regular_file(typeError) ? fs::file_type::regular
+                                                    : it->status(typeError).type();
+        }
+        entries.push_back({it->path().filename(), type});
     }
     return entries;
 }
@@ -232,13 +243,19 @@ public:
     }
 
     // A file or folder strictly inside the game folder; a link as its last part must lead there too.
-    bool Holds(const fs::path& path) {
+    bool Holds(const fs::path& path) { return TypeIfHeld(path).has_value(); }
+
+    // The type of the entry (links not followed) when Holds, else nothing.
+    std::optional<fs::file_type> TypeIfHeld(const fs::path& path) {
         const fs::path plain = platform::WithoutTrailingSeparator(path);
-        if (!plain.has_filename() || HasDotComponents(plain) ||
-            !HoldsFolder(plain.parent_path())) {
-            return false;
+        if (!plain.has_filename() || HasDotComponents(plain) || !HoldsFolder(plain.parent_path())) {
+            return std::nullopt;
         }
-        return OwnType(plain) != fs::file_type::symlink || Resolves(plain, false);
+        const fs::file_type type = OwnType(plain);
+        if (type == fs::file_type::symlink && !Resolves(plain, false)) {
+            return std::nullopt;
+        }
+        return type;
     }
 
 private:
@@ -307,6 +324,15 @@ void ClearReadOnly(const fs::path& path) {
     }
 }
 
+// Removes a file, clearing its read-only attribute when that stands in the way (Windows).
+bool RemoveFile(const fs::path& path) {
+    if (platform::RemovePath(path)) {
+        return true;
+    }
+    ClearReadOnly(path);
+    return platform::RemovePath(path);
+}
+
 // ---- InstallFileSet ----
 
 enum class Action {
@@ -371,9 +397,7 @@ bool MoveAside(const fs::path& game, const fs::path& backup, bool isLink) {
     } catch (const Error&) {
         return false;
     }
-    if (!platform::RemovePath(game)) {
-        ClearReadOnly(game);  // it stays, to be overwritten; its copy is kept
-    }
+    RemoveFile(game);  // should it stay, the set's copy cannot take its place: nothing is lost
     return true;
 }
 
@@ -443,9 +467,11 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
         if (!gameRel || !bounds.HoldsFolder(gameFolder)) {
             continue;  // leads outside the game folder
         }
+        // Only a file whose path the log can hold may be added.
+        const bool loggable = platform::PathFromText(platform::TextFromPath(gameFolder)) == gameFolder;
         const bool folderExists = IsFolder(gameFolder);
         if (!folderExists) {
-            if (Occupied(platform::WithoutTrailingSeparator(gameFolder))) {
+            if (!loggable || Occupied(platform::WithoutTrailingSeparator(gameFolder))) {
                 continue;  // a file stands where the folder would go
             }
             // The folders the set creates are listed too (parents first), so the roll-back can
@@ -462,8 +488,6 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
                 }
             }
         }
-        // Only a file whose path the log can hold may be added.
-        const bool loggable = platform::PathFromText(platform::TextFromPath(gameFolder)) == gameFolder;
         TargetFolder target;
         target.game = gameFolder;
         target.backup = fs::path(backupRoot.native() + *gameRel);
@@ -559,7 +583,13 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
         }
         settled[i] = 1;
         try {
-            platform::CopyFileAtomic(step.source, step.game);
+            // Into an empty place the copy goes straight to its name: cut half-way, it is
+            // deleted (a logged file) or replaced (its pre-launch copy is kept) like a whole one.
+            if (step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)) {
+                platform::CopyFileExclusive(step.source, step.game);
+            } else {
+                platform::CopyFileAtomic(step.source, step.game);
+            }
         } catch (const Error&) {
             // A copy that fails is not reported; what stands is restored or deleted by the roll-back.
         }
@@ -630,7 +660,7 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
         } catch (const Error&) {
             return false;
         }
-        platform::RemovePath(backup);
+        RemoveFile(backup);
         return true;
     }
     try {
@@ -659,7 +689,7 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
     } catch (const Error&) {
         return false;
     }
-    platform::RemovePath(backup);
+    RemoveFile(backup);
     return true;
 }
 
@@ -677,7 +707,8 @@ fs::path GameFolderFor(const fs::path& gameRoot, const NativeString& rel) {
 void RemoveLeftoverTemporaries(const std::set<NativeString>& folders) {
     for (const NativeString& folder : folders) {
         for (const Entry& entry : ListEntries(fs::path(folder))) {
-            if (entry.type == fs::file_type::regular && IsLeftoverTemporary(platform::TextFromPath(entry.name))) {
+            if (entry.type == fs::file_type::regular && entry.name.native().front() == '.' &&
+                IsLeftoverTemporary(platform::TextFromPath(entry.name))) {
                 platform::RemovePath(fs::path(folder) / entry.name);
             }
         }
@@ -694,7 +725,7 @@ bool EmptyFolder(const fs::path& folder, const std::set<NativeString>& kept) {
             if (!EmptyFolder(path, kept) || !platform::RemovePath(path)) {
                 empty = false;
             }
-        } else if (kept.count(path.native()) != 0 || !platform::RemovePath(path)) {
+        } else if (kept.count(path.native()) != 0 || !RemoveFile(path)) {
             empty = false;
         }
     }
@@ -753,7 +784,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
             if (listed.Contains(game)) {
                 // The copy of a file the launch added: it must never come back. Until it is gone,
                 // the log stays, so that a later roll-back knows it too.
-                keepLog = !platform::RemovePath(backup) || keepLog;
+                keepLog = !RemoveFile(backup) || keepLog;
                 continue;
             }
             if (inside && Restore(backup, game, bounds)) {
@@ -768,27 +799,21 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
     // Then the files the launch added, and the folders it made for them (deepest first).
     std::string keptLines;
     for (const auto& [path, line] : newFiles) {
-        if (!bounds.Holds(path)) {
-            continue;  // never anything outside the game folder
-        }
-        const fs::file_type type = OwnType(path);
-        if (type == fs::file_type::not_found || type == fs::file_type::directory) {
+        const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
+        if (!type || *type == fs::file_type::not_found || *type == fs::file_type::directory) {
             continue;
         }
         touched.insert(platform::WithTrailingSeparator(path.parent_path()).native());
-        if (!platform::RemovePath(path)) {
-            ClearReadOnly(path);
-            if (!platform::RemovePath(path)) {
-                keptLines += line + "\r\n";
-                ++result.notDeleted;
-            }
+        if (!RemoveFile(path)) {
+            keptLines += line + "\r\n";
+            ++result.notDeleted;
         }
     }
     RemoveLeftoverTemporaries(touched);
     std::vector<std::string> keptFolders;
     for (auto it = newFolders.rbegin(); it != newFolders.rend(); ++it) {
         const fs::path folder = platform::WithoutTrailingSeparator(it->first);
-        if (bounds.Holds(folder) && OwnType(folder) == fs::file_type::directory && !platform::RemovePath(folder) &&
+        if (bounds.TypeIfHeld(folder) == fs::file_type::directory && !platform::RemovePath(folder) &&
             result.notDeleted > 0) {
             keptFolders.push_back(it->second);  // may still hold a file that could not be deleted
         }

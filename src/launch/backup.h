@@ -25,12 +25,15 @@ struct Paths;
 class Prompter;
 
 // Keeps the pre-launch copy of a game file that is about to be edited in place ("data\Cfg\Basic.cfg"),
-// unless a copy is already kept; clears the file's read-only attribute. A copy that cannot be made
-// is not reported.
+// unless a copy is already kept; then clears the file's read-only attribute (the copy keeps it,
+// so the roll-back gives the file back as it was). A missing game file is not reported; a copy
+// of an existing one that fails throws Error, since the edit could not be undone.
 void BackUpGameFile(const Paths& paths, std::string_view relative);
 
-// Mirrors the files of a file set folder into the game folder, keeping the pre-launch copies and
-// logging the files it adds. A missing folder installs nothing.
+// Mirrors the files of a file set folder into the game folder (matching names without regard to
+// case), keeping the pre-launch copies and logging the files and folders it adds. A missing folder
+// installs nothing; a copy that fails is not reported, and a game file that cannot be moved aside
+// is left as it is. Throws Error when Seewolf.log cannot be written (before anything changes).
 void InstallFileSet(const Paths& paths, const std::filesystem::path& source, Prompter& prompter);
 
 struct RollbackResult {

@@ -54,7 +54,9 @@ std::vector<DatedSet> DatedSets(const Paths& paths, const std::string& date, Ran
 void SkipIntroMovies(const Paths& paths) {
     for (const char* movie : {"data\\Movies\\Intro\\Logo.wmv", "data\\Movies\\Intro\\Intro.wmv"}) {
         const std::filesystem::path from = paths.Game(movie);
-        const std::filesystem::path to = paths.Game(std::string(movie) + ".Seewolf");
+        // The renamed movie keeps the game's own spelling of the name.
+        std::filesystem::path to = from;
+        to += ".Seewolf";
         if (platform::FileExists(from) && !platform::FileExists(to)) {
             try {
                 platform::RenamePath(from, to);

@@ -118,6 +118,12 @@ void CreateFolders(const std::filesystem::path& folder);
 // ("Unable to copy <from> to <to>") on failure.
 void CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to, bool durable = false);
 
+// Copies a file to `to`, where nothing may exist yet (not even a link), keeping the source's
+// permissions and modification time. No temporary file and no rename: for places where a cut,
+// partial copy under its own name is harmless and speed counts. A copy that fails is removed.
+// Throws Error ("Unable to copy <from> to <to>") on failure, also when `to` exists.
+void CopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Renames a file or folder, replacing a file at `to`. Throws Error on failure.
 void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 

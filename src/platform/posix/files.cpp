@@ -598,6 +598,34 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     CountChangingOperation();
 }
 
+void CopyFileExclusive(const fs::path& from, const fs::path& to) {
+    const auto fail = [&from, &to]() {
+        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    };
+    Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
+    struct stat source {};
+    if (!in.Valid() || ::fstat(in.Get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+        throw fail();
+    }
+    // O_EXCL also refuses a symbolic link, dangling or not: nothing is written through one.
+    Descriptor out(OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+    if (!out.Valid()) {
+        throw fail();
+    }
+    bool ok = CopyContents(in.Get(), out.Get(), static_cast<std::uint64_t>(source.st_size)) &&
+              ::fchmod(out.Get(), source.st_mode & 07777) == 0;
+    if (ok) {
+        const timespec times[2] = {source.st_atim, source.st_mtim};
+        ok = ::futimens(out.Get(), times) == 0;
+    }
+    ok = out.Close() && ok;
+    if (!ok) {
+        ::unlink(to.c_str());
+        throw fail();
+    }
+    CountChangingOperation();
+}
+
 void RenamePath(const fs::path& from, const fs::path& to) {
     if (::rename(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str()) != 0) {
         throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));

@@ -542,6 +542,13 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     CountChangingOperation();
 }
 
+void CopyFileExclusive(const fs::path& from, const fs::path& to) {
+    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+    CountChangingOperation();
+}
+
 void RenamePath(const fs::path& from, const fs::path& to) {
     if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING)) {
