@@ -528,7 +528,7 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
              m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd, m_ui->lblUBoatNb,
              m_ui->lblUBoatTyp, m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblAct, m_ui->txtCmdrNm,
              m_ui->udYear, m_ui->udMth, m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo, m_ui->cmbUseCrew,
-             m_ui->txtPatGrd}) {
+             m_ui->txtPatGrd, m_ui->udYear->findChild<QLineEdit*>(), m_ui->udMth->findChild<QLineEdit*>()}) {
         QFont own = font;
         own.setUnderline(w->font().underline());
         w->setFont(own);
