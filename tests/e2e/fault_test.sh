@@ -3,22 +3,9 @@
 # roll-back: the game folder must always come back exactly. Then a roll-back cut at every
 # operation, then a complete one: the same.
 set -euo pipefail
-program_dir=$1
-demo_install=$2
-
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-"$demo_install" --fresh "$work/demo" "$program_dir" >/dev/null
-prog="$work/demo/Seewolf"
-game="$work/demo/game"
-cli="$prog/seewolf-cli"
+source "$(dirname "$0")/demo_world.sh"
 launch=(launch --new-career --year 1941 --month 3 --flotilla-id 661 --type VIIB --crew "Veteran crew" --nolaunch)
 
-snapshot() {
-  (cd "$game" && find . -print | LC_ALL=C sort && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
-}
 snapshot > "$work/before"
 
 n=1

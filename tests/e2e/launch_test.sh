@@ -3,22 +3,9 @@
 # byte and name for name what it was before, read-only files included, and the backup folder
 # empty but present.
 set -euo pipefail
-program_dir=$1
-demo_install=$2
-
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-"$demo_install" --fresh "$work/demo" "$program_dir" >/dev/null
-prog="$work/demo/Seewolf"
-game="$work/demo/game"
-cli="$prog/seewolf-cli"
+source "$(dirname "$0")/demo_world.sh"
 main_cfg="$work/demo/documents/SH3/data/Cfg/main.cfg"
 
-snapshot() {
-  (cd "$game" && find . -print | LC_ALL=C sort && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
-}
 snapshot > "$work/before"
 days_before=$(grep -i '^NbDaysInBase=' "$game/data/Cfg/Basic.cfg")
 

@@ -1,0 +1,19 @@
+# Sourced by the end-to-end scripts: a fresh demo world in a temporary folder, removed on exit.
+#   $1 the program folder of the build, $2 seewolf-demo-install
+# Sets work, prog, game, cli; defines fail and snapshot (every name and every file's bytes of the
+# game folder, for comparing before and after).
+program_dir=$1
+demo_install=$2
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$demo_install" --fresh "$work/demo" "$program_dir" >/dev/null
+prog="$work/demo/Seewolf"
+game="$work/demo/game"
+cli="$prog/seewolf-cli"
+
+snapshot() {
+  (cd "$game" && find . -print | LC_ALL=C sort && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
+}
