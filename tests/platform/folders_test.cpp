@@ -14,33 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 using seewolf::testing::TempFolder;
 
-// Sets (or with nullptr removes) an environment variable and restores it afterwards.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using ScopedEnvironment = testing::EnvVar;
 
 void WriteUserDirs(const fs::path& folder, const std::string& text) {
     fs::create_directories(folder);

@@ -45,11 +45,15 @@ TempWorld::TempWorld() {
     std::filesystem::create_directories(m_paths.BackupFolder);
 }
 
-EnvVar::EnvVar(const char* name, const std::string& value) : m_name(name) {
+EnvVar::EnvVar(const char* name, const char* value) : m_name(name) {
     if (const char* old = std::getenv(name)) {
         m_old = old;
     }
-    ::setenv(name, value.c_str(), 1);
+    if (value != nullptr) {
+        ::setenv(name, value, 1);
+    } else {
+        ::unsetenv(name);
+    }
 }
 
 EnvVar::~EnvVar() {

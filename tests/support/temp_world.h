@@ -42,7 +42,9 @@ private:
 // Sets an environment variable for the life of the object, then restores it.
 class EnvVar {
 public:
-    EnvVar(const char* name, const std::string& value);
+    EnvVar(const char* name, const std::string& value) : EnvVar(name, value.c_str()) {}
+    // A null value removes the variable for the life of the object.
+    EnvVar(const char* name, const char* value);
     ~EnvVar();
     EnvVar(const EnvVar&) = delete;
     EnvVar& operator=(const EnvVar&) = delete;
