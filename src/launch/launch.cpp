@@ -81,29 +81,27 @@ void KeepResponsive(void* hooks) {
 }  // namespace
 
 LaunchSettings ReadLaunchSettings(const Paths& paths) {
-    const Settings s = ReadSettings(paths);
-    LaunchSettings l;
-    l.SkipIntros = s.SkipIntros;
-    l.AutoRollback = s.AutoRollback;
-    l.StartAtSea = s.StartAtSea;
-    l.RealisticLength = s.RealisticLength;
-    l.RealisticCrewXfr = s.RealisticCrewXfr;
-    l.UseSubDts = s.UseSubDts;
-    l.RndDaysInBase = s.RndDaysInBase;
-    l.SetDaysInBase = s.SetDaysInBase;
-    l.DaysInBaseValue = s.DaysInBaseValue;
-    l.RndGramophone = s.RndGramophone;
-    l.HullIntegrityText = s.HullIntegrityText != 0;
+    LaunchSettings s = ReadSettings(paths);
     // A value whose switch is off is none (-1).
-    l.FatigueModel = s.UseFatigueModel ? s.FatigueModel : -1;
-    l.WaterDensityValue = s.AdjWaterDensity ? static_cast<float>(s.WaterDensityValue) : -1.0F;
-    l.WaveHeight = s.AdjWaveHeight ? s.WaveHeight : -1;
-    l.ReloadTime88 = s.Adj88ReloadTime ? static_cast<float>(s.ReloadTime88) : -1.0F;
-    l.ReloadTime105 = s.Adj105ReloadTime ? static_cast<float>(s.ReloadTime105) : -1.0F;
-    l.Effects = s.ModelEffects ? s.Effects : -1;
-    l.RndTonnage = s.RndTonnage;
-    l.RndCrushDepth = s.RndCrushDepth;
-    return l;
+    if (!s.UseFatigueModel) {
+        s.FatigueModel = -1;
+    }
+    if (!s.AdjWaterDensity) {
+        s.WaterDensityValue = -1;
+    }
+    if (!s.AdjWaveHeight) {
+        s.WaveHeight = -1;
+    }
+    if (!s.Adj88ReloadTime) {
+        s.ReloadTime88 = -1;
+    }
+    if (!s.Adj105ReloadTime) {
+        s.ReloadTime105 = -1;
+    }
+    if (!s.ModelEffects) {
+        s.Effects = -1;
+    }
+    return s;
 }
 
 PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request, const std::string& careerDate,

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/settings.h"
 #include "career/career.h"
 
 namespace seewolf {
@@ -14,29 +15,10 @@ struct Paths;
 class Prompter;
 class Random;
 
-// The launch settings of Seewolf.ini, read fresh for each launch. A value whose switch is off
-// is carried as -1 (none).
-struct LaunchSettings {
-    bool SkipIntros = false;
-    bool AutoRollback = false;
-    bool StartAtSea = false;
-    bool RealisticLength = false;
-    bool RealisticCrewXfr = false;
-    bool UseSubDts = false;
-    bool RndDaysInBase = false;
-    bool SetDaysInBase = false;
-    int DaysInBaseValue = 28;
-    bool RndGramophone = false;
-    bool HullIntegrityText = false;
-    int FatigueModel = -1;
-    float WaterDensityValue = -1;
-    int WaveHeight = -1;
-    float ReloadTime88 = -1;
-    float ReloadTime105 = -1;
-    int Effects = -1;
-    bool RndTonnage = false;
-    bool RndCrushDepth = false;
-};
+// The launch settings of Seewolf.ini, read fresh for each launch: the settings, with each paired
+// value whose switch is off carried as -1 (none): FatigueModel, WaterDensityValue, WaveHeight,
+// ReloadTime88, ReloadTime105, Effects.
+using LaunchSettings = Settings;
 
 LaunchSettings ReadLaunchSettings(const Paths& paths);
 
