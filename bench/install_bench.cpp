@@ -14,9 +14,8 @@
 // The temporary folder is $SEEWOLF_BENCH_DIR when set (for example /dev/shm, to see the program's
 // own cost without the disk), else the system's temporary folder.
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -41,7 +40,7 @@ constexpr int kFilesPerFolder = 50;
 constexpr std::size_t kFileSize = 100 * 1024;
 
 class QuietPrompter : public seewolf::Prompter {
-public:
+  public:
     seewolf::Button ShowMessage(std::string_view, seewolf::MessageKind, seewolf::Buttons) override {
         return seewolf::Button::Ok;
     }
@@ -196,7 +195,8 @@ void BM_InstallAndRollBackAgainstCopy(benchmark::State& state) {
     state.counters["install_over_cp"] = Median(installs) / copyMedian;
     state.counters["rollback_over_cp"] = Median(rollbacks) / copyMedian;
     state.counters["rollback_over_rm"] = Median(rollbacks) / Median(removals);
-    state.SetBytesProcessed(static_cast<std::int64_t>(installs.size() * kFolders * kFilesPerFolder * kFileSize));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(installs.size() * kFolders * kFilesPerFolder * kFileSize));
 }
 
 BENCHMARK(BM_InstallAndRollBackAgainstCopy)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,10 +1,9 @@
 // Filling the career tree of the main window with 500 careers, as at start-up: listing the
 // career folders, inserting the entries and showing the selected career.
 #include <benchmark/benchmark.h>
+#include <filesystem>
 
 #include <QApplication>
-
-#include <filesystem>
 
 #include "app/random.h"
 #include "app/startup.h"
@@ -41,9 +40,9 @@ World& TheWorld() {
             fs::copy(from, careers / ("Kommandant " + std::to_string(i)), fs::copy_options::recursive);
         }
         seewolf::ui::QtPrompter prompter;
-        w.startup = seewolf::RunStartup(
-            seewolf::CommandLineFromArguments({(demo.program / "seewolf").string()}), demo.program, prompter,
-            [] { return false; });
+        w.startup =
+            seewolf::RunStartup(seewolf::CommandLineFromArguments({(demo.program / "seewolf").string()}),
+                                demo.program, prompter, [] { return false; });
         return w;
     }();
     return world;

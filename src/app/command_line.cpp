@@ -48,7 +48,9 @@ bool CommandLine::AutoRollbackAndClose() const {
     return LowerCase(raw).find("/autorollbackandclose") != std::string::npos;
 }
 
-bool CommandLine::NoLaunch() const { return LowerCase(raw).find("/nolaunch") != std::string::npos; }
+bool CommandLine::NoLaunch() const {
+    return LowerCase(raw).find("/nolaunch") != std::string::npos;
+}
 
 CommandLine CommandLineFromRaw(std::string_view raw) {
     CommandLine commandLine;

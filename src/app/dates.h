@@ -31,7 +31,7 @@ int DayOfWeek(Date date);
 
 // The names that date formats use, loaded from the language tables at start.
 struct DateTexts {
-    std::array<std::string, 7> dayNames{"Sunday", "Monday", "Tuesday", "Wednesday",
+    std::array<std::string, 7> dayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                         "Thursday", "Friday", "Saturday"};
     std::array<std::string, 12> monthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -43,6 +43,8 @@ TextTable ProgTable(const Paths& paths, const Language& language) {
     return TextTable(paths.Prog(language.ProgTextFile));
 }
 
-std::string RankName(std::string_view tableText) { return CutAt(tableText, ';'); }
+std::string RankName(std::string_view tableText) {
+    return CutAt(tableText, ';');
+}
 
 }  // namespace seewolf

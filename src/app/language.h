@@ -30,12 +30,12 @@ void LoadDateTexts(const Paths& paths, Language& language);
 
 // A table opened for a few lookups.
 class TextTable {
-public:
+  public:
     explicit TextTable(std::filesystem::path file) : m_file(std::move(file)) {}
     std::string Text(int key, std::string_view def) const;
     const std::filesystem::path& File() const { return m_file; }
 
-private:
+  private:
     std::filesystem::path m_file;
 };
 

@@ -24,11 +24,13 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-
-bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsHexDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 unsigned HexValue(char c) {
-    return c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+    return c <= '9' ? static_cast<unsigned>(c - '0')
+                    : static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
 }
 
 // Decodes an escaped registry text of Wine's registry files up to its closing quote (or the end
@@ -60,14 +62,30 @@ std::string DecodeRegistryString(std::string_view text, std::size_t* consumed = 
         const char e = text[i + 1];
         i += 2;
         switch (e) {
-            case 'n': emit('\n'); break;
-            case 'r': emit('\r'); break;
-            case 't': emit('\t'); break;
-            case 'a': emit('\a'); break;
-            case 'b': emit('\b'); break;
-            case 'e': emit(0x1B); break;
-            case 'f': emit('\f'); break;
-            case 'v': emit('\v'); break;
+            case 'n':
+                emit('\n');
+                break;
+            case 'r':
+                emit('\r');
+                break;
+            case 't':
+                emit('\t');
+                break;
+            case 'a':
+                emit('\a');
+                break;
+            case 'b':
+                emit('\b');
+                break;
+            case 'e':
+                emit(0x1B);
+                break;
+            case 'f':
+                emit('\f');
+                break;
+            case 'v':
+                emit('\v');
+                break;
             case 'x': {
                 unsigned code = 0;
                 int digits = 0;
@@ -150,8 +168,8 @@ std::string WineRegistryInstalledPath(const std::filesystem::path& prefix) {
         if (line.starts_with('[')) {
             const std::size_t close = line.find(']');
             std::size_t used = 0;
-            const std::string key =
-                AsciiLower(DecodeRegistryString(line.substr(1, close == std::string_view::npos ? 0 : close - 1), &used));
+            const std::string key = AsciiLower(
+                DecodeRegistryString(line.substr(1, close == std::string_view::npos ? 0 : close - 1), &used));
             // Keys in system.reg are relative to HKEY_LOCAL_MACHINE; tolerate a leading separator.
             std::string_view k = key;
             while (k.starts_with('\\')) {
@@ -187,7 +205,8 @@ std::string WineRegistryInstalledPath(const std::filesystem::path& prefix) {
 }
 
 std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, std::string_view windowsPath) {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':' || !std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
         return {};
     }
     const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
@@ -208,8 +227,8 @@ std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, st
 }
 
 std::filesystem::path RegistryGameFolder() {
-    const std::string windows = platform::ReadMachineRegistryString("Software\\Ubisoft\\Silent Hunter III",
-                                                                    "InstalledPath");
+    const std::string windows =
+        platform::ReadMachineRegistryString("Software\\Ubisoft\\Silent Hunter III", "InstalledPath");
     if (!windows.empty()) {
         return platform::PathFromText(windows);
     }
@@ -246,13 +265,15 @@ bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& 
     }
     if (candidate.empty()) {
         prompter.ShowMessage(
-            "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
+            "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an "
+            "installation "
             "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
             "installed, and run Seewolf again.",
             MessageKind::Error, Button::Ok);
         return false;
     }
-    paths.GameFolder = platform::WithTrailingSeparator(std::filesystem::absolute(candidate).lexically_normal());
+    paths.GameFolder =
+        platform::WithTrailingSeparator(std::filesystem::absolute(candidate).lexically_normal());
     return true;
 }
 
@@ -262,7 +283,8 @@ std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view save
     if (!setting.empty()) {
         return platform::WithTrailingSeparator(platform::PathFromText(setting));
     }
-    const std::filesystem::path prefix = paths.GameFolder.empty() ? std::filesystem::path() : PrefixHolding(paths.GameFolder);
+    const std::filesystem::path prefix =
+        paths.GameFolder.empty() ? std::filesystem::path() : PrefixHolding(paths.GameFolder);
     if (!prefix.empty()) {
         const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
         // The user Wine made for this login first, then Proton's, then the others by name.
@@ -279,7 +301,8 @@ std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view save
         }
         preferred.emplace_back("steamuser");
         for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
-            auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, *it); });
+            auto at = std::find_if(names.begin(), names.end(),
+                                   [&](const std::string& n) { return SameText(n, *it); });
             if (at != names.end()) {
                 std::rotate(names.begin(), at, at + 1);
             }
@@ -305,20 +328,23 @@ std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view save
 }
 
 std::string ReadSaveName(const std::filesystem::path& gameFolder) {
-    std::string bytes = platform::ReadBytes(platform::Resolve(gameFolder, "FileManager.dll"), kSaveNameOffset, 3);
+    std::string bytes =
+        platform::ReadBytes(platform::Resolve(gameFolder, "FileManager.dll"), kSaveNameOffset, 3);
     return bytes.substr(0, bytes.find('\0'));
 }
 
-bool LocateSaveFolder(Paths& paths, Prompter& prompter, const std::optional<std::filesystem::path>& documentsFolder) {
+bool LocateSaveFolder(Paths& paths, Prompter& prompter,
+                      const std::optional<std::filesystem::path>& documentsFolder) {
     paths.SaveName = ReadSaveName(paths.GameFolder);
     paths.DocsFolder = documentsFolder ? platform::WithTrailingSeparator(*documentsFolder)
                                        : LocateDocsFolder(paths, paths.SaveName);
     paths.SaveFolder =
         platform::WithTrailingSeparator(platform::Resolve(paths.DocsFolder, paths.SaveName + "\\data\\Cfg"));
     if (!platform::FileExists(paths.Save("main.cfg"))) {
-        prompter.ShowMessage("Cannot find " + PathText(paths.SaveFolder) +
-                                 "main.cfg! You must run Silent Hunter III at least once to create this file.",
-                             MessageKind::Error, Button::Ok);
+        prompter.ShowMessage(
+            "Cannot find " + PathText(paths.SaveFolder) +
+                "main.cfg! You must run Silent Hunter III at least once to create this file.",
+            MessageKind::Error, Button::Ok);
         return false;
     }
     return true;

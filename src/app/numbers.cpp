@@ -75,14 +75,16 @@ std::optional<double> ParseFloat(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+std::int64_t RoundHalfEven(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
 
 std::string FormatFixed(double value, int decimals) {
     // to_chars with fixed precision rounds the exact binary value, so 0.0000005 (stored a little
     // below) gives 0.000000, as the Windows formatting functions do.
     std::array<char, 400> buffer{};
-    auto [end, ec] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
+    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
         return "0";
     }
@@ -93,7 +95,9 @@ std::string FormatFixed(double value, int decimals) {
     return text;
 }
 
-std::string FormatFloat6(double value) { return FormatFixed(value, 6); }
+std::string FormatFloat6(double value) {
+    return FormatFixed(value, 6);
+}
 
 std::string FormatNumber(double value) {
     std::array<char, 64> buffer{};

@@ -16,12 +16,16 @@ std::filesystem::path Paths::Save(std::string_view relative) const {
     return platform::Resolve(SaveFolder, relative);
 }
 
-std::filesystem::path Paths::SettingsFile() const { return Prog("Seewolf.ini"); }
+std::filesystem::path Paths::SettingsFile() const {
+    return Prog("Seewolf.ini");
+}
 
 std::string FolderText(const std::filesystem::path& folder) {
     return platform::TextFromPath(platform::WithoutTrailingSeparator(folder));
 }
 
-std::string PathText(const std::filesystem::path& path) { return platform::TextFromPath(path); }
+std::string PathText(const std::filesystem::path& path) {
+    return platform::TextFromPath(path);
+}
 
 }  // namespace seewolf

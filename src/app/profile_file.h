@@ -31,7 +31,7 @@
 namespace seewolf {
 
 class ProfileFile {
-public:
+  public:
     explicit ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
     const std::filesystem::path& Path() const { return m_path; }
@@ -46,9 +46,9 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, int value) const;
     void WriteBool(std::string_view section, std::string_view key, bool value) const;
 
-    std::vector<std::string> ReadSection(std::string_view section) const;         // key names
-    std::vector<std::string> ReadSections() const;                                // section names
-    std::vector<std::string> ReadSectionValues(std::string_view section) const;   // "key=value"
+    std::vector<std::string> ReadSection(std::string_view section) const;        // key names
+    std::vector<std::string> ReadSections() const;                               // section names
+    std::vector<std::string> ReadSectionValues(std::string_view section) const;  // "key=value"
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
 
@@ -57,7 +57,7 @@ public:
     // Removes the key from the first section of that name; failures are ignored.
     void DeleteKey(std::string_view section, std::string_view key) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

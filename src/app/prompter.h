@@ -37,10 +37,12 @@ constexpr Buttons operator|(Buttons a, Buttons b) {
     r.bits = a.bits | b.bits;
     return r;
 }
-constexpr Buttons operator|(Button a, Button b) { return Buttons(a) | Buttons(b); }
+constexpr Buttons operator|(Button a, Button b) {
+    return Buttons(a) | Buttons(b);
+}
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // The message convention: a beep chosen by the kind, then a modal message of that kind.
@@ -64,13 +66,13 @@ public:
 
 // Busy cursor for the life of a scope.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(Prompter& prompter) : m_prompter(prompter) { m_prompter.SetBusy(true); }
     ~BusyScope() { m_prompter.SetBusy(false); }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     Prompter& m_prompter;
 };
 

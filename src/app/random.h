@@ -8,7 +8,7 @@ namespace seewolf {
 // The program's one pseudo-random generator: seeded once from the clock in main, by a fixed
 // value in tests, and passed to whatever draws.
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : m_engine(seed) {}
 
     // Seed taken from the clock.
@@ -20,7 +20,7 @@ public:
     // Uniform real in [0, 1).
     double NextReal();
 
-private:
+  private:
     std::mt19937_64 m_engine;
 };
 

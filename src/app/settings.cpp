@@ -49,6 +49,8 @@ Settings ReadSettings(const std::filesystem::path& settingsFile, const std::file
     return v;
 }
 
-Settings ReadSettings(const Paths& paths) { return ReadSettings(paths.SettingsFile(), paths.ProgFolder); }
+Settings ReadSettings(const Paths& paths) {
+    return ReadSettings(paths.SettingsFile(), paths.ProgFolder);
+}
 
 }  // namespace seewolf

@@ -16,8 +16,8 @@ inline constexpr const char* kCareerDetailsSection = "CAREER DETAILS";
 
 // Every key of [SETTINGS] with the default used when it is missing.
 struct Settings {
-    std::string SH3Location;        // game folder chosen by the user
-    std::string DocsLocation;       // documents folder chosen by the user (Linux: overrides the search)
+    std::string SH3Location;   // game folder chosen by the user
+    std::string DocsLocation;  // documents folder chosen by the user (Linux: overrides the search)
     bool SkipIntros = false;
     bool AutoRollback = false;
     bool UseSysFonts = false;
@@ -39,7 +39,7 @@ struct Settings {
     bool AdjWaveHeight = false;
     int WaveHeight = 0;
     bool Adj88ReloadTime = false;
-    double ReloadTime88 = 4;   // key "88ReloadTime"
+    double ReloadTime88 = 4;  // key "88ReloadTime"
     bool Adj105ReloadTime = false;
     double ReloadTime105 = 4;  // key "105ReloadTime"
     bool ModelEffects = false;
@@ -49,7 +49,7 @@ struct Settings {
     std::string HeadingFont = "Impact";
     std::string LabelFont = "Times New Roman";
     std::string TextFont = "Courier New";
-    std::string BackgroundImage;    // default: ProgFolder + "Personnel Files\background.jpg"
+    std::string BackgroundImage;  // default: ProgFolder + "Personnel Files\background.jpg"
 };
 
 // All of [SETTINGS] as it stands in the file now. `progFolder` gives the default background.

@@ -16,7 +16,8 @@ StartupResult RunStartup(const CommandLine& commandLine, const std::filesystem::
     // Nothing may touch the game's files while the game runs.
     while (gameRunning()) {
         const Button answer = prompter.ShowMessage(
-            "Seewolf has found a running instance of Silent Hunter III. Please close Silent Hunter III and all "
+            "Seewolf has found a running instance of Silent Hunter III. Please close Silent Hunter III and "
+            "all "
             "associated files before retrying.",
             MessageKind::Error, Button::Abort | Button::Retry);
         if (answer == Button::Abort) {

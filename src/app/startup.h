@@ -24,7 +24,7 @@ struct StartupResult {
     Paths paths;
     Language language;
     CommandLine commandLine;
-    std::string caption;   // "Seewolf [<game folder>]"
+    std::string caption;  // "Seewolf [<game folder>]"
 };
 
 // Runs the steps in their order. `gameRunning` tells whether sh3.exe runs (the platform's

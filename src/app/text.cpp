@@ -4,8 +4,12 @@ namespace seewolf {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 template <typename Pred>
 std::string_view TrimIf(std::string_view text, Pred pred) {
@@ -20,9 +24,13 @@ std::string_view TrimIf(std::string_view text, Pred pred) {
 
 }  // namespace
 
-std::string_view TrimBlanks(std::string_view text) { return TrimIf(text, IsBlank); }
+std::string_view TrimBlanks(std::string_view text) {
+    return TrimIf(text, IsBlank);
+}
 
-std::string_view Trim(std::string_view text) { return TrimIf(text, IsBlankOrControl); }
+std::string_view Trim(std::string_view text) {
+    return TrimIf(text, IsBlankOrControl);
+}
 
 std::string CutAt(std::string_view text, char separator) {
     return std::string(Trim(text.substr(0, text.find(separator))));

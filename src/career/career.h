@@ -40,25 +40,25 @@ struct SelectedCareer {
     std::filesystem::path CareerFolder;  // SaveFolder + Careers/<name>/
     int PatrolCount = -1;                // N
     std::string CmdrName;
-    std::string CmdrRank;                // rank name, cut at ";" and trimmed
-    std::string FlotillaNb;              // raw Flotilla value
+    std::string CmdrRank;    // rank name, cut at ";" and trimmed
+    std::string FlotillaNb;  // raw Flotilla value
     int SubTypeNb = 0;
     std::string SubTypeName;
     std::string SubName;
-    std::string StartDateText;           // start of the current patrol, "yyyymmdd"
-    Date LastPatrolEnd = -1;             // -1 when N < 1
+    std::string StartDateText;  // start of the current patrol, "yyyymmdd"
+    Date LastPatrolEnd = -1;    // -1 when N < 1
     bool InOtherBase = false;
     bool ContinueCareer = false;
 
     // What the record sheet shows besides.
-    Date StartDate = 0;                  // start of the current patrol
-    std::string FlotillaName;            // game menu text of the flotilla, "Error!" when missing
-    std::string PortName;                // game menu text of StartLocation
+    Date StartDate = 0;        // start of the current patrol
+    std::string FlotillaName;  // game menu text of the flotilla, "Error!" when missing
+    std::string PortName;      // game menu text of StartLocation
     int CrtPort = -1;
-    std::string PatrolArea;              // [PATROL N] PatrolArea, "Error!" when missing
-    std::string SaveGrid;                // at sea: PatrolArea of the newest save's .psc, else "NULL"
-    std::filesystem::path NewestSave;    // at sea: the newest .sav (empty when none reached the maximum)
-    DateTime Saved;                      // when the game last saved the career
+    std::string PatrolArea;            // [PATROL N] PatrolArea, "Error!" when missing
+    std::string SaveGrid;              // at sea: PatrolArea of the newest save's .psc, else "NULL"
+    std::filesystem::path NewestSave;  // at sea: the newest .sav (empty when none reached the maximum)
+    DateTime Saved;                    // when the game last saved the career
 };
 
 // "PATROL 000": the prefix and the number with at least three digits ("PATROL -001" for -1).
@@ -97,7 +97,7 @@ struct RecordSheet {
     std::string grid;           // lblPatGrd
     std::string saved;          // lblCarSvdDt: date + " at " + time
     bool statusLink = false;
-    bool boatLinks = false;     // lblUBoatNb and lblUBoatTyp
+    bool boatLinks = false;  // lblUBoatNb and lblUBoatTyp
     bool gridLink = false;
     bool launchVisible = false;
 };

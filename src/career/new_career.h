@@ -48,8 +48,9 @@ struct BoatTypeChoice {
 // Boat types of the flotilla available at that date (new career; availability from the program's
 // Cfg/U-boat availability.cfg when useSubDts is on), or every version of every type (single
 // mission). Throws Error for an availability date that does not exist.
-std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, int careerStatus, std::string_view flotillaId,
-                                             int year, int month, bool useSubDts);
+std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, int careerStatus,
+                                             std::string_view flotillaId, int year, int month,
+                                             bool useSubDts);
 
 // Boat numbers offered for a type and flotilla (Cfg/U-boat numbers.cfg).
 std::vector<std::string> OfferedBoatNumbers(const Paths& paths, std::string_view boatTypeName,

@@ -8,12 +8,12 @@
 #include <utility>
 
 #include "app/error.h"
-#include "app/prompter.h"
-#include "app/startup.h"
-#include "app/text.h"
 #include "app/numbers.h"
+#include "app/prompter.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "app/startup.h"
+#include "app/text.h"
 #include "career/career.h"
 #include "career/new_career.h"
 #include "launch/backup.h"
@@ -58,7 +58,7 @@ constexpr const char* kUsage =
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
 class TerminalPrompter : public Prompter {
-public:
+  public:
     explicit TerminalPrompter(std::ostream& err) : m_err(err) {}
 
     Button ShowMessage(std::string_view text, MessageKind, Buttons buttons) override {
@@ -79,9 +79,11 @@ public:
         }
     }
     void SetBusy(bool) override {}
-    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override { return {}; }
+    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override {
+        return {};
+    }
 
-private:
+  private:
     std::ostream& m_err;
 };
 
@@ -122,11 +124,16 @@ void ShowCareer(const Paths& paths, const Language& language, const std::string&
         career.InOtherBase = true;  // the window's status toggle on selection
     }
     const RecordSheet sheet = MakeRecordSheet(career, language.dates);
-    const std::pair<const char*, const std::string*> lines[] = {
-        {"Name", &sheet.name}, {"Rank", &sheet.rank}, {"Status", &sheet.status},
-        {"Date", &sheet.date}, {"LastPatrolEnd", &sheet.lastPatrolEnd}, {"Boat", &sheet.boat},
-        {"Type", &sheet.type}, {"Flotilla", &sheet.flotilla}, {"Grid", &sheet.grid},
-        {"Saved", &sheet.saved}};
+    const std::pair<const char*, const std::string*> lines[] = {{"Name", &sheet.name},
+                                                                {"Rank", &sheet.rank},
+                                                                {"Status", &sheet.status},
+                                                                {"Date", &sheet.date},
+                                                                {"LastPatrolEnd", &sheet.lastPatrolEnd},
+                                                                {"Boat", &sheet.boat},
+                                                                {"Type", &sheet.type},
+                                                                {"Flotilla", &sheet.flotilla},
+                                                                {"Grid", &sheet.grid},
+                                                                {"Saved", &sheet.saved}};
     for (const auto& [label, value] : lines) {
         out << label << ": " << Utf8FromCp1252(*value) << '\n';
     }
@@ -137,7 +144,6 @@ struct Options {
     std::set<std::string> flags;
     std::vector<std::string> rest;
 };
-
 
 // The launch request of `launch`, filled from the options as the main window fills it from
 // its controls.
@@ -177,8 +183,8 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     const MonthRange months = MonthsOf(paths, request.year);
     if (request.year < kFirstYear || request.year > kLastYear || request.month < months.first ||
         request.month > months.last) {
-        throw Error("No career can start in " + std::to_string(request.month) + "/" + std::to_string(request.year) +
-                    ".");
+        throw Error("No career can start in " + std::to_string(request.month) + "/" +
+                    std::to_string(request.year) + ".");
     }
     auto text = [&o](const char* option) {
         const auto it = o.values.find(option);
@@ -225,12 +231,12 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder, std::ostream& out,
-           std::ostream& err) {
-    static const std::set<std::string> kValueOptions = {"--game",        "--documents", "--year",  "--month",
-                                                        "--flotilla-id", "--type",      "--commander", "--number",
-                                                        "--grid",        "--crew"};
-    static const std::set<std::string> kFlags = {"--other-base", "--nolaunch",    "--new-career",
+int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder,
+           std::ostream& out, std::ostream& err) {
+    static const std::set<std::string> kValueOptions = {
+        "--game", "--documents", "--year",   "--month", "--flotilla-id",
+        "--type", "--commander", "--number", "--grid",  "--crew"};
+    static const std::set<std::string> kFlags = {"--other-base", "--nolaunch", "--new-career",
                                                  "--single-mission", "--random-crew"};
     Options o;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -283,7 +289,8 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             line.push_back("/i:" + o.values["--game"]);
         }
         const std::optional<std::filesystem::path> documents =
-            o.values.count("--documents") > 0 ? std::optional(PathFromUtf8(o.values["--documents"])) : std::nullopt;
+            o.values.count("--documents") > 0 ? std::optional(PathFromUtf8(o.values["--documents"]))
+                                              : std::nullopt;
         // Reading and listing are safe while the game runs; changing its files is not.
         const bool changes = command == "launch" || command == "rollback";
         const StartupResult startup = RunStartup(

@@ -9,5 +9,6 @@ int main(int argc, char** argv) {
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
     }
-    return seewolf::cli::RunCli(arguments, seewolf::platform::ExecutablePath().parent_path(), std::cout, std::cerr);
+    return seewolf::cli::RunCli(arguments, seewolf::platform::ExecutablePath().parent_path(), std::cout,
+                                std::cerr);
 }

@@ -12,7 +12,6 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-
 }  // namespace
 
 int RunCompanion(const std::vector<std::string>& arguments) {

@@ -58,7 +58,8 @@ using NativeString = fs::path::string_type;
 
 constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
 constexpr std::string_view kHideStatus = "^";
-constexpr std::string_view kIntroMovies[] = {"data\\Movies\\Intro\\Logo.wmv", "data\\Movies\\Intro\\Intro.wmv"};
+constexpr std::string_view kIntroMovies[] = {"data\\Movies\\Intro\\Logo.wmv",
+                                             "data\\Movies\\Intro\\Intro.wmv"};
 constexpr std::string_view kRenamedSuffix = ".Seewolf";
 
 fs::path NewFilesLog(const Paths& paths) {
@@ -213,13 +214,14 @@ bool IsLeftoverTemporary(std::string_view name) {
     const auto digits = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
-    return dash != std::string_view::npos && digits(numbers.substr(0, dash)) && digits(numbers.substr(dash + 1));
+    return dash != std::string_view::npos && digits(numbers.substr(0, dash)) &&
+           digits(numbers.substr(dash + 1));
 }
 
 // Decides whether a path lies inside the game folder once "..", links and case are resolved, and
 // outside the backup folder. Folders are looked up once.
 class GameBounds {
-public:
+  public:
     explicit GameBounds(const Paths& paths) {
         std::error_code ec;
         m_game = fs::canonical(platform::WithoutTrailingSeparator(paths.GameFolder), ec);
@@ -258,7 +260,7 @@ public:
         return type;
     }
 
-private:
+  private:
     static bool Within(const fs::path& path, const fs::path& root, bool orRoot) {
         if (root.empty()) {
             return false;
@@ -283,7 +285,7 @@ private:
 
 // The files listed in Seewolf.log.
 class NewFiles {
-public:
+  public:
     void Add(const fs::path& path) {
         m_exact.insert(path.native());
         m_folded.emplace(UpperCase(platform::TextFromPath(path)), path);
@@ -309,7 +311,7 @@ public:
         });
     }
 
-private:
+  private:
     std::unordered_set<NativeString> m_exact;
     std::unordered_multimap<std::string, fs::path> m_folded;
 };
@@ -609,7 +611,8 @@ void UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
         const fs::path original = renamed.parent_path() / renamed.stem();
         // Never onto an existing file, nor one that differs only in case.
         if (!bounds.Holds(renamed) || !bounds.Holds(original) ||
-            Occupied(platform::Resolve(original.parent_path(), platform::TextFromPath(original.filename())))) {
+            Occupied(
+                platform::Resolve(original.parent_path(), platform::TextFromPath(original.filename())))) {
             continue;
         }
         try {
@@ -842,9 +845,9 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
                  " in the backup folder.";
     }
     if (result.notDeleted > 0) {
-        status += (status.empty() ? "" : " ") +
-                  CountText(result.notDeleted, "file added by the launch could not be deleted.",
-                            "files added by the launch could not be deleted.");
+        status += (status.empty() ? "" : " ") + CountText(result.notDeleted,
+                                                          "file added by the launch could not be deleted.",
+                                                          "files added by the launch could not be deleted.");
     }
     prompter.SetStatus(status.empty() ? kHideStatus : std::string_view(status));
     return result;
@@ -857,7 +860,8 @@ bool BackupHoldsFiles(const Paths& paths) {
 
 void RecordGramophoneRename(const Paths& paths, const fs::path& renamed, const fs::path& original) {
     platform::AppendToFile(GramophoneLog(paths),
-                           platform::TextFromPath(renamed) + "|" + platform::TextFromPath(original) + "\r\n", true);
+                           platform::TextFromPath(renamed) + "|" + platform::TextFromPath(original) + "\r\n",
+                           true);
 }
 
 }  // namespace seewolf

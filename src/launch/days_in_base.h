@@ -18,6 +18,7 @@ int GetDaysInBase(const Paths& paths, bool randomMode, std::string_view careerDa
 // fatigue model `model` from Cfg/Crew fatigue models.cfg when model >= 0, and the flotilla's
 // availability lines from Cfg/U-boat availability.cfg when useDates is set. Nothing is opened
 // or backed up when none applies.
-void ApplyBasicCfgSettings(const Paths& paths, int days, int model, bool useDates, std::string_view flotillaId);
+void ApplyBasicCfgSettings(const Paths& paths, int days, int model, bool useDates,
+                           std::string_view flotillaId);
 
 }  // namespace seewolf

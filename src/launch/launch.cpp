@@ -26,7 +26,8 @@ struct DatedSet {
 };
 
 // The sub-folders of `parent` whose name (a "yyyymmdd" date) is not after `date`.
-void CollectDatedSets(const std::filesystem::path& parent, const std::string& date, std::vector<DatedSet>& sets) {
+void CollectDatedSets(const std::filesystem::path& parent, const std::string& date,
+                      std::vector<DatedSet>& sets) {
     for (const platform::FolderEntry& entry : platform::ListFolder(parent)) {
         if (entry.isFolder && entry.name <= date) {
             const std::filesystem::path folder = platform::Resolve(parent, entry.name);
@@ -46,7 +47,8 @@ std::vector<DatedSet> DatedSets(const Paths& paths, const std::string& date, Ran
     }
     const int r = random.Next(randomSets);
     CollectDatedSets(paths.Prog("Random\\" + std::to_string(r) + "\\Date"), date, sets);
-    std::stable_sort(sets.begin(), sets.end(), [](const DatedSet& a, const DatedSet& b) { return a.key < b.key; });
+    std::stable_sort(sets.begin(), sets.end(),
+                     [](const DatedSet& a, const DatedSet& b) { return a.key < b.key; });
     return sets;
 }
 
@@ -104,8 +106,9 @@ LaunchSettings ReadLaunchSettings(const Paths& paths) {
     return s;
 }
 
-PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request, const std::string& careerDate,
-                               const LaunchSettings& settings, Random& random) {
+PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request,
+                               const std::string& careerDate, const LaunchSettings& settings,
+                               Random& random) {
     PatrolStart start;
     if (request.career.InOtherBase) {
         start.daysInBase = 1;
@@ -180,14 +183,14 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
 
     // 9. The modifications, in their fixed order.
     prompter.SetStatus("Applying changes to SH3 files...");
-    const std::string playerName = status == kNewCareer      ? std::string(Trim(request.commanderName))
+    const std::string playerName = status == kNewCareer       ? std::string(Trim(request.commanderName))
                                    : status == kSingleMission ? std::string()
                                                               : request.treeEntry;
     if (!playerName.empty()) {
         ProfileFile(paths.Save("main.cfg")).WriteString("PLAYER", "Name", playerName);
     }
-    ApplyBasicCfgSettings(paths, start.writeDays ? start.daysInBase : -1, settings.FatigueModel, settings.UseSubDts,
-                          flotillaId);
+    ApplyBasicCfgSettings(paths, start.writeDays ? start.daysInBase : -1, settings.FatigueModel,
+                          settings.UseSubDts, flotillaId);
 
     // 10. Intro movies.
     if (settings.SkipIntros) {

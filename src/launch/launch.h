@@ -24,19 +24,19 @@ LaunchSettings ReadLaunchSettings(const Paths& paths);
 
 // What the main window (or the command line) hands to the launch.
 struct LaunchRequest {
-    SelectedCareer career;       // CareerStatus, and for an existing career its fields
-    std::string treeEntry;       // text of the selected tree entry (written as the latest career)
+    SelectedCareer career;  // CareerStatus, and for an existing career its fields
+    std::string treeEntry;  // text of the selected tree entry (written as the latest career)
     // New career and single mission:
     int year = 1939;
     int month = 1;
-    std::string flotillaName;    // text of the flotilla box ("" when none is offered)
+    std::string flotillaName;  // text of the flotilla box ("" when none is offered)
     std::string flotillaId;
-    std::string boatTypeName;    // text of the boat type box
+    std::string boatTypeName;  // text of the boat type box
     int boatTypeNumber = 0;
-    std::string commanderName;   // new career only
-    std::string boatNumber;      // new career only: the boat number box ("" for the game's choice)
-    std::string patrolGrid;      // new career only: the patrol grid box ("" for the game's choice)
-    std::string crewSet;         // "" for "Already in SH3"
+    std::string commanderName;  // new career only
+    std::string boatNumber;     // new career only: the boat number box ("" for the game's choice)
+    std::string patrolGrid;     // new career only: the patrol grid box ("" for the game's choice)
+    std::string crewSet;        // "" for "Already in SH3"
     bool randomCrewDetails = false;
     // The process command line holds /nolaunch: prepare the files, start nothing.
     bool noLaunch = false;
@@ -67,7 +67,7 @@ struct PatrolStart {
     int daysInBase = 28;
     bool writeDays = false;
 };
-PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request, const std::string& careerDate,
-                               const LaunchSettings& settings, Random& random);
+PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request,
+                               const std::string& careerDate, const LaunchSettings& settings, Random& random);
 
 }  // namespace seewolf

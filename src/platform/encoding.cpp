@@ -36,7 +36,6 @@ char ByteOf(char32_t cp) {
     return '?';
 }
 
-
 struct CaseTables {
     std::array<char, 256> lower{};
     std::array<char, 256> upper{};

@@ -14,7 +14,7 @@ namespace seewolf::platform {
 // instance to end removes it, and a block whose first instance has gone (or whose process id
 // now runs another program) is taken over by the next start.
 class InstanceGuard {
-public:
+  public:
     explicit InstanceGuard(const std::filesystem::path& executable);
     ~InstanceGuard();  // the exit step: unregisters this instance
     InstanceGuard(const InstanceGuard&) = delete;
@@ -35,7 +35,7 @@ public:
     // Name of the block for an executable path.
     static std::string BlockNameFor(const std::filesystem::path& executable);
 
-private:
+  private:
     std::string m_blockName;
     std::int64_t m_firstHandle = 0;
     bool m_registered = true;

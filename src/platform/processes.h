@@ -35,7 +35,7 @@ bool ProcessAlive(int processId);
 // "\""), and an argument that holds a double quote is passed as the caller quoted it.
 struct ProgramCall {
     std::filesystem::path program;
-    std::vector<std::string> arguments;  // UTF-8 text
+    std::vector<std::string> arguments;   // UTF-8 text
     std::filesystem::path workingFolder;  // empty: the current folder
 };
 
@@ -44,6 +44,7 @@ bool StartDetached(const ProgramCall& call);
 
 // Starts the program and waits for it to end. Returns its exit code, or nothing when it could
 // not be started. `idle` is called regularly while waiting (a window keeps painting there).
-std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*) = nullptr, void* context = nullptr);
+std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*) = nullptr,
+                                void* context = nullptr);
 
 }  // namespace seewolf::platform

@@ -1,10 +1,10 @@
 #include "ui/application.h"
 
+#include <vector>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProxyStyle>
-
-#include <vector>
 
 #include "app/random.h"
 #include "app/startup.h"
@@ -31,7 +31,7 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesyste
 }
 
 class HintStyle : public QProxyStyle {
-public:
+  public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_ToolTip_WakeUpDelay) {
@@ -52,7 +52,8 @@ int RunSeewolf(int argc, char** argv) {
     if (guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1)) {
         // The first instance brings its window forward when it hears from us; no window here.
         QCoreApplication messenger(argc, argv);
-        InstanceChannel::Forward(channelName, std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+        InstanceChannel::Forward(channelName,
+                                 std::vector<std::string>(arguments.begin() + 1, arguments.end()));
         return 0;
     }
 

@@ -5,15 +5,19 @@
 
 #include "career/change.h"
 #include "platform/shell.h"
-#include "ui/qt_prompter.h"
 #include "ui/controls.h"
+#include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
 #include "ui_change_form.h"
 
 namespace seewolf::ui {
 
 TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TfrmChange>()), m_paths(paths), m_random(random), m_prompter(prompter) {
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::TfrmChange>()),
+      m_paths(paths),
+      m_random(random),
+      m_prompter(prompter) {
     m_ui->setupUi(this);
     // A dialog border without title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -23,11 +27,15 @@ TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, Q
     // Any edit offers Apply.
     connect(m_ui->cmbSubNo, &QComboBox::editTextChanged, m_ui->sbApply, &QWidget::show);
     connect(m_ui->txtPatGrd, &QLineEdit::textChanged, m_ui->sbApply, &QWidget::show);
-    connect(m_ui->sbApply, &QToolButton::clicked, this, [this] { Guarded(m_prompter, [this] { sbApplyClick(); }); });
+    connect(m_ui->sbApply, &QToolButton::clicked, this,
+            [this] { Guarded(m_prompter, [this] { sbApplyClick(); }); });
     connect(m_ui->sbCancel, &QToolButton::clicked, this, &QDialog::reject);
-    connect(m_ui->cbFilter, &QCheckBox::clicked, this, [this] { Guarded(m_prompter, [this] { cbFilterClick(); }); });
-    connect(m_ui->cmdRnd, &QPushButton::clicked, this, [this] { Guarded(m_prompter, [this] { cmdRndClick(); }); });
-    connect(m_ui->cmdMap, &QPushButton::clicked, this, [this] { Guarded(m_prompter, [this] { cmdMapClick(); }); });
+    connect(m_ui->cbFilter, &QCheckBox::clicked, this,
+            [this] { Guarded(m_prompter, [this] { cbFilterClick(); }); });
+    connect(m_ui->cmdRnd, &QPushButton::clicked, this,
+            [this] { Guarded(m_prompter, [this] { cmdRndClick(); }); });
+    connect(m_ui->cmdMap, &QPushButton::clicked, this,
+            [this] { Guarded(m_prompter, [this] { cmdMapClick(); }); });
 }
 
 TfrmChange::~TfrmChange() = default;
@@ -66,7 +74,9 @@ void TfrmChange::FillNumbers() {
     m_ui->cmbSubNo->setEditText(kept);
 }
 
-void TfrmChange::cbFilterClick() { FillNumbers(); }
+void TfrmChange::cbFilterClick() {
+    FillNumbers();
+}
 
 void TfrmChange::cmdRndClick() {
     if (const auto grid = RandomPatrolGrid(m_paths, m_career, m_random)) {
@@ -74,7 +84,9 @@ void TfrmChange::cmdRndClick() {
     }
 }
 
-void TfrmChange::cmdMapClick() { platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg")); }
+void TfrmChange::cmdMapClick() {
+    platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg"));
+}
 
 void TfrmChange::sbApplyClick() {
     const std::string number = FromQt(m_ui->cmbSubNo->currentText());

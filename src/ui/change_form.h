@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
-
 #include <memory>
 #include <string>
+
+#include <QDialog>
 
 #include "app/paths.h"
 #include "app/prompter.h"
@@ -19,11 +19,10 @@ class Random;
 
 namespace seewolf::ui {
 
-
 // The change dialog: a career's boat number or its next patrol grid.
 class TfrmChange : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum class Mode { BoatNumber, PatrolGrid };
 
     TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent = nullptr);
@@ -40,7 +39,7 @@ public:
     void cmdRndClick();
     void cmdMapClick();
 
-private:
+  private:
     void FillNumbers();
 
     std::unique_ptr<Ui::TfrmChange> m_ui;

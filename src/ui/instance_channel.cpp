@@ -43,7 +43,9 @@ std::vector<std::string> ArgumentsFromBuffer(const QByteArray& buffer) {
 
 QString ChannelName(const std::string& blockName) {
     const QByteArray hash =
-        QCryptographicHash::hash(QByteArray::fromStdString(blockName), QCryptographicHash::Sha1).toHex().left(20);
+        QCryptographicHash::hash(QByteArray::fromStdString(blockName), QCryptographicHash::Sha1)
+            .toHex()
+            .left(20);
     return QStringLiteral("seewolf-") + QString::fromLatin1(hash);
 }
 
@@ -51,7 +53,8 @@ InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
     connect(&m_server, &QLocalServer::newConnection, this, &InstanceChannel::OnConnection);
 }
 
-bool InstanceChannel::Listen(const QString& name, std::function<void(const std::vector<std::string>&)> onArrival) {
+bool InstanceChannel::Listen(const QString& name,
+                             std::function<void(const std::vector<std::string>&)> onArrival) {
     m_onArrival = std::move(onArrival);
     // This process owns the guard block, so a socket left by a crashed first instance is stale.
     QLocalServer::removeServer(name);

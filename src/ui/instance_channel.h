@@ -6,15 +6,15 @@
 // Message: the identifier 0xDE1F1DAB and the buffer length (both 32-bit little-endian), then the
 // buffer: arguments 1 to n, each followed by a zero byte, and one more zero byte.
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <QByteArray>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QObject>
 #include <QStringList>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 namespace seewolf::ui {
 
@@ -28,7 +28,7 @@ QString ChannelName(const std::string& blockName);
 
 class InstanceChannel : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit InstanceChannel(QObject* parent = nullptr);
 
     // First instance: listens; `onArrival` runs with the forwarded arguments.
@@ -37,7 +37,7 @@ public:
     // Second instance: hands the arguments over; true when the first instance accepted them.
     static bool Forward(const QString& name, const std::vector<std::string>& arguments, int timeoutMs = 3000);
 
-private:
+  private:
     void OnConnection();
     void OnData(QLocalSocket& socket);
     QLocalServer m_server;

@@ -1,3 +1,5 @@
 #include "ui/application.h"
 
-int main(int argc, char** argv) { return seewolf::ui::RunSeewolf(argc, argv); }
+int main(int argc, char** argv) {
+    return seewolf::ui::RunSeewolf(argc, argv);
+}

@@ -19,9 +19,9 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/change_form.h"
+#include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
-#include "ui/controls.h"
 #include "ui/qt_text.h"
 #include "ui_main_form.h"
 
@@ -89,9 +89,9 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
     setWindowTitle(ToQt(startup.caption));
     // A fixed-size window without a maximise button.
     setFixedSize(size());
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint |
-                    Qt::WindowCloseButtonHint) &
-                   ~Qt::WindowMaximizeButtonHint);
+    setWindowFlags(
+        (windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) &
+        ~Qt::WindowMaximizeButtonHint);
 
     // The year and month fields are read-only edits with up-down buttons.
     for (auto [spin, name] : {std::pair{m_ui->udYear, "txtYear"}, std::pair{m_ui->udMth, "txtMth"}}) {
@@ -104,7 +104,8 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
 
     // The tree: read-only, flat, the selection stays visible when the tree loses the focus.
     QPalette palette = m_ui->tvCareer->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_ui->tvCareer->setPalette(palette);
@@ -117,16 +118,19 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
 
     connect(m_ui->udYear, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtYearChange(); }); });
     connect(m_ui->udMth, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtMthChange(); }); });
-    connect(m_ui->cmbFlotNm, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cmbFlotNmChange(); }); });
+    connect(m_ui->cmbFlotNm, &QComboBox::currentIndexChanged, this,
+            [this] { Guard([this] { cmbFlotNmChange(); }); });
     connect(m_ui->cmbSubType, &QComboBox::currentIndexChanged, this,
             [this] { Guard([this] { cmbSubTypeChange(); }); });
     connect(m_ui->cmdRndNm, &QPushButton::clicked, this, [this] { Guard([this] { cmdRndNmClick(); }); });
-    connect(m_ui->cmdFlotInfo, &QPushButton::clicked, this, [this] { Guard([this] { cmdFlotInfoClick(); }); });
+    connect(m_ui->cmdFlotInfo, &QPushButton::clicked, this,
+            [this] { Guard([this] { cmdFlotInfoClick(); }); });
     connect(m_ui->sbClose, &QToolButton::clicked, this, [this] { Guard([this] { sbCloseClick(); }); });
     connect(m_ui->sbLaunch, &QToolButton::clicked, this, [this] { Guard([this] { sbLaunchClick(); }); });
     connect(m_ui->sbRollback, &QToolButton::clicked, this, [this] { Guard([this] { sbRollbackClick(); }); });
 
-    for (QLabel* label : {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
+    for (QLabel* label :
+         {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
         label->installEventFilter(this);
     }
     m_ui->imgClips->installEventFilter(this);
@@ -142,7 +146,9 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
 
 TfrmMainForm::~TfrmMainForm() = default;
 
-void TfrmMainForm::Guard(const std::function<void()>& handler) { Guarded(m_prompter, handler); }
+void TfrmMainForm::Guard(const std::function<void()>& handler) {
+    Guarded(m_prompter, handler);
+}
 
 void TfrmMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -193,7 +199,9 @@ void TfrmMainForm::BringToFront() {
     activateWindow();
 }
 
-void TfrmMainForm::UpdateRollbackButton() { m_ui->sbRollback->setVisible(BackupHoldsFiles(m_paths)); }
+void TfrmMainForm::UpdateRollbackButton() {
+    m_ui->sbRollback->setVisible(BackupHoldsFiles(m_paths));
+}
 
 void TfrmMainForm::LoadWindowPictures() {
     const QPixmap desk = TgaPixmap(m_paths.Prog("Gui\\SeewolfMenu.tga"));
@@ -251,17 +259,19 @@ void TfrmMainForm::PopulateTreeView() {
 void TfrmMainForm::ShowExCareer(bool existing) {
     setUpdatesEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_ui->imgExCar, m_ui->shImgCaptain, m_ui->imgCaptain, m_ui->imgClips, m_ui->lblSig, m_ui->lblNm,
-             m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd, m_ui->lblUBoatNb, m_ui->lblUBoatTyp,
-             m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblAct, m_ui->capExNm, m_ui->capExRnk,
-             m_ui->capExCarSts, m_ui->capExCarDt, m_ui->capExLstPatEnd, m_ui->capExUBoat, m_ui->capExFlot,
-             m_ui->capExPatGrd, m_ui->capExCarSvdDt}) {
+             m_ui->imgExCar,       m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
+             m_ui->lblSig,         m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
+             m_ui->lblCarDt,       m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
+             m_ui->lblFlot,        m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->lblAct,
+             m_ui->capExNm,        m_ui->capExRnk,     m_ui->capExCarSts, m_ui->capExCarDt,
+             m_ui->capExLstPatEnd, m_ui->capExUBoat,   m_ui->capExFlot,   m_ui->capExPatGrd,
+             m_ui->capExCarSvdDt}) {
         w->setVisible(existing);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txtCmdrNm, m_ui->cmdRndNm, m_ui->udYear, m_ui->udMth,
-                                                      m_ui->cmbFlotNm, m_ui->cmdFlotInfo, m_ui->cmbSubType,
-                                                      m_ui->cmbSubNo, m_ui->cmbUseCrew, m_ui->chkRndCrewDets,
-                                                      m_ui->txtPatGrd, m_ui->lblRmndr}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_ui->txtCmdrNm, m_ui->cmdRndNm, m_ui->udYear, m_ui->udMth, m_ui->cmbFlotNm, m_ui->cmdFlotInfo,
+             m_ui->cmbSubType, m_ui->cmbSubNo, m_ui->cmbUseCrew, m_ui->chkRndCrewDets, m_ui->txtPatGrd,
+             m_ui->lblRmndr}) {
         SetNewCareerVisible(w, !existing);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->capDate, m_ui->capFlotNm, m_ui->capSubType,
@@ -434,8 +444,9 @@ void TfrmMainForm::cmbFlotNmChange() {
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     std::vector<BoatTypeChoice> offered;
     if (flotilla >= 0 || m_career.CareerStatus == kSingleMission) {
-        offered = OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
-                                   m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
+        offered =
+            OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
+                             m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
     }
     {
         const QSignalBlocker blockTypes(m_ui->cmbSubType);
@@ -464,15 +475,18 @@ void TfrmMainForm::cmbSubTypeChange() {
     m_ui->cmbSubNo->setEditText(remembered);
 }
 
-void TfrmMainForm::cmdRndNmClick() { m_ui->txtCmdrNm->setText(ToQt(RandomName(m_paths, m_random, true))); }
+void TfrmMainForm::cmdRndNmClick() {
+    m_ui->txtCmdrNm->setText(ToQt(RandomName(m_paths, m_random, true)));
+}
 
 void TfrmMainForm::cmdFlotInfoClick() {
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     if (flotilla < 0) {
         return;
     }
-    const FlotillaInfo info = DescribeFlotilla(m_paths, m_language, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
-                                               FromQt(m_ui->cmbFlotNm->currentText()));
+    const FlotillaInfo info =
+        DescribeFlotilla(m_paths, m_language, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
+                         FromQt(m_ui->cmbFlotNm->currentText()));
     m_prompter.ShowPlainMessage(info.title, info.text);
 }
 
@@ -497,10 +511,9 @@ void TfrmMainForm::lblPatGrdClick() {
 }
 
 void TfrmMainForm::imgClipsDblClick() {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Select image to display"),
-                                     PathToQt(m_paths.ProgFolder / "Images" / "*.jpg"),
-                                     QStringLiteral("JPEG Image File (*.jpg)"));
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Select image to display"),
+                                                        PathToQt(m_paths.ProgFolder / "Images" / "*.jpg"),
+                                                        QStringLiteral("JPEG Image File (*.jpg)"));
     if (!chosen.isEmpty()) {
         ChoosePortrait(PathFromQt(chosen));
     }
@@ -524,11 +537,27 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
     QFont font(useSystemFont ? QStringLiteral("Tahoma") : QStringLiteral("Desyrel"));
     font.setStyleHint(useSystemFont ? QFont::SansSerif : QFont::Cursive);
     font.setPointSize(useSystemFont ? 10 : 13);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd, m_ui->lblUBoatNb,
-             m_ui->lblUBoatTyp, m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblAct, m_ui->txtCmdrNm,
-             m_ui->udYear, m_ui->udMth, m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo, m_ui->cmbUseCrew,
-             m_ui->txtPatGrd, m_ui->udYear->findChild<QLineEdit*>(), m_ui->udMth->findChild<QLineEdit*>()}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblNm,
+                                                      m_ui->lblRnk,
+                                                      m_ui->lblCarSts,
+                                                      m_ui->lblCarDt,
+                                                      m_ui->lblLstPatEnd,
+                                                      m_ui->lblUBoatNb,
+                                                      m_ui->lblUBoatTyp,
+                                                      m_ui->lblFlot,
+                                                      m_ui->lblPatGrd,
+                                                      m_ui->lblCarSvdDt,
+                                                      m_ui->lblAct,
+                                                      m_ui->txtCmdrNm,
+                                                      m_ui->udYear,
+                                                      m_ui->udMth,
+                                                      m_ui->cmbFlotNm,
+                                                      m_ui->cmbSubType,
+                                                      m_ui->cmbSubNo,
+                                                      m_ui->cmbUseCrew,
+                                                      m_ui->txtPatGrd,
+                                                      m_ui->udYear->findChild<QLineEdit*>(),
+                                                      m_ui->udMth->findChild<QLineEdit*>()}) {
         QFont own = font;
         own.setUnderline(w->font().underline());
         w->setFont(own);
@@ -536,13 +565,15 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
     PlaceBoatType();
 }
 
-void TfrmMainForm::sbCloseClick() { close(); }
+void TfrmMainForm::sbCloseClick() {
+    close();
+}
 
 LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
     LaunchRequest request;
     request.career = m_career;
-    request.treeEntry = FromQt(m_ui->tvCareer->currentItem() != nullptr ? m_ui->tvCareer->currentItem()->text(0)
-                                                                          : QString());
+    request.treeEntry =
+        FromQt(m_ui->tvCareer->currentItem() != nullptr ? m_ui->tvCareer->currentItem()->text(0) : QString());
     request.year = m_ui->udYear->value();
     request.month = m_ui->udMth->value();
     request.flotillaName = FromQt(m_ui->cmbFlotNm->currentText());
@@ -554,7 +585,8 @@ LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
     request.commanderName = FromQt(m_ui->txtCmdrNm->text());
     request.boatNumber = FromQt(m_ui->cmbSubNo->currentText());
     request.patrolGrid = FromQt(m_ui->txtPatGrd->text());
-    request.crewSet = m_ui->cmbUseCrew->currentIndex() > 0 ? FromQt(m_ui->cmbUseCrew->currentText()) : std::string();
+    request.crewSet =
+        m_ui->cmbUseCrew->currentIndex() > 0 ? FromQt(m_ui->cmbUseCrew->currentText()) : std::string();
     request.randomCrewDetails = m_ui->chkRndCrewDets->isChecked();
     request.noLaunch = m_commandLine.NoLaunch();
     return request;

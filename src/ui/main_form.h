@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QWidget>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QWidget>
 
 #include "app/prompter.h"
 #include "app/startup.h"
@@ -30,7 +30,7 @@ class TfrmChange;
 // career or the controls for a new career or single mission; the buttons along the bottom.
 class TfrmMainForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
     ~TfrmMainForm() override;
 
@@ -58,11 +58,11 @@ public:
     const SelectedCareer& Career() const { return m_career; }
     const Paths& GetPaths() const { return m_paths; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void LoadWindowPictures();
     void FillCrewSets();
     void ShowExCareer(bool existing);
@@ -90,11 +90,11 @@ private:
     void sbCloseClick();
     void sbRollbackClick();
 
-public:
+  public:
     // The launch: prepares the game's files and starts the companion, then closes the window.
     void sbLaunchClick();
 
-private:
+  private:
     LaunchRequest MakeLaunchRequest() const;
 
     void SetNewCareerVisible(QWidget* control, bool visible);

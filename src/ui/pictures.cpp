@@ -25,6 +25,8 @@ QPixmap TgaPixmap(const std::filesystem::path& path, bool magentaIsClear) {
     return pixmap;
 }
 
-QPixmap JpegPixmap(const std::filesystem::path& path) { return QPixmap::fromImage(ImageFromBitmap(LoadJPEG(path))); }
+QPixmap JpegPixmap(const std::filesystem::path& path) {
+    return QPixmap::fromImage(ImageFromBitmap(LoadJPEG(path)));
+}
 
 }  // namespace seewolf::ui

@@ -2,10 +2,10 @@
 
 // Pictures read by the core's readers, turned into Qt images.
 
+#include <filesystem>
+
 #include <QImage>
 #include <QPixmap>
-
-#include <filesystem>
 
 #include "app/bitmap.h"
 

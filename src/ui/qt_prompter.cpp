@@ -1,10 +1,10 @@
 #include "ui/qt_prompter.h"
 
+#include <exception>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-
-#include <exception>
 
 #include "app/error.h"
 #include "ui/qt_text.h"
@@ -19,31 +19,41 @@ struct ButtonPair {
 };
 
 constexpr ButtonPair kButtons[] = {
-    {Button::Ok, QMessageBox::Ok},         {Button::Cancel, QMessageBox::Cancel},
-    {Button::Abort, QMessageBox::Abort},   {Button::Retry, QMessageBox::Retry},
-    {Button::Ignore, QMessageBox::Ignore}, {Button::Yes, QMessageBox::Yes},
-    {Button::No, QMessageBox::No},         {Button::YesToAll, QMessageBox::YesToAll},
+    {Button::Ok, QMessageBox::Ok},           {Button::Cancel, QMessageBox::Cancel},
+    {Button::Abort, QMessageBox::Abort},     {Button::Retry, QMessageBox::Retry},
+    {Button::Ignore, QMessageBox::Ignore},   {Button::Yes, QMessageBox::Yes},
+    {Button::No, QMessageBox::No},           {Button::YesToAll, QMessageBox::YesToAll},
     {Button::NoToAll, QMessageBox::NoToAll}, {Button::Close, QMessageBox::Close},
 };
 
 QMessageBox::Icon IconFor(MessageKind kind) {
     switch (kind) {
-        case MessageKind::Warning: return QMessageBox::Warning;
-        case MessageKind::Error: return QMessageBox::Critical;
-        case MessageKind::Information: return QMessageBox::Information;
-        case MessageKind::Confirmation: return QMessageBox::Question;
-        case MessageKind::Custom: break;
+        case MessageKind::Warning:
+            return QMessageBox::Warning;
+        case MessageKind::Error:
+            return QMessageBox::Critical;
+        case MessageKind::Information:
+            return QMessageBox::Information;
+        case MessageKind::Confirmation:
+            return QMessageBox::Question;
+        case MessageKind::Custom:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QString TitleFor(MessageKind kind) {
     switch (kind) {
-        case MessageKind::Warning: return QStringLiteral("Warning");
-        case MessageKind::Error: return QStringLiteral("Error");
-        case MessageKind::Information: return QStringLiteral("Information");
-        case MessageKind::Confirmation: return QStringLiteral("Confirm");
-        case MessageKind::Custom: break;
+        case MessageKind::Warning:
+            return QStringLiteral("Warning");
+        case MessageKind::Error:
+            return QStringLiteral("Error");
+        case MessageKind::Information:
+            return QStringLiteral("Information");
+        case MessageKind::Confirmation:
+            return QStringLiteral("Confirm");
+        case MessageKind::Custom:
+            break;
     }
     return QStringLiteral("Seewolf");
 }
@@ -90,7 +100,8 @@ void QtPrompter::SetBusy(bool busy) {
     }
 }
 
-std::filesystem::path QtPrompter::BrowseForFolder(std::string_view title, const std::filesystem::path& initial) {
+std::filesystem::path QtPrompter::BrowseForFolder(std::string_view title,
+                                                  const std::filesystem::path& initial) {
     const QString chosen = QFileDialog::getExistingDirectory(m_parent, ToQt(title), PathToQt(initial),
                                                              QFileDialog::ShowDirsOnly);
     return chosen.isEmpty() ? std::filesystem::path() : PathFromQt(chosen);
@@ -102,7 +113,8 @@ void Guarded(Prompter& prompter, const std::function<void()>& handler) {
     } catch (const Error& error) {
         prompter.ShowMessage(error.what(), MessageKind::Error, Button::Ok);
     } catch (const std::exception& error) {
-        prompter.ShowMessage(std::string("Unexpected error: ") + error.what(), MessageKind::Error, Button::Ok);
+        prompter.ShowMessage(std::string("Unexpected error: ") + error.what(), MessageKind::Error,
+                             Button::Ok);
     }
 }
 

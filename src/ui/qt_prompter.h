@@ -1,9 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QPointer>
 #include <QWidget>
-
-#include <functional>
 
 #include "app/prompter.h"
 
@@ -11,7 +11,7 @@ namespace seewolf::ui {
 
 // Message boxes, the folder chooser, the busy cursor and the status line for the logic.
 class QtPrompter : public Prompter {
-public:
+  public:
     // `status` shows a status text; "^" hides it. May be empty until the main window exists.
     explicit QtPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
 
@@ -22,9 +22,10 @@ public:
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
     void SetStatus(std::string_view text) override;
     void SetBusy(bool busy) override;
-    std::filesystem::path BrowseForFolder(std::string_view title, const std::filesystem::path& initial) override;
+    std::filesystem::path BrowseForFolder(std::string_view title,
+                                          const std::filesystem::path& initial) override;
 
-private:
+  private:
     QPointer<QWidget> m_parent;
     std::function<void(std::string_view)> m_statusSink;
 };

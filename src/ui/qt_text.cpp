@@ -4,9 +4,13 @@
 
 namespace seewolf::ui {
 
-QString ToQt(std::string_view cp1252) { return QString::fromStdString(Utf8FromCp1252(cp1252)); }
+QString ToQt(std::string_view cp1252) {
+    return QString::fromStdString(Utf8FromCp1252(cp1252));
+}
 
-std::string FromQt(const QString& text) { return Cp1252FromUtf8(text.toStdString()); }
+std::string FromQt(const QString& text) {
+    return Cp1252FromUtf8(text.toStdString());
+}
 
 QString PathToQt(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();

@@ -2,11 +2,11 @@
 
 // The one place where core text (Windows-1252) and paths meet QString.
 
-#include <QString>
-
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include <QString>
 
 namespace seewolf::ui {
 

@@ -10,7 +10,9 @@ using Args = std::vector<std::string>;
 TEST(CommandLineSplit, BlanksSeparateQuotesGroupBackslashesStay) {
     EXPECT_EQ(SplitCommandLine(R"(C:\Seewolf\Seewolf.exe /i:"C:\Games\Silent Hunter III\" )"),
               (Args{R"(C:\Seewolf\Seewolf.exe)", R"(/i:C:\Games\Silent Hunter III\)"}));
-    EXPECT_EQ(SplitCommandLine("a\t b\x01" "c"), (Args{"a", "b", "c"}));
+    EXPECT_EQ(SplitCommandLine("a\t b\x01"
+                               "c"),
+              (Args{"a", "b", "c"}));
     EXPECT_EQ(SplitCommandLine(R"(x"y z"w "")"), (Args{"xy zw", ""}));
     EXPECT_EQ(SplitCommandLine(R"("open)"), (Args{"open"}));
     EXPECT_TRUE(SplitCommandLine("   ").empty());

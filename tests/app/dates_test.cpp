@@ -29,9 +29,9 @@ TEST(Dates, InvalidDatesThrow) {
 }
 
 TEST(Dates, WeekDays) {
-    EXPECT_EQ(DayOfWeek(EncodeDate(1939, 1, 1)), 1);   // a Sunday
-    EXPECT_EQ(DayOfWeek(EncodeDate(1939, 9, 1)), 6);   // a Friday
-    EXPECT_EQ(DayOfWeek(EncodeDate(1945, 5, 8)), 3);   // a Tuesday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1939, 1, 1)), 1);  // a Sunday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1939, 9, 1)), 6);  // a Friday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1945, 5, 8)), 3);  // a Tuesday
 }
 
 TEST(Dates, FormatsOfTheCareerRecords) {

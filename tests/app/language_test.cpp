@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class LanguageTables : public ::testing::Test {
-protected:
+  protected:
     testing::TempWorld world;
     const Paths& paths = world.GetPaths();
     void SetTextsLanguage(const std::string& value) {

@@ -1,8 +1,7 @@
 #include "app/locate.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 #include "app/profile_file.h"
 #include "app/settings.h"
@@ -26,7 +25,8 @@ fs::path MakePrefix(const fs::path& root, const std::string& keyLine, const std:
     WriteText(prefix / "system.reg",
               "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
               "[Software\\\\Microsoft\\\\Other] 1700000000\n\"InstalledPath\"=\"C:\\\\wrong\\\\\"\n\n" +
-                  keyLine + " 1700000001\n#time=1da0000000000\n\"Other\"=dword:00000001\n" + valueLine + "\n");
+                  keyLine + " 1700000001\n#time=1da0000000000\n\"Other\"=dword:00000001\n" + valueLine +
+                  "\n");
     fs::create_directories(prefix / "dosdevices");
     fs::create_symlink("../drive_c", prefix / "dosdevices" / "c:");
     WriteText(prefix / "drive_c" / "games" / "silent hunter iii" / "sh3.exe", "stand-in");
@@ -44,8 +44,9 @@ TEST(WineRegistry, FindsInstalledPathCaseInsensitivelyWithEscapes) {
 
 TEST(WineRegistry, ReadsTheWow64KeyAndUnicodeEscapes) {
     TempFolder temp;
-    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Wow6432Node\\\\Ubisoft\\\\Silent Hunter III]",
-                                       "\"InstalledPath\"=\"C:\\\\Sp\\x00e4le\\\\SH3\\\\\"");
+    const fs::path prefix =
+        MakePrefix(temp.Path(), "[Software\\\\Wow6432Node\\\\Ubisoft\\\\Silent Hunter III]",
+                   "\"InstalledPath\"=\"C:\\\\Sp\\x00e4le\\\\SH3\\\\\"");
     EXPECT_EQ(WineRegistryInstalledPath(prefix), "C:\\Sp\xC3\xA4le\\SH3\\");
     EXPECT_EQ(WineRegistryInstalledPath(temp.Path() / "nothing-here"), "");
 }
@@ -58,7 +59,7 @@ TEST(WineRegistry, UnknownDriveGivesNothing) {
 }
 
 class LocateGame : public ::testing::Test {
-protected:
+  protected:
     testing::TempWorld world;
     Paths paths;
     ScriptedPrompter prompter;
@@ -141,14 +142,16 @@ TEST(SaveFolder, DocumentsSettingThenMainCfgCheck) {
     ScriptedPrompter prompter;
     ASSERT_TRUE(LocateSaveFolder(paths, prompter));
     EXPECT_EQ(paths.SaveName, "SH3");
-    EXPECT_EQ(paths.SaveFolder, platform::WithTrailingSeparator(world.World().documents / "SH3" / "data" / "Cfg"));
+    EXPECT_EQ(paths.SaveFolder,
+              platform::WithTrailingSeparator(world.World().documents / "SH3" / "data" / "Cfg"));
 
     fs::remove(paths.SaveFolder / "main.cfg");
     EXPECT_FALSE(LocateSaveFolder(paths, prompter));
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Cannot find " + platform::TextFromPath(paths.SaveFolder) +
-                                             "main.cfg! You must run Silent Hunter III at least once to create "
-                                             "this file.");
+    EXPECT_EQ(prompter.messages[0].text,
+              "Cannot find " + platform::TextFromPath(paths.SaveFolder) +
+                  "main.cfg! You must run Silent Hunter III at least once to create "
+                  "this file.");
 }
 
 TEST(SaveFolder, DocumentsOfTheWineUserHoldingTheSaves) {

@@ -12,8 +12,9 @@ namespace {
 TEST(Settings, DefaultsForMissingAndBadValues) {
     testing::TempFolder temp;
     const auto file = temp.Path() / "Seewolf.ini";
-    testing::WriteText(file, "[SETTINGS]\r\nDaysInBaseValue=abc\r\nWaterDensityValue=1,5\r\nShowTips=true\r\n"
-                             "88ReloadTime=3.5\r\nAutoRollback=1\r\n");
+    testing::WriteText(file,
+                       "[SETTINGS]\r\nDaysInBaseValue=abc\r\nWaterDensityValue=1,5\r\nShowTips=true\r\n"
+                       "88ReloadTime=3.5\r\nAutoRollback=1\r\n");
     const Settings s = ReadSettings(file, temp.Path());
     EXPECT_EQ(s.DaysInBaseValue, 28);
     EXPECT_EQ(s.WaterDensityValue, 18.0);

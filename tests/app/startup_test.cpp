@@ -14,11 +14,12 @@ namespace fs = std::filesystem;
 using testing::ScriptedPrompter;
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     testing::TempWorld world;
     ScriptedPrompter prompter;
 
-    StartupResult Run(std::vector<std::string> extra, std::function<bool()> running = [] { return false; }) {
+    StartupResult Run(
+        std::vector<std::string> extra, std::function<bool()> running = [] { return false; }) {
         extra.insert(extra.begin(), platform::TextFromPath(world.World().program / "seewolf"));
         return RunStartup(CommandLineFromArguments(extra), world.World().program, prompter, running);
     }
@@ -33,7 +34,9 @@ TEST_F(Startup, SetsEveryFolderAndTheCaption) {
     EXPECT_EQ(r.paths.DocsFolder, world.World().documents);
     EXPECT_EQ(r.paths.SaveFolder, world.GetPaths().SaveFolder);
     EXPECT_TRUE(platform::FolderExists(r.paths.BackupFolder));
-    EXPECT_EQ(r.caption, "Seewolf [" + platform::TextFromPath(platform::WithoutTrailingSeparator(world.World().game)) + "]");
+    EXPECT_EQ(
+        r.caption,
+        "Seewolf [" + platform::TextFromPath(platform::WithoutTrailingSeparator(world.World().game)) + "]");
     EXPECT_EQ(r.language.LangCode, "en");
     EXPECT_TRUE(prompter.messages.empty());
 }

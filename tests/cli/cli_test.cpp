@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "app/profile_file.h"

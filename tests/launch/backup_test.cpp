@@ -1,9 +1,8 @@
 #include "launch/backup.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -140,7 +139,7 @@ void LaunchLike(const Paths& paths, Prompter& prompter) {
 }
 
 class Backup : public ::testing::Test {
-protected:
+  protected:
     TempFolder temp;
     MiniWorld world{temp.Path(), temp.Path()};
     const Paths& paths = world.paths;
@@ -206,8 +205,8 @@ TEST_F(Backup, FilesASetAddsAreLoggedAndDeletedEvenWhenEditedLater) {
     InstallFileSet(paths, world.set1, prompter);
     const std::string g = world.game.string();
     // Files and the folders made for them, parents first, in the order of the folder walk.
-    EXPECT_EQ(ReadText(Log()), g + "/data/Empty/e.txt\r\n" + g + "/data/New/\r\n" + g + "/data/New/Deep/\r\n" + g +
-                                   "/data/New/Deep/new1.txt\r\n");
+    EXPECT_EQ(ReadText(Log()), g + "/data/Empty/e.txt\r\n" + g + "/data/New/\r\n" + g +
+                                   "/data/New/Deep/\r\n" + g + "/data/New/Deep/new1.txt\r\n");
     InstallFileSet(paths, world.set2, prompter);
     EXPECT_NE(ReadText(Log()).find(g + "/data/Sub/y.dat\r\n"), std::string::npos);
     EXPECT_EQ(ReadText(Log()).find("new1.txt"), ReadText(Log()).rfind("new1.txt")) << "listed once";
@@ -285,7 +284,8 @@ TEST_F(Backup, GramophoneLogIsUndoneLineByLine) {
     // A line without "|", and a last line cut before its line end, rename nothing.
     WriteText(sound / "Other.ogg", "other");
     std::string log = ReadText(world.prog / "Gramophone.log");
-    log += (sound / "Other.ogg").string() + "\r\n" + (sound / "Other.ogg").string() + "|" + (sound / "Oth").string();
+    log += (sound / "Other.ogg").string() + "\r\n" + (sound / "Other.ogg").string() + "|" +
+           (sound / "Oth").string();
     WriteText(world.prog / "Gramophone.log", log);
     auto withOther = expected;
     withOther["data/Sound/Other.ogg"] = Snapshot(world.game)["data/Sound/Other.ogg"];
@@ -375,7 +375,8 @@ TEST_F(Backup, AnAddedFileThatCannotBeDeletedStaysListedForTheNextRollBack) {
     EXPECT_EQ(result.notDeleted, 1);
     EXPECT_EQ(prompter.statuses.back(), "1 file added by the launch could not be deleted.");
     const std::string g = world.game.string();
-    EXPECT_EQ(ReadText(Log()), g + "/data/New/Deep/new1.txt\r\n" + g + "/data/New/\r\n" + g + "/data/New/Deep/\r\n");
+    EXPECT_EQ(ReadText(Log()),
+              g + "/data/New/Deep/new1.txt\r\n" + g + "/data/New/\r\n" + g + "/data/New/Deep/\r\n");
     EXPECT_TRUE(BackupHoldsFiles(paths));
     EXPECT_FALSE(fs::exists(world.game / "data/Empty/e.txt"));
     EXPECT_EQ(ReadText(world.game / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
@@ -405,9 +406,9 @@ TEST_F(Backup, NothingOutsideTheGameFolderIsTouched) {
     WriteText(Log(), (world.outside / "keep.txt").string() + "\r\n" + g + "/../outside/keep.txt\r\n" + g +
                          "/data/Out/keep.txt\r\n" + g + "/data/Out/\r\n" + g + "/data/Cfg/Ext.cfg\r\n" +
                          "outside/keep.txt\r\n" + g + "/\r\n");
-    WriteText(world.prog / "Gramophone.log", (world.outside / "keep.txt").string() + "|" + g + "/data/taken.txt\r\n" +
-                                                 g + "/data/Cfg/Basic.cfg|" + (world.outside / "moved.cfg").string() +
-                                                 "\r\n");
+    WriteText(world.prog / "Gramophone.log", (world.outside / "keep.txt").string() + "|" + g +
+                                                 "/data/taken.txt\r\n" + g + "/data/Cfg/Basic.cfg|" +
+                                                 (world.outside / "moved.cfg").string() + "\r\n");
     RollBackGameFiles(paths, prompter);
     EXPECT_EQ(Snapshot(world.outside), outsideBefore);
     EXPECT_EQ(Snapshot(world.game), gameBefore);
@@ -454,7 +455,8 @@ TEST_F(Backup, AFullLaunchRollsBackExactlyAndASecondRollBackIsHarmless) {
 TEST(BackupAcrossFileSystems, MovedAsideByCopyAndBack) {
     // The game folder on another file system than the program folder.
     std::error_code ec;
-    struct stat shm {}, tmp {};
+    struct stat shm {
+    }, tmp{};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 ||
         shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second file system at /dev/shm";
@@ -500,7 +502,8 @@ int RunChild(const std::string& mode, const fs::path& game, const fs::path& prog
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ::execl("/proc/self/exe", "launch_tests", "--gtest_filter=BackupChild.Run", static_cast<char*>(nullptr));
+        ::execl("/proc/self/exe", "launch_tests", "--gtest_filter=BackupChild.Run",
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     int status = 0;
@@ -524,10 +527,11 @@ TEST(BackupChild, Run) {
 
 // A folder of its own below `base`, removed with everything in it afterwards.
 class Scratch {
-public:
+  public:
     explicit Scratch(const fs::path& base) {
         static int counter = 0;
-        m_path = base / ("seewolf-backup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        m_path =
+            base / ("seewolf-backup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         fs::create_directories(m_path);
     }
     ~Scratch() {
@@ -538,19 +542,20 @@ public:
     Scratch& operator=(const Scratch&) = delete;
     const fs::path& Path() const { return m_path; }
 
-private:
+  private:
     fs::path m_path;
 };
 
 // /dev/shm when it is a writable memory file system of its own: flushing costs nothing there.
 bool MemoryFolderUsable() {
-    struct stat shm {}, tmp {};
+    struct stat shm {
+    }, tmp{};
     return ::stat("/dev/shm", &shm) == 0 && ::access("/dev/shm", W_OK) == 0 &&
            ::stat(fs::temp_directory_path().c_str(), &tmp) == 0 && shm.st_dev != tmp.st_dev;
 }
 
 class CutAnywhere : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     // A fresh world for one run: all on one file system, or the game on another one than the
     // program folder. The program folder, where the flushed writes go, is kept in memory when
     // possible, so that the many runs stay quick.
@@ -642,8 +647,9 @@ TEST_P(CutAnywhere, ARollBackOfACutLaunchCutAgainCanBeRunAgain) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backup, CutAnywhere, ::testing::Values(false, true),
-                         [](const auto& param) { return param.param ? "GameOnOtherFileSystem" : "OneFileSystem"; });
+INSTANTIATE_TEST_SUITE_P(Backup, CutAnywhere, ::testing::Values(false, true), [](const auto& param) {
+    return param.param ? "GameOnOtherFileSystem" : "OneFileSystem";
+});
 
 }  // namespace
 }  // namespace seewolf

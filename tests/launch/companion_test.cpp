@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 #include "platform/files.h"
@@ -18,7 +17,7 @@ using testing::WriteText;
 // A game folder with a stand-in game (run through SEEWOLF_WINE) and a program folder with a
 // stand-in Seewolf; both write down where and with what they ran.
 class Companion : public ::testing::Test {
-protected:
+  protected:
     TempFolder temp;
     fs::path game = temp.Path() / "Silent Hunter III";
     fs::path program = temp.Path() / "Seewolf folder";
@@ -27,9 +26,8 @@ protected:
 
     void SetUp() override {
         WriteText(game / "sh3.exe", "not a real game");
-        WriteText(temp.Path() / "wine.sh",
-                  "#!/bin/sh\necho \"game $(pwd) $1\" > '" + gameLog.string() + "'\nsleep 0.3\necho end >> '" +
-                      gameLog.string() + "'\n");
+        WriteText(temp.Path() / "wine.sh", "#!/bin/sh\necho \"game $(pwd) $1\" > '" + gameLog.string() +
+                                               "'\nsleep 0.3\necho end >> '" + gameLog.string() + "'\n");
         WriteText(program / "seewolf",
                   "#!/bin/sh\n{ echo \"seewolf $(pwd)\"; for a in \"$@\"; do echo \"arg $a\"; done; cat '" +
                       gameLog.string() + "' 2>/dev/null; } > '" + seewolfLog.string() + "'\n");
@@ -58,7 +56,8 @@ TEST_F(Companion, RunsTheGameThenSeewolfWithTheSwitch) {
     EXPECT_EQ(Run({g, p, "/autorollbackandclose"}), 0);
     const std::string seewolf = WaitFor(seewolfLog);
     // The game ran in its folder and had ended before Seewolf was started.
-    EXPECT_NE(seewolf.find("game " + game.string() + " " + g + "sh3.exe\nend\n"), std::string::npos) << seewolf;
+    EXPECT_NE(seewolf.find("game " + game.string() + " " + g + "sh3.exe\nend\n"), std::string::npos)
+        << seewolf;
     EXPECT_NE(seewolf.find("seewolf " + program.string() + "\n"), std::string::npos) << seewolf;
     EXPECT_NE(seewolf.find("arg /i:" + g + "\narg /autorollbackandclose\n"), std::string::npos) << seewolf;
 }
@@ -73,8 +72,8 @@ TEST_F(Companion, WithoutTheSwitchSeewolfGetsOnlyTheGameFolder) {
 
 TEST_F(Companion, AGameThatCannotStartStillBringsSeewolfBack) {
     ::setenv("SEEWOLF_WINE", (temp.Path() / "no such wine").c_str(), 1);
-    EXPECT_EQ(Run({platform::WithTrailingSeparator(game).string(), platform::WithTrailingSeparator(program).string(),
-                   "/autorollbackandclose"}),
+    EXPECT_EQ(Run({platform::WithTrailingSeparator(game).string(),
+                   platform::WithTrailingSeparator(program).string(), "/autorollbackandclose"}),
               0);
     const std::string seewolf = WaitFor(seewolfLog);
     EXPECT_NE(seewolf.find("arg /autorollbackandclose"), std::string::npos) << seewolf;

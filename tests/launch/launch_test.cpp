@@ -1,7 +1,6 @@
 #include "launch/launch.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 
 #include "app/language.h"
@@ -33,7 +32,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 }
 
 class Launch : public ::testing::Test {
-protected:
+  protected:
     testing::TempWorld world;
     const Paths& paths = world.GetPaths();
     ScriptedPrompter prompter;
@@ -133,7 +132,8 @@ TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
     ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "order.txt"), "random 19390901");
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "early.txt"), "fixed 19390801");
-    EXPECT_EQ(ProfileFile(paths.SettingsFile()).ReadString(kLatestCareerSection, "CAREER", ""), "Single mission");
+    EXPECT_EQ(ProfileFile(paths.SettingsFile()).ReadString(kLatestCareerSection, "CAREER", ""),
+              "Single mission");
     RollBackGameFiles(paths, prompter);
     EXPECT_FALSE(fs::exists(paths.GameFolder / "data" / "order.txt"));
 }
@@ -179,9 +179,11 @@ TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
     ASSERT_EQ(RunLaunch(paths, r, prompter, random, hooks), LaunchOutcome::Launched);
     EXPECT_EQ(disabled, 0);  // disabled while it ran, enabled again after
     const std::string ran = ReadText(log);
-    EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " + r.flotillaId + "\n");
+    EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " +
+                       r.flotillaId + "\n");
 
-    ASSERT_EQ(RunLaunch(paths, Fresh(kSingleMission, 1941, 3), prompter, random, hooks), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, Fresh(kSingleMission, 1941, 3), prompter, random, hooks),
+              LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(log), ran);  // not for a single mission
 }
 

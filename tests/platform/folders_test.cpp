@@ -1,9 +1,8 @@
 #include "platform/folders.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 
 #include "support/temp_world.h"
 

@@ -1,9 +1,8 @@
 #include "platform/instance_guard.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include "platform/encoding.h"
 
@@ -23,14 +22,13 @@ TEST(InstanceGuardName, SeparatorsRemovedAndLowerCase) {
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <filesystem>
+#include <memory>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <filesystem>
-#include <memory>
 #include <vector>
 
 extern char** environ;
@@ -42,7 +40,7 @@ namespace fs = std::filesystem;
 
 // A child process of this test program: alive, and running the same executable.
 class Twin {
-public:
+  public:
     Twin() {
         m_pid = ::fork();
         if (m_pid == 0) {
@@ -61,7 +59,7 @@ public:
     Twin& operator=(const Twin&) = delete;
     int Pid() const { return m_pid; }
 
-private:
+  private:
     pid_t m_pid;
 };
 
@@ -75,10 +73,11 @@ int DeadPid() {
 }
 
 class InstanceGuardTest : public ::testing::Test {
-protected:
+  protected:
     // Executable paths unique to this run, so parallel runs never share a block.
     fs::path Executable(const std::string& folder) {
-        static const std::string token = std::to_string(::getpid()) + "-" +
+        static const std::string token =
+            std::to_string(::getpid()) + "-" +
             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
         fs::path path = fs::path("/tmp") / ("Seewolf-Guard-" + token) / folder / "Seewolf";
         m_used.push_back(path);
@@ -119,7 +118,7 @@ protected:
         }
     }
 
-private:
+  private:
     std::vector<fs::path> m_used;
 };
 

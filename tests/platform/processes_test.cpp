@@ -1,22 +1,20 @@
 #include "platform/processes.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <thread>
 
 #include "support/temp_world.h"
 
 #ifndef _WIN32
+#include <cerrno>
+#include <cstdlib>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 
 extern char** environ;
 
@@ -54,7 +52,7 @@ using ScopedEnvironment = testing::EnvVar;
 // A copy of `sleep` under a name of our choosing, started with a chosen first word on its
 // command line, as Wine starts a Windows program.
 class Probe {
-public:
+  public:
     Probe(const fs::path& binary, const std::string& firstWord) {
         std::string word = firstWord;
         std::string seconds = "60";
@@ -75,7 +73,7 @@ public:
         }
     }
 
-private:
+  private:
     pid_t m_pid = -1;
 };
 
@@ -89,9 +87,8 @@ fs::path CopyOfSleep(const fs::path& folder, const std::string& name) {
 // The kernel names the process before it fills in the new command line, so wait for both.
 void AwaitExec(pid_t pid, const std::string& comm) {
     const std::string folder = "/proc/" + std::to_string(pid);
-    ASSERT_TRUE(WaitUntil([&] {
-        return ReadText(folder + "/comm") == comm + "\n" && !ReadText(folder + "/cmdline").empty();
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ReadText(folder + "/comm") == comm + "\n" && !ReadText(folder + "/cmdline").empty(); }));
 }
 
 TEST(ProcessRunning, FindsProcessesByNameOrCommandLine) {
@@ -194,8 +191,9 @@ TEST(StartAndWait, SignalsFailuresAndSearchesPath) {
 TEST(StartAndWait, CallsIdleWhileWaiting) {
     int calls = 0;
     const auto start = std::chrono::steady_clock::now();
-    const auto code = StartAndWait({"sh", {"-c", "sleep 0.4; exit 3"}, {}},
-                                   [](void* context) { ++*static_cast<int*>(context); }, &calls);
+    const auto code = StartAndWait(
+        {"sh", {"-c", "sleep 0.4; exit 3"}, {}}, [](void* context) { ++*static_cast<int*>(context); },
+        &calls);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(code, 3);
     EXPECT_GE(calls, 4);

@@ -24,9 +24,13 @@ void ScriptedPrompter::ShowPlainMessage(std::string_view title, std::string_view
     plainMessages.push_back(std::string(title) + "\n" + std::string(text));
 }
 
-void ScriptedPrompter::SetStatus(std::string_view text) { statuses.emplace_back(text); }
+void ScriptedPrompter::SetStatus(std::string_view text) {
+    statuses.emplace_back(text);
+}
 
-void ScriptedPrompter::SetBusy(bool busy) { busyDepth += busy ? 1 : -1; }
+void ScriptedPrompter::SetBusy(bool busy) {
+    busyDepth += busy ? 1 : -1;
+}
 
 std::filesystem::path ScriptedPrompter::BrowseForFolder(std::string_view title,
                                                         const std::filesystem::path& initial) {

@@ -12,7 +12,7 @@
 namespace seewolf::testing {
 
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     struct Shown {
         std::string text;
         MessageKind kind;
@@ -38,7 +38,8 @@ public:
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
     void SetStatus(std::string_view text) override;
     void SetBusy(bool busy) override;
-    std::filesystem::path BrowseForFolder(std::string_view title, const std::filesystem::path& initial) override;
+    std::filesystem::path BrowseForFolder(std::string_view title,
+                                          const std::filesystem::path& initial) override;
 };
 
 }  // namespace seewolf::testing

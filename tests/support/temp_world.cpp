@@ -1,8 +1,8 @@
 #include "support/temp_world.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -15,8 +15,8 @@ TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     m_path = std::filesystem::temp_directory_path() /
-             ("seewolf-test-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(stamp) + "-" +
-              std::to_string(counter++));
+             ("seewolf-test-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(stamp) +
+              "-" + std::to_string(counter++));
     std::filesystem::create_directories(m_path);
 }
 

@@ -13,27 +13,27 @@ namespace seewolf::testing {
 
 // An empty temporary folder, removed with everything in it on destruction.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     const std::filesystem::path& Path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
 // The demo world, with program files copied from the source tree's content folder, and the
 // Paths a start-up on it would set.
 class TempWorld {
-public:
+  public:
     TempWorld();
     const demo::DemoWorld& World() const { return m_world; }
     const Paths& GetPaths() const { return m_paths; }
     const std::filesystem::path& Root() const { return m_folder.Path(); }
 
-private:
+  private:
     TempFolder m_folder;
     demo::DemoWorld m_world;
     Paths m_paths;
@@ -41,7 +41,7 @@ private:
 
 // Sets an environment variable for the life of the object, then restores it.
 class EnvVar {
-public:
+  public:
     EnvVar(const char* name, const std::string& value) : EnvVar(name, value.c_str()) {}
     // A null value removes the variable for the life of the object.
     EnvVar(const char* name, const char* value);
@@ -49,7 +49,7 @@ public:
     EnvVar(const EnvVar&) = delete;
     EnvVar& operator=(const EnvVar&) = delete;
 
-private:
+  private:
     const char* m_name;
     std::optional<std::string> m_old;
 };

@@ -1,3 +1,7 @@
+#include "ui/main_form.h"
+
+#include <thread>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -7,8 +11,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
-
-#include <thread>
 
 #include "app/profile_file.h"
 #include "app/random.h"
@@ -23,7 +25,6 @@
 #include "support/temp_world.h"
 #include "ui/change_form.h"
 #include "ui/instance_channel.h"
-#include "ui/main_form.h"
 #include "ui/qt_text.h"
 
 using namespace seewolf;
@@ -41,8 +42,8 @@ struct Window {
     Window() {
         testing::ScriptedPrompter startPrompter;
         const std::string self = platform::TextFromPath(world.World().program / "seewolf");
-        const StartupResult r = RunStartup(CommandLineFromArguments({self}), world.World().program, startPrompter,
-                                           [] { return false; });
+        const StartupResult r = RunStartup(CommandLineFromArguments({self}), world.World().program,
+                                           startPrompter, [] { return false; });
         if (!r.proceed) {
             qFatal("start-up failed");
         }
@@ -84,11 +85,12 @@ struct Window {
 class MainFormTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void captionControlsAndTree() {
         Window w;
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-        const QString game = QString::fromStdString(platform::WithoutTrailingSeparator(w.world.World().game).string());
+        const QString game =
+            QString::fromStdString(platform::WithoutTrailingSeparator(w.world.World().game).string());
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Seewolf [") + game + "]");
         QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
         auto* tree = w.Find<QTreeWidget>("tvCareer");
@@ -122,7 +124,8 @@ private slots:
             {DemoCareers::AtSeaNoGrid, "At sea during patrol ", false, false, true, true, "NULL"},
             {DemoCareers::Lost, "Lost at sea during patrol ", true, false, false, false, "N/a"},
             {DemoCareers::Retired, "Retired after ", true, false, false, false, "N/a"},
-            {DemoCareers::Surrendered, "Surrendered at sea during patrol ", false, false, false, false, "N/a"},
+            {DemoCareers::Surrendered, "Surrendered at sea during patrol ", false, false, false, false,
+             "N/a"},
         };
         for (const Case& c : cases) {
             w.Select(c.name);
@@ -137,7 +140,8 @@ private slots:
             if (c.grid != nullptr) {
                 QCOMPARE(w.Text("lblPatGrd"), QString::fromLatin1(c.grid));
             }
-            QVERIFY(w.Text("lblUBoatNb").startsWith(QStringLiteral("U-")) && w.Text("lblUBoatNb").endsWith(','));
+            QVERIFY(w.Text("lblUBoatNb").startsWith(QStringLiteral("U-")) &&
+                    w.Text("lblUBoatNb").endsWith(','));
             QVERIFY(w.Text("lblUBoatTyp").startsWith(QStringLiteral("Type ")));
             QCOMPARE(w.Text("lblSig"), w.Text("lblNm"));
             QVERIFY(!w.Text("lblNm").isEmpty());
@@ -170,17 +174,21 @@ private slots:
         for (const char* hidden : {"txtCmdrNm", "cmdRndNm", "cmbSubNo", "txtPatGrd", "lblNm", "imgExCar"}) {
             QVERIFY2(!w.Find(hidden)->isVisible(), hidden);
         }
-        for (const char* shown : {"udYear", "udMth", "cmbFlotNm", "cmbSubType", "cmbUseCrew", "chkRndCrewDets"}) {
+        for (const char* shown :
+             {"udYear", "udMth", "cmbFlotNm", "cmbSubType", "cmbUseCrew", "chkRndCrewDets"}) {
             QVERIFY2(w.Find(shown)->isVisible(), shown);
         }
-        QVERIFY(w.Text("lblRmndr").endsWith(QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
+        QVERIFY(
+            w.Text("lblRmndr")
+                .endsWith(QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
         QVERIFY(w.Find<QComboBox>("cmbFlotNm")->count() > 0);
         QVERIFY(w.Find<QComboBox>("cmbSubType")->count() > 0);
         QCOMPARE(w.form->Career().CareerStatus, kSingleMission);
 
         w.Select(QStringLiteral("New career"));
         QVERIFY(w.Find("txtCmdrNm")->isVisible());
-        QVERIFY(w.Text("lblRmndr").endsWith(QStringLiteral("Flotilla when starting your career in Silent Hunter III!")));
+        QVERIFY(w.Text("lblRmndr")
+                    .endsWith(QStringLiteral("Flotilla when starting your career in Silent Hunter III!")));
         QCOMPARE(w.Find<QComboBox>("cmbUseCrew")->itemText(0), QStringLiteral("Already in SH3"));
     }
 
@@ -245,8 +253,9 @@ private slots:
         w.form->ChoosePortrait(images / "sub" / "05.jpg");
         w.form->ChoosePortrait(images / "Upper.JPG");
         QCOMPARE(w.prompter.messages.size(), std::size_t{2});
-        QCOMPARE(QString::fromStdString(w.prompter.messages[0].text),
-                 QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
+        QCOMPARE(
+            QString::fromStdString(w.prompter.messages[0].text),
+            QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
         QCOMPARE(ReadCareerHistory(w.form->GetPaths(), name), before);
 
         const std::string other = before[kHistoryPortrait] == "05" ? "06" : "05";
@@ -270,7 +279,8 @@ private slots:
         change.sbApplyClick();
         const ProfileFile patrols(inBase.CareerFolder / "Patrols_0.cfg");
         const std::string section = SectionName("PATROL ", inBase.PatrolCount);
-        QCOMPARE(QString::fromStdString(patrols.ReadString(section, "PatrolArea", "")), QStringLiteral("AN12"));
+        QCOMPARE(QString::fromStdString(patrols.ReadString(section, "PatrolArea", "")),
+                 QStringLiteral("AN12"));
         QCOMPARE(patrols.ReadString(section, "SubName", ""), inBase.SubName);  // number unchanged
 
         change.Prepare(inBase, ui::TfrmChange::Mode::BoatNumber, "AN12");
@@ -351,7 +361,8 @@ private slots:
         Window w;
         const Paths& paths = w.form->GetPaths();
         // Changes left by an earlier launch: the launch rolls them back first.
-        testing::WriteText(paths.BackupFolder / "data" / "Cfg" / "Basic.cfg", testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")));
+        testing::WriteText(paths.BackupFolder / "data" / "Cfg" / "Basic.cfg",
+                           testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")));
         testing::WriteText(paths.Game("data\\Cfg\\Basic.cfg"), "changed by an earlier launch");
         w.form->UpdateRollbackButton();
         QVERIFY(w.Find("sbRollback")->isVisible());
@@ -380,7 +391,8 @@ private slots:
         const Paths& paths = w.form->GetPaths();
         const auto log = w.world.Root() / "weather.log";
         testing::WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
-        testing::WriteText(w.world.Root() / "wine.sh", "#!/bin/sh\nsleep 0.3\necho \"$2\" > '" + log.string() + "'\n");
+        testing::WriteText(w.world.Root() / "wine.sh",
+                           "#!/bin/sh\nsleep 0.3\necho \"$2\" > '" + log.string() + "'\n");
         std::filesystem::permissions(w.world.Root() / "wine.sh", std::filesystem::perms::owner_all);
         testing::EnvVar wine("SEEWOLF_WINE", (w.world.Root() / "wine.sh").string());
         w.Select(DemoCareers::InHomeBase);
@@ -389,7 +401,7 @@ private slots:
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
         QVERIFY(std::filesystem::exists(log));  // waited for: it had finished when the launch ended
         QVERIFY(w.form->isEnabled());
-        QVERIFY(!w.form->isVisible());          // a launch closes the window
+        QVERIFY(!w.form->isVisible());  // a launch closes the window
         RollBackGameFiles(paths, w.prompter);
     }
 

@@ -1,10 +1,9 @@
 #include "platform/folders.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace seewolf::platform {
@@ -83,7 +82,7 @@ std::filesystem::path HomeFolder() {
     }
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry {};
+    passwd entry{};
     passwd* result = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result != nullptr &&
         result->pw_dir != nullptr) {

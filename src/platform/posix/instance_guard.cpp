@@ -1,15 +1,14 @@
 #include "platform/instance_guard.h"
 
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstring>
 
 #include "platform/encoding.h"
 #include "platform/error.h"

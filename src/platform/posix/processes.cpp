@@ -1,16 +1,15 @@
 #include "platform/processes.h"
 
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
 #include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -186,8 +185,7 @@ struct Launch {
     std::vector<char*> argv;
     std::string folder;
 
-    explicit Launch(const ProgramCall& call)
-        : words(CommandOf(call)), folder(call.workingFolder.string()) {
+    explicit Launch(const ProgramCall& call) : words(CommandOf(call)), folder(call.workingFolder.string()) {
         file = ResolveExecutable(words.front());
         for (auto& word : words) {
             argv.push_back(word.data());

@@ -9,11 +9,10 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <objbase.h>
-
 #include <string>
 #include <string_view>
+#include <windows.h>
 
 #include "platform/encoding.h"
 
@@ -62,7 +61,7 @@ namespace seewolf::platform {
 // The shell's execute functions may use COM; they ask for it on the calling thread. When the
 // thread already has it (as a Qt GUI thread does), this changes nothing.
 class ComScope {
-public:
+  public:
     ComScope() : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
     ~ComScope() {
         if (SUCCEEDED(m_result)) {
@@ -72,7 +71,7 @@ public:
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
 
-private:
+  private:
     HRESULT m_result;
 };
 
