@@ -474,6 +474,28 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
     return entries;
 }
 
+// The last steps of every write through a temporary file: flush it when asked, close it, rename it
+// over the target (or remove it after a failure), and count the change.
+template <typename Fail>
+void FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target, bool durable,
+                     const Fail& fail) {
+    if (ok && durable) {
+        ok = ::fdatasync(fd.Get()) == 0;
+    }
+    ok = fd.Close() && ok;
+    if (ok) {
+        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        throw fail();
+    }
+    if (durable) {
+        SyncFolder(target.parent_path());
+    }
+    CountChangingOperation();
+}
+
 void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
     const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
     struct stat existing {};
@@ -499,21 +521,7 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
             }
         }
     }
-    if (ok && durable) {
-        ok = ::fdatasync(fd.Get()) == 0;
-    }
-    ok = fd.Close() && ok;
-    if (ok) {
-        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        throw fail();
-    }
-    if (durable) {
-        SyncFolder(target.parent_path());
-    }
-    CountChangingOperation();
+    FinishTemporary(fd, ok, temporary, target, durable, fail);
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -581,21 +589,7 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
         const timespec times[2] = {source.st_atim, source.st_mtim};
         ok = ::futimens(out.Get(), times) == 0;
     }
-    if (ok && durable) {
-        ok = ::fdatasync(out.Get()) == 0;
-    }
-    ok = out.Close() && ok;
-    if (ok) {
-        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        throw fail();
-    }
-    if (durable) {
-        SyncFolder(target.parent_path());
-    }
-    CountChangingOperation();
+    FinishTemporary(out, ok, temporary, target, durable, fail);
 }
 
 void CopyFileExclusive(const fs::path& from, const fs::path& to) {
