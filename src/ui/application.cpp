@@ -9,6 +9,7 @@
 #include "app/random.h"
 #include "app/startup.h"
 #include "launch/backup.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/instance_guard.h"
 #include "platform/processes.h"
@@ -22,8 +23,7 @@ namespace {
 
 std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesystem::path& executable) {
     // Argument 0 is the executable's full path as the system reports it.
-    const std::u8string self = executable.u8string();
-    std::vector<std::string> arguments{std::string(self.begin(), self.end())};
+    std::vector<std::string> arguments{platform::Utf8FromPath(executable)};
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }
