@@ -135,8 +135,10 @@ bool RemoveTree(const std::filesystem::path& folder);
 
 // ---- Fault injection ----
 // When the environment variable SEEWOLF_FAULT_AFTER holds a number N > 0, the process ends
-// abruptly (as a crash would) right after its N-th changing file operation has completed.
+// abruptly (as a crash would, with the exit code kFaultExitCode) right after its N-th changing
+// file operation has completed.
 // Tests use this to prove that a launch or roll-back cut at any point loses nothing.
 void CountChangingOperation();
+inline constexpr int kFaultExitCode = 86;
 
 }  // namespace seewolf::platform

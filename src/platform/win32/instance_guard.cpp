@@ -39,19 +39,6 @@ HWND WindowFrom(std::int64_t handle) {
 
 }  // namespace
 
-InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
-    : m_blockName(BlockNameFor(executable)) {}
-
-std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
-    std::string name;
-    for (const char c : TextFromPath(executable)) {
-        if (c != '/' && c != '\\') {
-            name += c;
-        }
-    }
-    return LowerCase(name);
-}
-
 bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances) {
     const std::wstring name = wide::FromCp1252(m_blockName);
     HANDLE mapping =
