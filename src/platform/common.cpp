@@ -1,15 +1,19 @@
 // What the POSIX and the Windows sources share: the fault counter of the changing file
-// operations, the folder creation (std::filesystem does it alike on both) and the rule that
-// names the instance block.
+// operations, the folder creation (std::filesystem does it alike on both), the rule that
+// names the instance block and the waiting for a file lock.
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 #include "platform/encoding.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/instance_guard.h"
 
@@ -61,6 +65,41 @@ std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable)
         }
     }
     return LowerCase(name);
+}
+
+// The lock is tried again every few milliseconds until the wait is over; the lock file is not a
+// changing operation of the fault counter (it holds nothing and stays).
+std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait) {
+    constexpr std::chrono::milliseconds kPollInterval{25};
+    FileLock lock(Open(path));  // closes the file again on every way out without the lock
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!TryLock(lock.m_file, path)) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
+    }
+    return lock;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : m_file(std::exchange(other.m_file, kNoFile)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (m_file != kNoFile) {
+            Close(m_file);
+        }
+        m_file = std::exchange(other.m_file, kNoFile);
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (m_file != kNoFile) {
+        Close(m_file);  // closing the file drops its lock
+    }
 }
 
 }  // namespace seewolf::platform
