@@ -1,11 +1,13 @@
 #include "ui/application.h"
 
+#include <iostream>
 #include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProxyStyle>
 
+#include "app/error.h"
 #include "app/random.h"
 #include "app/startup.h"
 #include "launch/backup.h"
@@ -30,6 +32,16 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesyste
     return arguments;
 }
 
+// A start that cannot go on: the message box says why (standard error too, for a start without a
+// display), and the exit code tells the caller.
+int RefuseStart(int argc, char** argv, const std::string& text) {
+    std::cerr << "Seewolf: " << Utf8FromCp1252(text) << '\n';
+    QApplication application(argc, argv);
+    QtPrompter prompter;
+    prompter.ShowMessage(text, MessageKind::Error, Button::Ok);
+    return 1;
+}
+
 class HintStyle : public QProxyStyle {
   public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
@@ -49,7 +61,13 @@ int RunSeewolf(int argc, char** argv) {
 
     platform::InstanceGuard guard(executable);
     const QString channelName = ChannelName(guard.BlockName());
-    if (guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1)) {
+    bool anotherOwns = false;
+    try {
+        anotherOwns = guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1);
+    } catch (const Error& error) {
+        return RefuseStart(argc, argv, error.what());
+    }
+    if (anotherOwns) {
         // The first instance brings its window forward when it hears from us; no window here.
         QCoreApplication messenger(argc, argv);
         InstanceChannel::Forward(channelName,

@@ -34,6 +34,15 @@ grep -qx "SaveFolder: $work/demo/documents/SH3/data/Cfg/" <<<"$out" || fail "sav
 # The silent roll-back start ends at once, without a window.
 timeout 20 "$prog/seewolf" "/i:$work/demo/game/" /AutoRollbackAndClose || fail "roll-back start did not end with 0"
 
+# A guard that cannot make its shared block: the start shows the system's error and stays with
+# it (the box), instead of crashing.
+block="/dev/shm/$(printf '%s' "$prog/seewolf" | tr -d '/' | tr '[:upper:]' '[:lower:]')"
+mkfifo "$block"
+code=0; timeout 5 "$prog/seewolf" 2>"$work/err" || code=$?
+rm -f "$block"
+[[ $code -eq 124 ]] || fail "guard error: exit code $code, expected the error box to stay up"
+grep -q "Unable to create the shared block" "$work/err" || fail "guard error not said: $(cat "$work/err")"
+
 # One instance per program folder.
 "$prog/seewolf" & first=$!; pids+=("$first")
 for _ in $(seq 50); do

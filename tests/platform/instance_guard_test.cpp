@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/encoding.h"
+#include "platform/error.h"
 
 namespace seewolf::platform {
 namespace {
@@ -27,6 +28,7 @@ TEST(InstanceGuardName, SeparatorsRemovedAndLowerCase) {
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -205,6 +207,21 @@ TEST_F(InstanceGuardTest, BlockLeftByEndedOrForeignProcessIsTakenOver) {
     InstanceGuard guard(exe);
     EXPECT_TRUE(guard.AnotherInstanceOwns(::getpid(), 1));
     EXPECT_EQ(guard.FirstInstanceHandle(), twin.Pid());
+}
+
+TEST_F(InstanceGuardTest, ABlockThatCannotBeMadeIsAnError) {
+    // Something that is no shared memory stands under the block's name.
+    const fs::path exe = Executable("a");
+    ASSERT_EQ(::mkfifo(("/dev/shm" + ShmName(exe)).c_str(), 0600), 0);
+    InstanceGuard guard(exe);
+    try {
+        guard.AnotherInstanceOwns(::getpid(), 1);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("Unable to create the shared block " + guard.BlockName()),
+                  std::string::npos)
+            << error.what();
+    }
 }
 
 TEST_F(InstanceGuardTest, VeryLongPathsStillGetTheirOwnBlock) {
