@@ -1,6 +1,6 @@
 // What the POSIX and the Windows sources share: the fault counter of the changing file
 // operations, the folder creation (std::filesystem does it alike on both), the rule that
-// names the instance block and the waiting for a file lock.
+// names the instance block, and the waits for the instance guard and for a file lock.
 
 #include <algorithm>
 #include <atomic>
@@ -65,6 +65,24 @@ std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable)
         }
     }
     return LowerCase(name);
+}
+
+bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances,
+                                        std::chrono::milliseconds wait) {
+    constexpr std::chrono::milliseconds kPollInterval{50};
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (!AnotherInstanceOwns(ownHandle, allowedInstances)) {
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return true;
+        }
+        m_registered = true;  // a refused ask leaves nothing open; the next one starts afresh
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
+    }
 }
 
 // The lock is tried again every few milliseconds until the wait is over; the lock file is not a

@@ -55,6 +55,13 @@ code=0; timeout 20 "$prog/seewolf" /extra-argument || code=$?
 [[ $code -eq 0 ]] || fail "second instance exit code $code"
 kill -0 "$first" 2>/dev/null || fail "first instance ended when the second started"
 
+# A roll-back start that never gets the guard waits for it, then says that nothing was rolled back
+# (the box stays up) instead of ending as if it had done its work.
+code=0; timeout 14 "$prog/seewolf" "/i:$work/demo/game/" /autorollbackandclose 2>"$work/err" || code=$?
+[[ $code -eq 124 ]] || fail "refused roll-back start: exit code $code, expected its message to stay up"
+grep -q "were not rolled back after the game" "$work/err" || fail "refused roll-back not said: $(cat "$work/err")"
+kill -0 "$first" 2>/dev/null || fail "first instance ended when the roll-back start gave up"
+
 # A copy in another folder is an instance of its own.
 cp -a "$prog" "$work/demo/Copy"
 "$work/demo/Copy/seewolf" & copy=$!; pids+=("$copy")

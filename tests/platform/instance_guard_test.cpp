@@ -30,6 +30,7 @@ TEST(InstanceGuardName, SeparatorsRemovedAndLowerCase) {
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -207,6 +208,32 @@ TEST_F(InstanceGuardTest, BlockLeftByEndedOrForeignProcessIsTakenOver) {
     InstanceGuard guard(exe);
     EXPECT_TRUE(guard.AnotherInstanceOwns(::getpid(), 1));
     EXPECT_EQ(guard.FirstInstanceHandle(), twin.Pid());
+}
+
+TEST_F(InstanceGuardTest, AWaitingStartGetsTheProgramOnceItsOwnerEnds) {
+    using namespace std::chrono_literals;
+    const fs::path exe = Executable("a");
+    auto first = std::make_unique<InstanceGuard>(exe);
+    ASSERT_FALSE(first->AnotherInstanceOwns(::getpid(), 1));
+
+    // The owner stays: the wait runs out, and the refused start changed nothing.
+    const auto start = std::chrono::steady_clock::now();
+    {
+        InstanceGuard refused(exe);
+        EXPECT_TRUE(refused.AnotherInstanceOwns(::getpid(), 1, 200ms));
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+    EXPECT_EQ(ReadBlock(exe), std::make_pair(::getpid(), 1));
+
+    // The owner ends during the wait: the waiting start takes over.
+    std::thread owner([&first] {
+        std::this_thread::sleep_for(300ms);
+        first.reset();
+    });
+    InstanceGuard waiting(exe);
+    EXPECT_FALSE(waiting.AnotherInstanceOwns(::getpid(), 1, 10s));
+    owner.join();
+    EXPECT_EQ(ReadBlock(exe), std::make_pair(::getpid(), 1));
 }
 
 TEST_F(InstanceGuardTest, ABlockThatCannotBeMadeIsAnError) {
