@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/error.h"
+#include "app/numbers.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -511,67 +512,6 @@ std::string Splice(const Document& doc, std::size_t at, std::size_t length, std:
     bytes.append(text);
     bytes.append(doc.bytes, at + length, std::string::npos);
     return bytes;
-}
-
-std::optional<int> ParseHex(std::string_view digits) {
-    std::uint64_t value = 0;
-    const char* end = digits.data() + digits.size();
-    const auto result = std::from_chars(digits.data(), end, value, 16);
-    if (digits.empty() || result.ec != std::errc() || result.ptr != end || value > 0xFFFFFFFFu) {
-        return std::nullopt;
-    }
-    // Hexadecimal text gives the 32-bit pattern: "$FFFFFFFF" is -1.
-    return static_cast<int>(static_cast<std::uint32_t>(value));
-}
-
-// Integer text as the game's tools read it: "0x1F", or an optionally signed decimal or
-// "$" hexadecimal number, and nothing else.
-std::optional<int> ParseInteger(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        return ParseHex(text.substr(2));
-    }
-    bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    if (!text.empty() && text[0] == '$') {
-        const auto value = ParseHex(text.substr(1));
-        if (!value) {
-            return std::nullopt;
-        }
-        return negative ? static_cast<int>(0u - static_cast<std::uint32_t>(*value)) : *value;
-    }
-    std::uint64_t magnitude = 0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, magnitude, 10);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
-    if (magnitude > limit) {
-        return std::nullopt;
-    }
-    return negative ? static_cast<int>(-static_cast<std::int64_t>(magnitude)) : static_cast<int>(magnitude);
-}
-
-std::optional<double> ParseFloat(std::string_view text) {
-    std::string_view number = text;
-    if (!number.empty() && number.front() == '+') {
-        number.remove_prefix(1);
-    }
-    const std::string_view digits = !number.empty() && number.front() == '-' ? number.substr(1) : number;
-    // A digit or a decimal point must come first: from_chars would also take "inf" and "nan".
-    if (digits.empty() || !((digits.front() >= '0' && digits.front() <= '9') || digits.front() == '.')) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const char* end = number.data() + number.size();
-    const auto result = std::from_chars(number.data(), end, value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 }  // namespace

@@ -129,19 +129,21 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
 TEST_F(ProfileFileTest, NumbersAndBooleans) {
     Put("[N]\nHex=0x1F\nHexUpper=0X1f\nDollar=$1F\nNegDollar=-$10\nAllBits=0xFFFFFFFF\nComment=12 ; comment\n"
         "Empty=\nNeg=-5\nPlus=+7\nMin=-2147483648\nTooBig=2147483648\nBareHex=0x\nHexTooBig=0x100000000\n"
-        "Real=1.5\nComma=1,5\nSci=1e3\nPlusReal=+2.5\nNegReal=-.25\nInf=inf\nWord=true\nTwo=2\nZero=0\n");
+        "Real=1.5\nComma=1,5\nSci=1e3\nPlusReal=+2.5\nNegReal=-.25\nInf=inf\nWord=true\nTwo=2\nZero=0\n"
+        "TwoSigns=+-1\n");
     const ProfileFile ini = Ini();
     const std::vector<std::pair<const char*, int>> integers = {
-        {"Hex", 31},     {"HexUpper", 31}, {"Dollar", 31},    {"NegDollar", -16}, {"AllBits", -1},
-        {"Comment", 99}, {"Empty", 99},    {"Neg", -5},       {"Plus", 7},        {"Min", -2147483647 - 1},
-        {"TooBig", 99},  {"BareHex", 99},  {"HexTooBig", 99}, {"Real", 99},       {"Missing", 99},
+        {"Hex", 31},      {"HexUpper", 31}, {"Dollar", 31},    {"NegDollar", -16}, {"AllBits", -1},
+        {"Comment", 99},  {"Empty", 99},    {"Neg", -5},       {"Plus", 7},        {"Min", -2147483647 - 1},
+        {"TooBig", 99},   {"BareHex", 99},  {"HexTooBig", 99}, {"Real", 99},       {"Missing", 99},
+        {"TwoSigns", 99},
     };
     for (const auto& [key, expected] : integers) {
         EXPECT_EQ(ini.ReadInteger("N", key, 99), expected) << key;
     }
     const std::vector<std::pair<const char*, double>> floats = {
-        {"Real", 1.5}, {"Comma", -1}, {"Sci", 1000}, {"PlusReal", 2.5}, {"NegReal", -0.25},
-        {"Inf", -1},   {"Empty", -1}, {"Word", -1},  {"Hex", -1},       {"Neg", -5},
+        {"Real", 1.5}, {"Comma", -1}, {"Sci", 1000}, {"PlusReal", 2.5}, {"NegReal", -0.25}, {"Inf", -1},
+        {"Empty", -1}, {"Word", -1},  {"Hex", -1},   {"Neg", -5},       {"TwoSigns", -1},
     };
     for (const auto& [key, expected] : floats) {
         EXPECT_EQ(ini.ReadFloat("N", key, -1), expected) << key;
