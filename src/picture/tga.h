@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/bitmap.h"
+#include "picture/bitmap.h"
 
 namespace seewolf {
 

@@ -1,4 +1,4 @@
-#include "crew/tga.h"
+#include "picture/tga.h"
 
 #include <algorithm>
 #include <array>
