@@ -27,15 +27,18 @@ constexpr std::size_t kNameListLimit = 16384;  // name lists: names and zero byt
 constexpr std::size_t kCacheEntries = 32;
 constexpr std::uint32_t kNoSection = std::numeric_limits<std::uint32_t>::max();
 
+// Blanks around lines, names and values in the file.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v';
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+// Section and key names given to an operation lose surrounding spaces only; a tab is part of
+// the name asked for.
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
     return text;
@@ -170,22 +173,33 @@ void SplitLines(Document& doc) {
         while (e > b && IsBlank(data[e - 1])) {
             --e;
         }
-        const void* close = nullptr;
         if (b == e) {
             line.kind = LineKind::Blank;
         } else if (data[b] == ';') {
             line.kind = LineKind::Comment;
-        } else if (data[b] == '[' && (close = std::memchr(data + b + 1, ']', e - b - 1)) != nullptr) {
+        } else if (data[b] == '[') {
+            // The name runs to the first "]" or, without one, to the line's end; blanks inside
+            // the brackets are not part of it.
+            const void* close = std::memchr(data + b + 1, ']', e - b - 1);
+            std::size_t nb = b + 1;
+            std::size_t ne =
+                close != nullptr ? static_cast<std::size_t>(static_cast<const char*>(close) - data) : e;
+            while (nb < ne && IsBlank(data[nb])) {
+                ++nb;
+            }
+            while (ne > nb && IsBlank(data[ne - 1])) {
+                --ne;
+            }
             line.kind = LineKind::Header;
-            line.nameBegin = static_cast<std::uint32_t>(b + 1);
-            line.nameLength = static_cast<std::uint32_t>(static_cast<const char*>(close) - (data + b + 1));
+            line.nameBegin = static_cast<std::uint32_t>(nb);
+            line.nameLength = static_cast<std::uint32_t>(ne - nb);
             current = static_cast<std::uint32_t>(doc.sections.size());
             if (!doc.sections.empty()) {
                 doc.sections.back().lineEnd = index;
             }
             doc.sections.push_back({index, index, index, false});
         } else {
-            // A key line (a "[" line without "]" is one too).
+            // A key line; without "=" it is no key, but still part of its section.
             line.kind = LineKind::Key;
             std::size_t nameEnd = e;
             if (eq < e) {
@@ -249,7 +263,7 @@ void BuildIndex(Document& doc) {
         }
         for (std::uint32_t l = section.header + 1; l < section.lineEnd; ++l) {
             const Line& line = doc.lines[l];
-            if (line.kind != LineKind::Key || line.nameLength == 0) {
+            if (line.kind != LineKind::Key || !line.hasValue) {
                 continue;
             }
             const std::string_view name = doc.Name(line);
@@ -299,7 +313,7 @@ std::uint32_t FindSection(const Document& doc, std::string_view name) {
 
 // The first key line of that name in the (first) section, or nullptr.
 const Line* FindKey(const Document& doc, std::uint32_t section, std::string_view name) {
-    if (section == kNoSection || name.empty()) {
+    if (section == kNoSection) {
         return nullptr;
     }
     const std::uint32_t hash = HashKey(HashName(name), section);
@@ -321,10 +335,10 @@ std::string Cut(std::string_view text) {
 }
 
 // The value as read: one pair of matching outer quotes removed, cut to the buffer's size.
-// Nothing for a missing key or a key line without "=".
+// Nothing for a missing key.
 std::optional<std::string> ValueOf(const Document& doc, std::uint32_t section, std::string_view key) {
     const Line* line = FindKey(doc, section, key);
-    if (line == nullptr || !line->hasValue) {
+    if (line == nullptr) {
         return std::nullopt;
     }
     std::string_view value = doc.Value(*line);
@@ -355,8 +369,10 @@ std::vector<std::string> KeyNames(const Document& doc, std::uint32_t section) {
     const Section& s = doc.sections[section];
     for (std::uint32_t l = s.header + 1; l < s.lineEnd; ++l) {
         const Line& line = doc.lines[l];
-        // An empty name would end a zero-separated list; such lines are never keys.
-        if (line.kind == LineKind::Key && line.nameLength > 0 && !AddName(names, used, doc.Name(line))) {
+        // Lines without "=" are no keys. An empty name is one ("=value"), but it would end a
+        // zero-separated list, so lists leave it out.
+        if (line.kind == LineKind::Key && line.hasValue && line.nameLength > 0 &&
+            !AddName(names, used, doc.Name(line))) {
             break;
         }
     }
@@ -521,7 +537,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    auto value = ValueOf(doc, FindSection(doc, Trim(section)), Trim(key));
+    auto value = ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
     return value ? std::move(*value) : Cut(def);
 }
 
@@ -544,8 +560,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
         throw Error("Cannot write a line break into " + platform::TextFromPath(m_path));
     }
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
@@ -566,9 +582,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         bytes.append("[").append(section).append("]\r\n");
         bytes.append(key).append("=").append(value).append("\r\n");
     } else if (const Line* line = FindKey(doc, s, key)) {
-        // Replace the line's text, keeping the stored spelling of the name and the line end.
+        // Replace the line's text, keeping the stored spelling of the name and the line end; the
+        // file's last line gets one when it had none.
         std::string text(doc.Name(*line));
         text.append("=").append(value);
+        if (line->next == line->end) {
+            text.append("\r\n");
+        }
         bytes = Splice(doc, line->begin, line->end - line->begin, text);
     } else {
         // A new key right after the last key line of the section (after its header when it has
@@ -598,7 +618,7 @@ std::vector<std::string> ProfileFile::ReadSection(std::string_view section) cons
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    return KeyNames(doc, FindSection(doc, Trim(section)));
+    return KeyNames(doc, FindSection(doc, TrimSpaces(section)));
 }
 
 std::vector<std::string> ProfileFile::ReadSections() const {
@@ -620,7 +640,7 @@ std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    const std::uint32_t s = FindSection(doc, Trim(section));
+    const std::uint32_t s = FindSection(doc, TrimSpaces(section));
     std::vector<std::string> entries = KeyNames(doc, s);
     for (std::string& entry : entries) {
         const auto value = ValueOf(doc, s, entry);
@@ -634,14 +654,14 @@ bool ProfileFile::SectionExists(std::string_view section) const {
 }
 
 bool ProfileFile::ValueExists(std::string_view section, std::string_view key) const {
-    const std::string_view wanted = Trim(key);
+    const std::string_view wanted = TrimSpaces(key);
     const auto names = ReadSection(section);
     return std::any_of(names.begin(), names.end(),
                        [wanted](const std::string& name) { return SameText(name, wanted); });
 }
 
 void ProfileFile::EraseSection(std::string_view section) const {
-    section = Trim(section);
+    section = TrimSpaces(section);
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
@@ -686,7 +706,7 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) cons
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
     const Document& doc = loaded.doc;
-    const Line* line = FindKey(doc, FindSection(doc, Trim(section)), Trim(key));
+    const Line* line = FindKey(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
     if (line == nullptr || platform::IsReadOnly(m_path)) {
         return;
     }

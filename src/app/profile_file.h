@@ -4,19 +4,25 @@
 // game and career file is read and written. The game reads and writes the same files with the
 // Windows private-profile functions, so this layer behaves as those do:
 //
-// - A line ends at CR, LF or CR LF. Blanks and tabs around a line are not part of it.
-// - A section header is a line starting with "["; its name runs to the first "]".
+// - A line ends at CR, LF or CR LF. Blanks (space, tab, vertical tab) around a line are not
+//   part of it.
+// - A section header is a line starting with "["; its name runs to the first "]" or, without
+//   one, to the line's end, without the blanks inside the brackets ("[ SETTINGS ]" is SETTINGS).
 //   Lines before the first header belong to no section.
 // - ";" starts a comment only as the first non-blank character of a line.
-// - A key line splits at its first "="; blanks and tabs around key and value are dropped.
-//   A line without "=" is a key without a value: listed, but read as missing.
+// - A key line splits at its first "="; blanks around key and value are dropped. A line without
+//   "=" is no key: never read, listed, counted, written or deleted (it stays in the file).
+// - An empty name is a name: "=value" is the key "" and "[]" the section "". Name lists leave
+//   empty names out, as an empty name would end the Windows zero-separated list.
+// - Section and key names given to an operation lose surrounding spaces, nothing else.
 // - Names match without regard to letter case. The first matching section and the first
 //   matching key in it win; a later section of the same name is never searched.
 // - One matching pair of outer double or single quotes is removed from a value on read, and a
 //   value is cut to 2047 characters. Key and section name lists stop at 16384 bytes.
 // - Writing changes nothing but the line concerned: names keep their stored spelling, a new key
 //   goes right after the last key line of its section, a new section at the end of the file.
-//   New lines end with CR LF; untouched lines keep their own line ends.
+//   New lines end with CR LF, and so does a replaced last line that had no line end; untouched
+//   lines keep their own line ends.
 //
 // Files are written atomically (temporary file and rename) and keep their permissions; a file
 // whose owner may not write it (the read-only attribute) is not written. Parsed files are cached

@@ -64,32 +64,50 @@ TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
         "Value = a ; not a comment\n"
         "Empty=\n"
         "NoEquals\n"
+        "\vVt\v=\vv\v\n"
         "[Broken\n"
         " ;Also=comment\n"
         "Eq=a=b\n"
+        "=nameless\n"
         "\n"
-        "[Other]\n"
-        "Key=x");
+        "[ Other\t]\n"
+        "Key=x\n"
+        "[]\n"
+        "Key=in the nameless section");
     const ProfileFile ini = Ini();
     EXPECT_EQ(ini.ReadString("", "Loose", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "Name", "def"), "Hans Meyer");
-    EXPECT_EQ(ini.ReadString(" main\t", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString(" main ", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString("\tMain", "Name", "def"), "def");  // parameters lose spaces only
+    EXPECT_EQ(ini.ReadString("Main", "Name\t", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "Value", "def"), "a ; not a comment");
     EXPECT_EQ(ini.ReadString("Main", "Empty", "def"), "");
     EXPECT_EQ(ini.ReadString("Main", "NoEquals", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "; Hidden", "def"), "def");
-    EXPECT_EQ(ini.ReadString("Main", "Eq", "def"), "a=b");
+    EXPECT_EQ(ini.ReadString("Main", "Vt", "def"), "v");
+    EXPECT_EQ(ini.ReadString("Main", "Eq", "def"), "def");  // "[Broken" starts a section
+    EXPECT_EQ(ini.ReadString("broken", "Eq", "def"), "a=b");
+    EXPECT_EQ(ini.ReadString("Broken", "", "def"), "nameless");
     EXPECT_EQ(ini.ReadString("Other", "Key", "def"), "x");
+    EXPECT_EQ(ini.ReadString("", "Key", "def"), "in the nameless section");
     EXPECT_EQ(ini.ReadString("Missing", "Key", "def"), "def");
-    EXPECT_EQ(ini.ReadSection("main"), (Names{"Name", "Value", "Empty", "NoEquals", "[Broken", "Eq"}));
-    EXPECT_EQ(ini.ReadSections(), (Names{"Main", "Other"}));
-    EXPECT_EQ(ini.ReadSectionValues("Main"), (Names{"Name=Hans Meyer", "Value=a ; not a comment",
-                                                    "Empty=", "NoEquals=", "[Broken=", "Eq=a=b"}));
-    EXPECT_TRUE(ini.ValueExists("MAIN", "noequals"));
+    EXPECT_EQ(ini.ReadSection("main"), (Names{"Name", "Value", "Empty", "Vt"}));
+    EXPECT_EQ(ini.ReadSection("Broken"), (Names{"Eq"}));
+    EXPECT_EQ(ini.ReadSections(), (Names{"Main", "Broken", "Other"}));
+    EXPECT_EQ(ini.ReadSectionValues("Main"),
+              (Names{"Name=Hans Meyer", "Value=a ; not a comment", "Empty=", "Vt=v"}));
+    EXPECT_FALSE(ini.ValueExists("MAIN", "noequals"));
     EXPECT_FALSE(ini.ValueExists("Main", "Hidden"));
+    EXPECT_TRUE(ini.ValueExists(" Main ", " vt "));
     EXPECT_TRUE(ini.SectionExists("other"));
+    EXPECT_TRUE(ini.SectionExists(""));
     EXPECT_FALSE(ProfileFile(m_root / "missing.ini").SectionExists("Main"));
     EXPECT_EQ(ProfileFile(m_root / "missing.ini").ReadString("Main", "Name", "def"), "def");
+
+    // A section of bare names has no keys.
+    Put("[Bare]\nOne\nTwo\n");
+    EXPECT_FALSE(ini.SectionExists("Bare"));
+    EXPECT_EQ(ini.ReadSectionValues("Bare"), Names{});
 }
 
 TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
@@ -202,8 +220,18 @@ TEST_F(ProfileFileTest, WritingChangesOnlyTheLineConcerned) {
               "B=5\r\n");
     EXPECT_EQ(ini.ReadString("Crew", "Name", ""), "New Value");
     const std::string before = Get();
-    ini.WriteString(" New \t", " Key ", " spaced");
+    ini.WriteString(" New ", " Key ", " spaced");
     EXPECT_EQ(Get(), before + "[New]\r\nKey= spaced\r\n");
+
+    // A padded header or one without "]" takes the new key; a bare name is no key, so writing
+    // it adds one; the empty name is a key; a replaced last line gets its line end.
+    Put("[ Settings\t]\nA=1\nBare\n[Open\n=x\nB=2");
+    ini.WriteString("SETTINGS", "C", "3");
+    ini.WriteString("Settings", "Bare", "4");
+    ini.WriteString("open", "", "y");
+    ini.WriteString("Open", "B", "5");
+    EXPECT_EQ(Get(), "[ Settings\t]\nA=1\nBare\nC=3\r\nBare=4\r\n[Open\n=y\nB=5\r\n");
+    EXPECT_EQ(ini.ReadSections(), (Names{"Settings", "Open"}));
 
     // CR and CR LF line ends stay as they are on the lines not touched.
     Put("[S]\rA=1\r\nB=2\rC=3\r\n");
