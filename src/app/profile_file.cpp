@@ -541,6 +541,13 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
     return value ? std::move(*value) : Cut(def);
 }
 
+std::optional<std::string> ProfileFile::FindString(std::string_view section, std::string_view key) const {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    const Document& doc = Load(cache, m_path).doc;
+    return ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
+}
+
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
     return ParseInteger(ReadString(section, key, "")).value_or(def);
 }
@@ -715,6 +722,29 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) cons
     } catch (const Error&) {
         // Deleting a key never fails visibly, as with the Windows profile functions.
     }
+}
+
+std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key) {
+    if (auto value = file.FindString(section, key)) {
+        return std::move(*value);
+    }
+    const std::string path = platform::TextFromPath(file.Path());
+    const std::string name = std::string(TrimSpaces(key));
+    const std::string in = "section [" + std::string(TrimSpaces(section)) + "]";
+    if (!platform::FileExists(file.Path())) {
+        throw Error("The file " + path + " is missing; it should hold the key " + name + " in " + in + ".");
+    }
+    throw Error("The key " + name + " is missing from " + in + " of " + path + ".");
+}
+
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
+    const std::string text = ReadRequiredString(file, section, key);
+    if (const auto value = ParseInteger(text)) {
+        return *value;
+    }
+    throw Error("Invalid number in " + platform::TextFromPath(file.Path()) + " [" +
+                std::string(TrimSpaces(section)) + "] " + std::string(TrimSpaces(key)) + ": \"" + text +
+                "\" is not a whole number.");
 }
 
 }  // namespace seewolf

@@ -30,6 +30,7 @@
 // every operation sees the file's current bytes.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,9 @@ class ProfileFile {
     const std::filesystem::path& Path() const { return m_path; }
 
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    // The value as ReadString reads it, or nothing when the file, section or key is missing (a
+    // default cannot tell a missing key from one that holds the default's text).
+    std::optional<std::string> FindString(std::string_view section, std::string_view key) const;
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
     bool ReadBool(std::string_view section, std::string_view key, bool def) const;
     double ReadFloat(std::string_view section, std::string_view key, double def) const;
@@ -66,5 +70,11 @@ class ProfileFile {
   private:
     std::filesystem::path m_path;
 };
+
+// For keys a caller cannot go on without. Throw Error naming the file, section and key when the
+// key (or the whole file) is missing, and for ReadRequiredInteger when the value is not a whole
+// number.
+std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key);
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key);
 
 }  // namespace seewolf
