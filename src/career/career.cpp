@@ -191,16 +191,32 @@ std::string SectionName(std::string_view prefix, int n) {
 }
 
 std::vector<std::string> ListCareers(const Paths& paths) {
+    return ListCareerFolders(paths).names;
+}
+
+CareerListing ListCareerFolders(const Paths& paths) {
     const fs::path careers = platform::WithTrailingSeparator(paths.Save("Careers"));
-    std::vector<std::string> names;
-    for (const platform::FolderEntry& entry : platform::ListFolder(careers)) {
-        if (!entry.isFolder) {
+    CareerListing listing;
+    std::vector<std::string>& names = listing.names;
+    // The folder's own entries, not their Windows-1252 names: a name the code page cannot hold
+    // would come back with "?" in it and lead nowhere.
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(careers, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) {
             continue;
         }
-        const fs::path folder = careers / platform::PathFromText(entry.name);
-        if (ProfileFile(FileIn(folder, kPatrolsNow)).ReadInteger("INIT", "Patrols", -1) > 0 ||
-            HasFirstPatrolSave(folder)) {
-            names.push_back(entry.name);
+        const fs::path& folder = it->path();
+        if (ProfileFile(FileIn(folder, kPatrolsNow)).ReadInteger("INIT", "Patrols", -1) <= 0 &&
+            !HasFirstPatrolSave(folder)) {
+            continue;
+        }
+        std::string name = platform::TextFromPath(folder.filename());
+        if (platform::PathFromText(name) == folder.filename()) {
+            names.push_back(std::move(name));
+        } else {
+            listing.unlisted.push_back(folder);
         }
     }
     std::vector<std::pair<std::string, std::string>> keyed;
@@ -221,7 +237,7 @@ std::vector<std::string> ListCareers(const Paths& paths) {
     for (auto& [key, name] : keyed) {
         names.push_back(std::move(name));
     }
-    return names;
+    return listing;
 }
 
 SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::string_view name) {

@@ -141,7 +141,27 @@ TEST_F(CareerTest, ListHoldsCareersWithPatrolsOrFirstPatrolSavesInNameOrder) {
     EXPECT_EQ(names[2], "\xC4rger Zimmermann");
     EXPECT_EQ(names.back(), "Zander");
     EXPECT_EQ(names.size(), expected.size() + 4);
+    EXPECT_TRUE(ListCareerFolders(m_paths).unlisted.empty());
 }
+
+#ifndef _WIN32
+// A career folder whose name Windows-1252 cannot hold (or that holds a backslash, a separator to
+// the game) is reported, not shown under a name with "?" in it nor hidden.
+TEST_F(CareerTest, FoldersWithNamesTheCodePageCannotHoldAreReported) {
+    const fs::path careers = m_paths.SaveFolder / "Careers";
+    const std::vector<fs::path> odd = {careers / FromUtf8("\xC5\x81ukasz Nowak"), careers / "Back\\slash",
+                                       careers / std::string("Bad \xFF UTF-8")};
+    for (const fs::path& folder : odd) {
+        WriteText(folder / "Patrols_0.cfg", "[INIT]\r\nPatrols=2\r\n");
+    }
+    fs::create_directories(careers / FromUtf8("\xC5\x81ukasz Empty"));  // no career: not reported
+    const CareerListing listing = ListCareerFolders(m_paths);
+    EXPECT_EQ(listing.names, ListCareers(m_paths));
+    EXPECT_EQ(listing.names.size(), 9u);
+    EXPECT_EQ(std::set<fs::path>(listing.unlisted.begin(), listing.unlisted.end()),
+              std::set<fs::path>(odd.begin(), odd.end()));
+}
+#endif
 
 TEST_F(CareerTest, DemoCareersLoadInEveryStatus) {
     struct Expected {
