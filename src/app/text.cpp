@@ -1,7 +1,5 @@
 #include "app/text.h"
 
-#include <utility>
-
 #include "app/error.h"
 
 namespace seewolf {
@@ -26,68 +24,18 @@ std::string_view TrimIf(std::string_view text, Pred pred) {
     return text;
 }
 
-// The code point of the UTF-8 sequence at `at` and its length; length 0 when it is malformed
-// (a stray continuation byte, a cut sequence, an overlong form or a surrogate).
-std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80                    ? 1
-                               : lead >= 0xC2 && lead <= 0xDF ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 0;
-    if (length == 0 || at + length > text.size()) {
-        return {0, 0};
-    }
-    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto c = static_cast<unsigned char>(text[at + k]);
-        if ((c & 0xC0) != 0x80) {
-            return {0, 0};
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-        return {0, 0};
-    }
-    return {cp, length};
-}
-
-std::string CodePointText(char32_t cp) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string digits;
-    for (; cp != 0 || digits.size() < 4; cp >>= 4) {
-        digits.insert(digits.begin(), kHex[cp & 0xF]);
-    }
-    return "U+" + digits;
-}
-
 }  // namespace
 
 std::string Cp1252FromUtf8OrThrow(std::string_view utf8, std::string_view what) {
-    const std::string converted = Cp1252FromUtf8(utf8);
-    if (Utf8FromCp1252(converted) == utf8) {
-        return converted;
+    std::string converted = Cp1252FromUtf8(utf8);
+    // The conversion puts "?" for what it cannot hold (and for malformed UTF-8): the text comes
+    // back unchanged exactly when nothing was lost.
+    if (Utf8FromCp1252(converted) != utf8) {
+        throw Error("The " + std::string(what) + " \"" + converted +
+                    "\" cannot be used: the game keeps its names in the Windows-1252 code page, which has no "
+                    "place for the characters shown as \"?\". Please use other characters.");
     }
-    const std::string shown = "The " + std::string(what) + " \"" + converted + "\"";
-    std::string missing;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto [cp, length] = DecodeUtf8(utf8, i);
-        if (length == 0) {
-            throw Error(shown + " is not valid UTF-8 text.");
-        }
-        const std::string_view piece = utf8.substr(i, length);
-        if (Utf8FromCp1252(Cp1252FromUtf8(piece)) != piece) {
-            missing += (missing.empty() ? "" : ", ") + CodePointText(cp);
-        }
-        i += length;
-    }
-    if (missing.empty()) {
-        throw Error(shown + " is not valid UTF-8 text.");
-    }
-    throw Error(shown +
-                " cannot be used: the game keeps its names in the Windows-1252 code page, which has no " +
-                "character " + missing + " (shown as \"?\"). Please use other characters.");
+    return converted;
 }
 
 std::string_view TrimBlanks(std::string_view text) {
