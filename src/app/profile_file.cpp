@@ -569,6 +569,14 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     }
     section = TrimSpaces(section);
     key = TrimSpaces(key);
+    // A tab or vertical tab at a name's end would be dropped when the line is read back, so the
+    // name written could never be found again and every write would add another line.
+    for (const std::string_view name : {section, key}) {
+        if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) {
+            throw Error("Cannot write the name \"" + std::string(name) + "\" into " +
+                        platform::TextFromPath(m_path) + ": a name cannot begin or end with a tab.");
+        }
+    }
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);

@@ -278,6 +278,10 @@ TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileAsItWas) {
         ExpectError([&, s = section, k = key, v = value] { ini.WriteString(s, k, v); },
                     "Cannot write a line break into " + path);
     }
+    ExpectError([&] { ini.WriteString("S\t", "A", "1"); },
+                "Cannot write the name \"S\t\" into " + path + ": a name cannot begin or end with a tab.");
+    ExpectError([&] { ini.WriteString("S", " \vA", "1"); },
+                "Cannot write the name \"\vA\" into " + path + ": a name cannot begin or end with a tab.");
     EXPECT_EQ(Get(), "[S]\nA=1\n");
 
     seewolf::platform::SetReadOnly(m_file, true);
