@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "crew/tga.h"
+#include "picture/tga.h"
 
 namespace fs = std::filesystem;
 

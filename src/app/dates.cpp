@@ -76,7 +76,12 @@ int DayOfWeek(Date date) {
     return r == 0 ? 7 : r;
 }
 
-std::string FormatDate(std::string_view format, Date date, const DateTexts& texts) {
+namespace {
+
+// `nested` is true inside an expanded "ddddd". The short date format may itself hold "ddddd"
+// (a language table can say anything): it is expanded once, and inside that expansion it gives
+// nothing, as with the Windows formatting routines, instead of expanding without end.
+std::string Format(std::string_view format, Date date, const DateTexts& texts, bool nested) {
     const YearMonthDay ymd = DecodeDate(date);
     std::string out;
     std::size_t i = 0;
@@ -99,7 +104,9 @@ std::string FormatDate(std::string_view format, Date date, const DateTexts& text
         switch (lower) {
             case 'd':
                 if (count >= 5) {
-                    out += FormatDate(texts.shortDateFormat, date, texts);
+                    if (!nested) {
+                        out += Format(texts.shortDateFormat, date, texts, true);
+                    }
                     count = 5;
                 } else if (count >= 3) {
                     out += texts.dayNames[static_cast<std::size_t>(DayOfWeek(date) - 1)];
@@ -124,6 +131,12 @@ std::string FormatDate(std::string_view format, Date date, const DateTexts& text
         i += count;
     }
     return out;
+}
+
+}  // namespace
+
+std::string FormatDate(std::string_view format, Date date, const DateTexts& texts) {
+    return Format(format, date, texts, false);
 }
 
 std::string FormatShortDate(Date date, const DateTexts& texts) {

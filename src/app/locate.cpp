@@ -150,6 +150,27 @@ std::filesystem::path PrefixHolding(const std::filesystem::path& folder) {
     return prefix;
 }
 
+// The message when no game folder is found: the sentence the game's players know, then which
+// folder was tried and the ways to name the right one.
+std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tried, const char* source) {
+    std::string text =
+        "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
+        "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
+        "installed, and run Seewolf again.\n\n";
+    if (tried.empty()) {
+        text +=
+            "No folder was given: there is no /i: switch, no SH3Location in Seewolf.ini and no "
+            "installation in the registry.";
+    } else {
+        text += "The folder " + FolderText(tried) + " (from " + source + ") does not hold sh3.exe.";
+    }
+    text +=
+        "\n\nName the folder that holds sh3.exe: start Seewolf with /i:<folder>, set SH3Location in the "
+        "[SETTINGS] section of " +
+        PathText(paths.SettingsFile()) + ", or give seewolf-cli --game <folder>.";
+    return text;
+}
+
 }  // namespace
 
 std::string WineRegistryInstalledPath(const std::filesystem::path& prefix) {
@@ -245,28 +266,32 @@ std::filesystem::path RegistryGameFolder() {
 bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& commandLineFolder,
                       Prompter& prompter) {
     std::filesystem::path candidate = commandLineFolder.value_or(std::filesystem::path());
+    const char* source = "the /i: switch";
     const ProfileFile settings(paths.SettingsFile());
     if (candidate.empty()) {
         candidate = platform::PathFromText(settings.ReadString(kSettingsSection, "SH3Location", ""));
+        source = "SH3Location in Seewolf.ini";
     }
     if (candidate.empty()) {
         candidate = RegistryGameFolder();
+        source = "the registry";
     }
+    // The last folder looked into, for the message when none holds the game.
+    std::filesystem::path tried = candidate;
     if (!HoldsGame(candidate)) {
         const char* prompt =
             "Cannot find \"sh3.exe\" in this folder! Please tell me where Silent Hunter III is installed";
         do {
             candidate = prompter.BrowseForFolder(prompt, candidate);
+            if (!candidate.empty()) {
+                tried = candidate;
+                source = "the folder chooser";
+            }
         } while (!candidate.empty() && !HoldsGame(candidate));
         settings.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(candidate));
     }
     if (candidate.empty()) {
-        prompter.ShowMessage(
-            "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an "
-            "installation "
-            "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
-            "installed, and run Seewolf again.",
-            MessageKind::Error, Button::Ok);
+        prompter.ShowMessage(GameNotFoundText(paths, tried, source), MessageKind::Error, Button::Ok);
         return false;
     }
     paths.GameFolder =
@@ -337,6 +362,26 @@ bool LocateSaveFolder(Paths& paths, Prompter& prompter,
                                        : LocateDocsFolder(paths, paths.SaveName);
     paths.SaveFolder =
         platform::WithTrailingSeparator(platform::Resolve(paths.DocsFolder, paths.SaveName + "\\data\\Cfg"));
+    // A documents folder that was named but does not exist is a wrong setting, not a game that
+    // never ran.
+    if (!platform::FolderExists(paths.DocsFolder)) {
+        std::string text;
+        if (documentsFolder) {
+            text = "The documents folder " + FolderText(paths.DocsFolder) +
+                   " given on the command line does not exist.";
+        } else if (!ProfileFile(paths.SettingsFile())
+                        .ReadString(kSettingsSection, "DocsLocation", "")
+                        .empty()) {
+            text = "The documents folder " + FolderText(paths.DocsFolder) + " set as DocsLocation in " +
+                   PathText(paths.SettingsFile()) +
+                   " does not exist. Correct DocsLocation, or remove it to let Seewolf find the documents "
+                   "folder itself.";
+        }
+        if (!text.empty()) {
+            prompter.ShowMessage(text, MessageKind::Error, Button::Ok);
+            return false;
+        }
+    }
     if (!platform::FileExists(paths.Save("main.cfg"))) {
         prompter.ShowMessage(
             "Cannot find " + PathText(paths.SaveFolder) +

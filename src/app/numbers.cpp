@@ -11,48 +11,51 @@ namespace seewolf {
 namespace {
 
 std::optional<int> ParseHex(std::string_view digits) {
-    if (digits.empty()) {
+    std::uint64_t value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto result = std::from_chars(digits.data(), end, value, 16);
+    if (digits.empty() || result.ec != std::errc() || result.ptr != end || value > 0xFFFFFFFFu) {
         return std::nullopt;
     }
-    unsigned int value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (ec != std::errc() || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    // Eight hex digits fill all 32 bits, as "$FFFFFFFF" reads -1.
-    return static_cast<int>(value);
+    // Hexadecimal text gives the 32-bit pattern: "$FFFFFFFF" is -1.
+    return static_cast<int>(static_cast<std::uint32_t>(value));
 }
 
 }  // namespace
 
+// The grammar of Delphi's StrToIntDef (Val) behind the Windows ReadInteger: one optional sign,
+// then decimal digits or "$" and hexadecimal digits. A sign applies to "$" numbers too, so
+// "-$10" is -16, as Val reads it; a second sign ("+-1", "--1") is not a number. ReadInteger
+// also turns a leading "0x"/"0X" of a longer text into "$", so "0x1F" is 31 (and "-0x1F" is
+// not a number).
 std::optional<int> ParseInteger(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         return ParseHex(text.substr(2));
     }
-    if (!text.empty() && text[0] == '$') {
-        return ParseHex(text.substr(1));
-    }
-    std::string_view digits = text;
     bool negative = false;
-    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
-        negative = digits[0] == '-';
-        digits.remove_prefix(1);
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
     }
-    if (digits.empty() || digits[0] == '-' || digits[0] == '+') {
+    if (!text.empty() && text[0] == '$') {
+        const auto value = ParseHex(text.substr(1));
+        if (!value) {
+            return std::nullopt;
+        }
+        return negative ? static_cast<int>(0u - static_cast<std::uint32_t>(*value)) : *value;
+    }
+    // An unsigned parse takes no second sign.
+    std::uint64_t magnitude = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, magnitude, 10);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
         return std::nullopt;
     }
-    long long value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
-    if (ec != std::errc() || end != digits.data() + digits.size()) {
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit) {
         return std::nullopt;
     }
-    if (negative) {
-        value = -value;
-    }
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    return negative ? static_cast<int>(-static_cast<std::int64_t>(magnitude)) : static_cast<int>(magnitude);
 }
 
 std::optional<double> ParseFloat(std::string_view text) {
@@ -62,7 +65,8 @@ std::optional<double> ParseFloat(std::string_view text) {
         negative = digits[0] == '-';
         digits.remove_prefix(1);
     }
-    // Only plain decimal numbers: from_chars would also take "inf", "nan" and hex floats.
+    // One sign only ("+-1" is not a number, as for Val), then a plain decimal number: from_chars
+    // would also take "inf", "nan" and hex floats.
     if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits[0])) || digits[0] == '.')) {
         return std::nullopt;
     }

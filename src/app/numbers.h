@@ -9,11 +9,14 @@
 
 namespace seewolf {
 
-// A whole decimal number with an optional sign, or a hexadecimal one written "$1F", "0x1F" or
-// "0X1F"; nothing for any other text (blanks or trailing characters included).
+// The one number grammar of every file and argument, that of the Windows ReadInteger (Delphi's
+// StrToIntDef): a whole decimal number or a "$" hexadecimal one with one optional sign ("-$10"
+// is -16), or "0x1F"/"0X1F"; nothing for any other text (blanks, a second sign or trailing
+// characters included). Hexadecimal gives the 32-bit pattern ("$FFFFFFFF" is -1).
 std::optional<int> ParseInteger(std::string_view text);
 
-// A decimal number with "." as the separator and an optional exponent; nothing for other text.
+// A decimal number with one optional sign, "." as the separator and an optional exponent;
+// nothing for other text ("+-1", "1,5", "inf").
 std::optional<double> ParseFloat(std::string_view text);
 
 // Whole number to nearest, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).

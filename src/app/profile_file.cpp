@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/error.h"
+#include "app/numbers.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -26,15 +27,18 @@ constexpr std::size_t kNameListLimit = 16384;  // name lists: names and zero byt
 constexpr std::size_t kCacheEntries = 32;
 constexpr std::uint32_t kNoSection = std::numeric_limits<std::uint32_t>::max();
 
+// Blanks around lines, names and values in the file.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v';
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+// Section and key names given to an operation lose surrounding spaces only; a tab is part of
+// the name asked for.
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
     return text;
@@ -169,22 +173,33 @@ void SplitLines(Document& doc) {
         while (e > b && IsBlank(data[e - 1])) {
             --e;
         }
-        const void* close = nullptr;
         if (b == e) {
             line.kind = LineKind::Blank;
         } else if (data[b] == ';') {
             line.kind = LineKind::Comment;
-        } else if (data[b] == '[' && (close = std::memchr(data + b + 1, ']', e - b - 1)) != nullptr) {
+        } else if (data[b] == '[') {
+            // The name runs to the first "]" or, without one, to the line's end; blanks inside
+            // the brackets are not part of it.
+            const void* close = std::memchr(data + b + 1, ']', e - b - 1);
+            std::size_t nb = b + 1;
+            std::size_t ne =
+                close != nullptr ? static_cast<std::size_t>(static_cast<const char*>(close) - data) : e;
+            while (nb < ne && IsBlank(data[nb])) {
+                ++nb;
+            }
+            while (ne > nb && IsBlank(data[ne - 1])) {
+                --ne;
+            }
             line.kind = LineKind::Header;
-            line.nameBegin = static_cast<std::uint32_t>(b + 1);
-            line.nameLength = static_cast<std::uint32_t>(static_cast<const char*>(close) - (data + b + 1));
+            line.nameBegin = static_cast<std::uint32_t>(nb);
+            line.nameLength = static_cast<std::uint32_t>(ne - nb);
             current = static_cast<std::uint32_t>(doc.sections.size());
             if (!doc.sections.empty()) {
                 doc.sections.back().lineEnd = index;
             }
             doc.sections.push_back({index, index, index, false});
         } else {
-            // A key line (a "[" line without "]" is one too).
+            // A key line; without "=" it is no key, but still part of its section.
             line.kind = LineKind::Key;
             std::size_t nameEnd = e;
             if (eq < e) {
@@ -248,7 +263,7 @@ void BuildIndex(Document& doc) {
         }
         for (std::uint32_t l = section.header + 1; l < section.lineEnd; ++l) {
             const Line& line = doc.lines[l];
-            if (line.kind != LineKind::Key || line.nameLength == 0) {
+            if (line.kind != LineKind::Key || !line.hasValue) {
                 continue;
             }
             const std::string_view name = doc.Name(line);
@@ -298,7 +313,7 @@ std::uint32_t FindSection(const Document& doc, std::string_view name) {
 
 // The first key line of that name in the (first) section, or nullptr.
 const Line* FindKey(const Document& doc, std::uint32_t section, std::string_view name) {
-    if (section == kNoSection || name.empty()) {
+    if (section == kNoSection) {
         return nullptr;
     }
     const std::uint32_t hash = HashKey(HashName(name), section);
@@ -320,10 +335,10 @@ std::string Cut(std::string_view text) {
 }
 
 // The value as read: one pair of matching outer quotes removed, cut to the buffer's size.
-// Nothing for a missing key or a key line without "=".
+// Nothing for a missing key.
 std::optional<std::string> ValueOf(const Document& doc, std::uint32_t section, std::string_view key) {
     const Line* line = FindKey(doc, section, key);
-    if (line == nullptr || !line->hasValue) {
+    if (line == nullptr) {
         return std::nullopt;
     }
     std::string_view value = doc.Value(*line);
@@ -354,8 +369,10 @@ std::vector<std::string> KeyNames(const Document& doc, std::uint32_t section) {
     const Section& s = doc.sections[section];
     for (std::uint32_t l = s.header + 1; l < s.lineEnd; ++l) {
         const Line& line = doc.lines[l];
-        // An empty name would end a zero-separated list; such lines are never keys.
-        if (line.kind == LineKind::Key && line.nameLength > 0 && !AddName(names, used, doc.Name(line))) {
+        // Lines without "=" are no keys. An empty name is one ("=value"), but it would end a
+        // zero-separated list, so lists leave it out.
+        if (line.kind == LineKind::Key && line.hasValue && line.nameLength > 0 &&
+            !AddName(names, used, doc.Name(line))) {
             break;
         }
     }
@@ -513,67 +530,6 @@ std::string Splice(const Document& doc, std::size_t at, std::size_t length, std:
     return bytes;
 }
 
-std::optional<int> ParseHex(std::string_view digits) {
-    std::uint64_t value = 0;
-    const char* end = digits.data() + digits.size();
-    const auto result = std::from_chars(digits.data(), end, value, 16);
-    if (digits.empty() || result.ec != std::errc() || result.ptr != end || value > 0xFFFFFFFFu) {
-        return std::nullopt;
-    }
-    // Hexadecimal text gives the 32-bit pattern: "$FFFFFFFF" is -1.
-    return static_cast<int>(static_cast<std::uint32_t>(value));
-}
-
-// Integer text as the game's tools read it: "0x1F", or an optionally signed decimal or
-// "$" hexadecimal number, and nothing else.
-std::optional<int> ParseInteger(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        return ParseHex(text.substr(2));
-    }
-    bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    if (!text.empty() && text[0] == '$') {
-        const auto value = ParseHex(text.substr(1));
-        if (!value) {
-            return std::nullopt;
-        }
-        return negative ? static_cast<int>(0u - static_cast<std::uint32_t>(*value)) : *value;
-    }
-    std::uint64_t magnitude = 0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, magnitude, 10);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
-    if (magnitude > limit) {
-        return std::nullopt;
-    }
-    return negative ? static_cast<int>(-static_cast<std::int64_t>(magnitude)) : static_cast<int>(magnitude);
-}
-
-std::optional<double> ParseFloat(std::string_view text) {
-    std::string_view number = text;
-    if (!number.empty() && number.front() == '+') {
-        number.remove_prefix(1);
-    }
-    const std::string_view digits = !number.empty() && number.front() == '-' ? number.substr(1) : number;
-    // A digit or a decimal point must come first: from_chars would also take "inf" and "nan".
-    if (digits.empty() || !((digits.front() >= '0' && digits.front() <= '9') || digits.front() == '.')) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const char* end = number.data() + number.size();
-    const auto result = std::from_chars(number.data(), end, value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
@@ -581,8 +537,15 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    auto value = ValueOf(doc, FindSection(doc, Trim(section)), Trim(key));
+    auto value = ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
     return value ? std::move(*value) : Cut(def);
+}
+
+std::optional<std::string> ProfileFile::FindString(std::string_view section, std::string_view key) const {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    const Document& doc = Load(cache, m_path).doc;
+    return ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
 }
 
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
@@ -604,8 +567,16 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
         throw Error("Cannot write a line break into " + platform::TextFromPath(m_path));
     }
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    // A tab or vertical tab at a name's end would be dropped when the line is read back, so the
+    // name written could never be found again and every write would add another line.
+    for (const std::string_view name : {section, key}) {
+        if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) {
+            throw Error("Cannot write the name \"" + std::string(name) + "\" into " +
+                        platform::TextFromPath(m_path) + ": a name cannot begin or end with a tab.");
+        }
+    }
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
@@ -626,9 +597,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         bytes.append("[").append(section).append("]\r\n");
         bytes.append(key).append("=").append(value).append("\r\n");
     } else if (const Line* line = FindKey(doc, s, key)) {
-        // Replace the line's text, keeping the stored spelling of the name and the line end.
+        // Replace the line's text, keeping the stored spelling of the name and the line end; the
+        // file's last line gets one when it had none.
         std::string text(doc.Name(*line));
         text.append("=").append(value);
+        if (line->next == line->end) {
+            text.append("\r\n");
+        }
         bytes = Splice(doc, line->begin, line->end - line->begin, text);
     } else {
         // A new key right after the last key line of the section (after its header when it has
@@ -658,7 +633,7 @@ std::vector<std::string> ProfileFile::ReadSection(std::string_view section) cons
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    return KeyNames(doc, FindSection(doc, Trim(section)));
+    return KeyNames(doc, FindSection(doc, TrimSpaces(section)));
 }
 
 std::vector<std::string> ProfileFile::ReadSections() const {
@@ -680,7 +655,7 @@ std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Document& doc = Load(cache, m_path).doc;
-    const std::uint32_t s = FindSection(doc, Trim(section));
+    const std::uint32_t s = FindSection(doc, TrimSpaces(section));
     std::vector<std::string> entries = KeyNames(doc, s);
     for (std::string& entry : entries) {
         const auto value = ValueOf(doc, s, entry);
@@ -694,14 +669,14 @@ bool ProfileFile::SectionExists(std::string_view section) const {
 }
 
 bool ProfileFile::ValueExists(std::string_view section, std::string_view key) const {
-    const std::string_view wanted = Trim(key);
+    const std::string_view wanted = TrimSpaces(key);
     const auto names = ReadSection(section);
     return std::any_of(names.begin(), names.end(),
                        [wanted](const std::string& name) { return SameText(name, wanted); });
 }
 
 void ProfileFile::EraseSection(std::string_view section) const {
-    section = Trim(section);
+    section = TrimSpaces(section);
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
@@ -746,7 +721,7 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) cons
     std::lock_guard lock(cache.mutex);
     const Loaded loaded = Load(cache, m_path);
     const Document& doc = loaded.doc;
-    const Line* line = FindKey(doc, FindSection(doc, Trim(section)), Trim(key));
+    const Line* line = FindKey(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
     if (line == nullptr || platform::IsReadOnly(m_path)) {
         return;
     }
@@ -755,6 +730,29 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) cons
     } catch (const Error&) {
         // Deleting a key never fails visibly, as with the Windows profile functions.
     }
+}
+
+std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key) {
+    if (auto value = file.FindString(section, key)) {
+        return std::move(*value);
+    }
+    const std::string path = platform::TextFromPath(file.Path());
+    const std::string name = std::string(TrimSpaces(key));
+    const std::string in = "section [" + std::string(TrimSpaces(section)) + "]";
+    if (!platform::FileExists(file.Path())) {
+        throw Error("The file " + path + " is missing; it should hold the key " + name + " in " + in + ".");
+    }
+    throw Error("The key " + name + " is missing from " + in + " of " + path + ".");
+}
+
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
+    const std::string text = ReadRequiredString(file, section, key);
+    if (const auto value = ParseInteger(text)) {
+        return *value;
+    }
+    throw Error("Invalid number in " + platform::TextFromPath(file.Path()) + " [" +
+                std::string(TrimSpaces(section)) + "] " + std::string(TrimSpaces(key)) + ": \"" + text +
+                "\" is not a whole number.");
 }
 
 }  // namespace seewolf

@@ -4,19 +4,25 @@
 // game and career file is read and written. The game reads and writes the same files with the
 // Windows private-profile functions, so this layer behaves as those do:
 //
-// - A line ends at CR, LF or CR LF. Blanks and tabs around a line are not part of it.
-// - A section header is a line starting with "["; its name runs to the first "]".
+// - A line ends at CR, LF or CR LF. Blanks (space, tab, vertical tab) around a line are not
+//   part of it.
+// - A section header is a line starting with "["; its name runs to the first "]" or, without
+//   one, to the line's end, without the blanks inside the brackets ("[ SETTINGS ]" is SETTINGS).
 //   Lines before the first header belong to no section.
 // - ";" starts a comment only as the first non-blank character of a line.
-// - A key line splits at its first "="; blanks and tabs around key and value are dropped.
-//   A line without "=" is a key without a value: listed, but read as missing.
+// - A key line splits at its first "="; blanks around key and value are dropped. A line without
+//   "=" is no key: never read, listed, counted, written or deleted (it stays in the file).
+// - An empty name is a name: "=value" is the key "" and "[]" the section "". Name lists leave
+//   empty names out, as an empty name would end the Windows zero-separated list.
+// - Section and key names given to an operation lose surrounding spaces, nothing else.
 // - Names match without regard to letter case. The first matching section and the first
 //   matching key in it win; a later section of the same name is never searched.
 // - One matching pair of outer double or single quotes is removed from a value on read, and a
 //   value is cut to 2047 characters. Key and section name lists stop at 16384 bytes.
 // - Writing changes nothing but the line concerned: names keep their stored spelling, a new key
 //   goes right after the last key line of its section, a new section at the end of the file.
-//   New lines end with CR LF; untouched lines keep their own line ends.
+//   New lines end with CR LF, and so does a replaced last line that had no line end; untouched
+//   lines keep their own line ends.
 //
 // Files are written atomically (temporary file and rename) and keep their permissions; a file
 // whose owner may not write it (the read-only attribute) is not written. Parsed files are cached
@@ -24,6 +30,7 @@
 // every operation sees the file's current bytes.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +44,9 @@ class ProfileFile {
     const std::filesystem::path& Path() const { return m_path; }
 
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    // The value as ReadString reads it, or nothing when the file, section or key is missing (a
+    // default cannot tell a missing key from one that holds the default's text).
+    std::optional<std::string> FindString(std::string_view section, std::string_view key) const;
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
     bool ReadBool(std::string_view section, std::string_view key, bool def) const;
     double ReadFloat(std::string_view section, std::string_view key, double def) const;
@@ -60,5 +70,11 @@ class ProfileFile {
   private:
     std::filesystem::path m_path;
 };
+
+// For keys a caller cannot go on without. Throw Error naming the file, section and key when the
+// key (or the whole file) is missing, and for ReadRequiredInteger when the value is not a whole
+// number.
+std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key);
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key);
 
 }  // namespace seewolf

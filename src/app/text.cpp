@@ -1,5 +1,7 @@
 #include "app/text.h"
 
+#include "app/error.h"
+
 namespace seewolf {
 
 namespace {
@@ -23,6 +25,18 @@ std::string_view TrimIf(std::string_view text, Pred pred) {
 }
 
 }  // namespace
+
+std::string Cp1252FromUtf8OrThrow(std::string_view utf8, std::string_view what) {
+    std::string converted = Cp1252FromUtf8(utf8);
+    // The conversion puts "?" for what it cannot hold (and for malformed UTF-8): the text comes
+    // back unchanged exactly when nothing was lost.
+    if (Utf8FromCp1252(converted) != utf8) {
+        throw Error("The " + std::string(what) + " \"" + converted +
+                    "\" cannot be used: the game keeps its names in the Windows-1252 code page, which has no "
+                    "place for the characters shown as \"?\". Please use other characters.");
+    }
+    return converted;
+}
 
 std::string_view TrimBlanks(std::string_view text) {
     return TrimIf(text, IsBlank);

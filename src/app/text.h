@@ -35,6 +35,12 @@ std::vector<std::string> SplitCommaText(std::string_view text);
 // Lines of a text file: ends at CR, LF or CR LF; no empty item after a final line break.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// Text a user typed (UTF-8, from a window or the command line) as the Windows-1252 bytes the
+// game's files keep. Throws Error naming the text, as `what` ("commander name"), when it holds a
+// character the code page has no place for or is not UTF-8: such a name is refused, never
+// stored with "?" in place of its letters.
+std::string Cp1252FromUtf8OrThrow(std::string_view utf8, std::string_view what);
+
 // Wraps text so that no line is longer than `width` characters where it can break at blanks.
 std::string WrapText(std::string_view text, std::size_t width);
 

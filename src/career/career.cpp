@@ -41,11 +41,11 @@ std::string Where(const ProfileFile& file, std::string_view section) {
     return PathText(file.Path()) + " [" + std::string(section) + "] ";
 }
 
-// A date kept as three keys <prefix>Year, <prefix>Month, <prefix>Day (default -1 each).
+// A date kept as three keys <prefix>Year, <prefix>Month, <prefix>Day, each required.
 Date ReadDate(const ProfileFile& file, const std::string& section, const std::string& prefix) {
-    const int year = file.ReadInteger(section, prefix + "Year", -1);
-    const int month = file.ReadInteger(section, prefix + "Month", -1);
-    const int day = file.ReadInteger(section, prefix + "Day", -1);
+    const int year = ReadRequiredInteger(file, section, prefix + "Year");
+    const int month = ReadRequiredInteger(file, section, prefix + "Month");
+    const int day = ReadRequiredInteger(file, section, prefix + "Day");
     if (!IsValidDate(year, month, day)) {
         throw Error("Invalid date in " + Where(file, section) + prefix + "Year/" + prefix + "Month/" +
                     prefix + "Day: year " + std::to_string(year) + ", month " + std::to_string(month) +
@@ -54,22 +54,11 @@ Date ReadDate(const ProfileFile& file, const std::string& section, const std::st
     return EncodeDate(year, month, day);
 }
 
-// A number the game keeps as text; the program needs it as a whole number.
-int ReadWholeNumber(const ProfileFile& file, const std::string& section, const std::string& key) {
-    const std::string text = file.ReadString(section, key, kMissingName);
-    const std::optional<int> value = ParseInteger(text);
-    if (!value) {
-        throw Error("Invalid number in " + Where(file, section) + key + ": \"" + text +
-                    "\" is not a whole number.");
-    }
-    return *value;
-}
-
 // When the game last saved the career: RealYear/RealMonth/RealDay and RealHour/RealMin.
 DateTime ReadSavedTime(const ProfileFile& file, const std::string& section) {
     const Date date = ReadDate(file, section, "Real");
-    const int hour = file.ReadInteger(section, "RealHour", -1);
-    const int minute = file.ReadInteger(section, "RealMin", -1);
+    const int hour = ReadRequiredInteger(file, section, "RealHour");
+    const int minute = ReadRequiredInteger(file, section, "RealMin");
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59) {
         throw Error("Invalid time in " + Where(file, section) + "RealHour/RealMin: hour " +
                     std::to_string(hour) + ", minute " + std::to_string(minute) + ".");
@@ -202,16 +191,32 @@ std::string SectionName(std::string_view prefix, int n) {
 }
 
 std::vector<std::string> ListCareers(const Paths& paths) {
+    return ListCareerFolders(paths).names;
+}
+
+CareerListing ListCareerFolders(const Paths& paths) {
     const fs::path careers = platform::WithTrailingSeparator(paths.Save("Careers"));
-    std::vector<std::string> names;
-    for (const platform::FolderEntry& entry : platform::ListFolder(careers)) {
-        if (!entry.isFolder) {
+    CareerListing listing;
+    std::vector<std::string>& names = listing.names;
+    // The folder's own entries, not their Windows-1252 names: a name the code page cannot hold
+    // would come back with "?" in it and lead nowhere.
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(careers, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError)) {
             continue;
         }
-        const fs::path folder = careers / platform::PathFromText(entry.name);
-        if (ProfileFile(FileIn(folder, kPatrolsNow)).ReadInteger("INIT", "Patrols", -1) > 0 ||
-            HasFirstPatrolSave(folder)) {
-            names.push_back(entry.name);
+        const fs::path& folder = it->path();
+        if (ProfileFile(FileIn(folder, kPatrolsNow)).ReadInteger("INIT", "Patrols", -1) <= 0 &&
+            !HasFirstPatrolSave(folder)) {
+            continue;
+        }
+        std::string name = platform::TextFromPath(folder.filename());
+        if (platform::PathFromText(name) == folder.filename()) {
+            names.push_back(std::move(name));
+        } else {
+            listing.unlisted.push_back(folder);
         }
     }
     std::vector<std::pair<std::string, std::string>> keyed;
@@ -232,7 +237,7 @@ std::vector<std::string> ListCareers(const Paths& paths) {
     for (auto& [key, name] : keyed) {
         names.push_back(std::move(name));
     }
-    return names;
+    return listing;
 }
 
 SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::string_view name) {
@@ -242,7 +247,7 @@ SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::str
 
     // The current (or next) patrol.
     const ProfileFile patrols(FileIn(career.CareerFolder, kPatrolsNow));
-    const int n = patrols.ReadInteger("INIT", "Patrols", -1);
+    const int n = ReadRequiredInteger(patrols, "INIT", "Patrols");
     career.PatrolCount = n;
     const std::string patrol = SectionName("PATROL ", n);
     career.StartDate = ReadDate(patrols, patrol, "Start");
@@ -272,10 +277,10 @@ SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::str
     const TextTable menu = MenuTable(paths, language);
     career.FlotillaName = ProfileFile(menu.File()).ReadString("STRINGS", career.FlotillaNb, kMissingName);
     career.PortName = ProfileFile(menu.File()).ReadString("STRINGS", startLocation, kMissingName);
-    const long long rank = ReadWholeNumber(commander, now, "PlayerRank");
+    const long long rank = ReadRequiredInteger(commander, now, "PlayerRank");
     career.CmdrRank =
         RankName(ProfileFile(menu.File()).ReadString("STRINGS", std::to_string(rank + 160), kMissingName));
-    career.SubTypeNb = ReadWholeNumber(patrols, patrol, "SubType");
+    career.SubTypeNb = ReadRequiredInteger(patrols, patrol, "SubType");
     career.SubTypeName = ProfileFile(paths.Game("data\\Cfg\\Basic.cfg"))
                              .ReadString("SUBMARINE" + subType, "Name" + subVersion, kMissingName);
 

@@ -68,6 +68,16 @@ std::string SectionName(std::string_view prefix, int n);
 // without regard to letter case.
 std::vector<std::string> ListCareers(const Paths& paths);
 
+// The careers to show, and the career folders that cannot be shown because Windows-1252 cannot
+// hold their names (nor can the game's files). Front ends list `names` and tell the user about
+// `unlisted` (full paths in the system's own form, in listing order) so that they can rename
+// them.
+struct CareerListing {
+    std::vector<std::string> names;
+    std::vector<std::filesystem::path> unlisted;
+};
+CareerListing ListCareerFolders(const Paths& paths);
+
 // Reads a career. Throws Error (naming the file and key) for a date that does not exist and for a
 // PlayerRank or SubType that is not a whole number. Does not touch the career's CareerHistory.
 SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::string_view name);

@@ -48,10 +48,11 @@ int WholeNumber(const ProfileFile& file, std::string_view section, std::string_v
                 std::string(key) + " in " + PathText(file.Path()) + ").");
 }
 
-// A month start read from two integer keys; throws for a date that does not exist.
+// A month start read from two integer keys; throws for a missing key and a date that does not
+// exist.
 Date MonthStart(const ProfileFile& file, const std::string& yearKey, const std::string& monthKey) {
-    return EncodeDate(file.ReadInteger(kFlotillaSection, yearKey, -1),
-                      file.ReadInteger(kFlotillaSection, monthKey, -1), 1);
+    return EncodeDate(ReadRequiredInteger(file, kFlotillaSection, yearKey),
+                      ReadRequiredInteger(file, kFlotillaSection, monthKey), 1);
 }
 
 std::string YearMonthText(Date date) {

@@ -2,8 +2,8 @@
 
 #include <QBitmap>
 
-#include "app/jpeg.h"
-#include "crew/tga.h"
+#include "picture/jpeg.h"
+#include "picture/tga.h"
 
 namespace seewolf::ui {
 

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "app/bitmap.h"
+#include "picture/bitmap.h"
 
 namespace seewolf::ui {
 

@@ -52,6 +52,12 @@ TEST(Dates, FormatUsesTheLoadedNames) {
     texts.monthNames[0] = "Jan.";
     texts.shortDateFormat = "dddd, d. MMM yyyy";
     EXPECT_EQ(FormatShortDate(EncodeDate(1939, 1, 1), texts), "Sonntag, 1. Jan. 1939");
+
+    // "ddddd" is the short date format, which may hold "ddddd" itself: expanded once.
+    EXPECT_EQ(FormatDate("[ddddd]", EncodeDate(1939, 1, 1), texts), "[Sonntag, 1. Jan. 1939]");
+    texts.shortDateFormat = "d.mm. ddddd|";
+    EXPECT_EQ(FormatShortDate(EncodeDate(1939, 1, 1), texts), "1.01. 1.01. ||");
+    EXPECT_EQ(FormatDate("ddddd", EncodeDate(1939, 1, 1), texts), "1.01. |");
 }
 
 }  // namespace

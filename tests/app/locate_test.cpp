@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "app/paths.h"
 #include "app/profile_file.h"
 #include "app/settings.h"
 #include "platform/files.h"
@@ -121,7 +122,27 @@ TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
     EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
-    EXPECT_TRUE(prompter.messages[0].text.starts_with("Seewolf requires Silent Hunter III to be installed"));
+    const std::string& text = prompter.messages[0].text;
+    EXPECT_TRUE(text.starts_with("Seewolf requires Silent Hunter III to be installed")) << text;
+    // It names the folder it tried and the ways to name the right one.
+    for (const std::string& part :
+         {"The folder " + platform::TextFromPath(world.Root() / "gone") +
+              " (from SH3Location in Seewolf.ini)",
+          std::string("/i:<folder>"),
+          "SH3Location in the [SETTINGS] section of " + platform::TextFromPath(paths.SettingsFile()),
+          std::string("seewolf-cli --game <folder>")}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part << " not in: " << text;
+    }
+
+    // Nothing to try at all, and a folder picked in the chooser.
+    prompter.messages.clear();
+    EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_NE(prompter.messages.at(0).text.find("No folder was given"), std::string::npos);
+    prompter.folderAnswers = {world.Root()};
+    EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_NE(prompter.messages.at(1).text.find(FolderText(world.Root()) + " (from the folder chooser)"),
+              std::string::npos)
+        << prompter.messages.at(1).text;
 }
 
 TEST(SaveFolder, NameFromFileManagerCutToThreeCharacters) {
@@ -152,6 +173,20 @@ TEST(SaveFolder, DocumentsSettingThenMainCfgCheck) {
               "Cannot find " + platform::TextFromPath(paths.SaveFolder) +
                   "main.cfg! You must run Silent Hunter III at least once to create "
                   "this file.");
+
+    // A documents folder that was named but does not exist is reported as such.
+    const fs::path nowhere = world.Root() / "no documents";
+    ProfileFile(paths.SettingsFile())
+        .WriteString(kSettingsSection, "DocsLocation", platform::TextFromPath(nowhere));
+    EXPECT_FALSE(LocateSaveFolder(paths, prompter));
+    EXPECT_EQ(prompter.messages.at(1).text,
+              "The documents folder " + FolderText(nowhere) + " set as DocsLocation in " +
+                  platform::TextFromPath(paths.SettingsFile()) +
+                  " does not exist. Correct DocsLocation, or remove it to let Seewolf "
+                  "find the documents folder itself.");
+    EXPECT_FALSE(LocateSaveFolder(paths, prompter, nowhere));
+    EXPECT_EQ(prompter.messages.at(2).text,
+              "The documents folder " + FolderText(nowhere) + " given on the command line does not exist.");
 }
 
 TEST(SaveFolder, DocumentsOfTheWineUserHoldingTheSaves) {

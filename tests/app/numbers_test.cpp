@@ -12,6 +12,8 @@ TEST(Numbers, IntegersDecimalAndHexOnly) {
     EXPECT_EQ(ParseInteger("0x1F"), 31);
     EXPECT_EQ(ParseInteger("0X1f"), 31);
     EXPECT_EQ(ParseInteger("$10"), 16);
+    EXPECT_EQ(ParseInteger("-$10"), -16);  // the sign applies to "$" numbers, as in Delphi's Val
+    EXPECT_EQ(ParseInteger("+-1"), std::nullopt);
     EXPECT_EQ(ParseInteger("0x"), std::nullopt);  // "0x" alone is not a hex number
     EXPECT_EQ(ParseInteger("12 ; note"), std::nullopt);
     EXPECT_EQ(ParseInteger(""), std::nullopt);
@@ -25,6 +27,7 @@ TEST(Numbers, FloatsUseThePointInEveryLocale) {
     EXPECT_EQ(ParseFloat("-0.25"), -0.25);
     EXPECT_EQ(ParseFloat("18"), 18.0);
     EXPECT_EQ(ParseFloat("1,5"), std::nullopt);
+    EXPECT_EQ(ParseFloat("+-1"), std::nullopt);
     EXPECT_EQ(ParseFloat("inf"), std::nullopt);
     EXPECT_EQ(ParseFloat("nan"), std::nullopt);
     EXPECT_EQ(ParseFloat(""), std::nullopt);

@@ -64,32 +64,50 @@ TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
         "Value = a ; not a comment\n"
         "Empty=\n"
         "NoEquals\n"
+        "\vVt\v=\vv\v\n"
         "[Broken\n"
         " ;Also=comment\n"
         "Eq=a=b\n"
+        "=nameless\n"
         "\n"
-        "[Other]\n"
-        "Key=x");
+        "[ Other\t]\n"
+        "Key=x\n"
+        "[]\n"
+        "Key=in the nameless section");
     const ProfileFile ini = Ini();
     EXPECT_EQ(ini.ReadString("", "Loose", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "Name", "def"), "Hans Meyer");
-    EXPECT_EQ(ini.ReadString(" main\t", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString(" main ", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(ini.ReadString("\tMain", "Name", "def"), "def");  // parameters lose spaces only
+    EXPECT_EQ(ini.ReadString("Main", "Name\t", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "Value", "def"), "a ; not a comment");
     EXPECT_EQ(ini.ReadString("Main", "Empty", "def"), "");
     EXPECT_EQ(ini.ReadString("Main", "NoEquals", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "; Hidden", "def"), "def");
-    EXPECT_EQ(ini.ReadString("Main", "Eq", "def"), "a=b");
+    EXPECT_EQ(ini.ReadString("Main", "Vt", "def"), "v");
+    EXPECT_EQ(ini.ReadString("Main", "Eq", "def"), "def");  // "[Broken" starts a section
+    EXPECT_EQ(ini.ReadString("broken", "Eq", "def"), "a=b");
+    EXPECT_EQ(ini.ReadString("Broken", "", "def"), "nameless");
     EXPECT_EQ(ini.ReadString("Other", "Key", "def"), "x");
+    EXPECT_EQ(ini.ReadString("", "Key", "def"), "in the nameless section");
     EXPECT_EQ(ini.ReadString("Missing", "Key", "def"), "def");
-    EXPECT_EQ(ini.ReadSection("main"), (Names{"Name", "Value", "Empty", "NoEquals", "[Broken", "Eq"}));
-    EXPECT_EQ(ini.ReadSections(), (Names{"Main", "Other"}));
-    EXPECT_EQ(ini.ReadSectionValues("Main"), (Names{"Name=Hans Meyer", "Value=a ; not a comment",
-                                                    "Empty=", "NoEquals=", "[Broken=", "Eq=a=b"}));
-    EXPECT_TRUE(ini.ValueExists("MAIN", "noequals"));
+    EXPECT_EQ(ini.ReadSection("main"), (Names{"Name", "Value", "Empty", "Vt"}));
+    EXPECT_EQ(ini.ReadSection("Broken"), (Names{"Eq"}));
+    EXPECT_EQ(ini.ReadSections(), (Names{"Main", "Broken", "Other"}));
+    EXPECT_EQ(ini.ReadSectionValues("Main"),
+              (Names{"Name=Hans Meyer", "Value=a ; not a comment", "Empty=", "Vt=v"}));
+    EXPECT_FALSE(ini.ValueExists("MAIN", "noequals"));
     EXPECT_FALSE(ini.ValueExists("Main", "Hidden"));
+    EXPECT_TRUE(ini.ValueExists(" Main ", " vt "));
     EXPECT_TRUE(ini.SectionExists("other"));
+    EXPECT_TRUE(ini.SectionExists(""));
     EXPECT_FALSE(ProfileFile(m_root / "missing.ini").SectionExists("Main"));
     EXPECT_EQ(ProfileFile(m_root / "missing.ini").ReadString("Main", "Name", "def"), "def");
+
+    // A section of bare names has no keys.
+    Put("[Bare]\nOne\nTwo\n");
+    EXPECT_FALSE(ini.SectionExists("Bare"));
+    EXPECT_EQ(ini.ReadSectionValues("Bare"), Names{});
 }
 
 TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
@@ -129,19 +147,21 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
 TEST_F(ProfileFileTest, NumbersAndBooleans) {
     Put("[N]\nHex=0x1F\nHexUpper=0X1f\nDollar=$1F\nNegDollar=-$10\nAllBits=0xFFFFFFFF\nComment=12 ; comment\n"
         "Empty=\nNeg=-5\nPlus=+7\nMin=-2147483648\nTooBig=2147483648\nBareHex=0x\nHexTooBig=0x100000000\n"
-        "Real=1.5\nComma=1,5\nSci=1e3\nPlusReal=+2.5\nNegReal=-.25\nInf=inf\nWord=true\nTwo=2\nZero=0\n");
+        "Real=1.5\nComma=1,5\nSci=1e3\nPlusReal=+2.5\nNegReal=-.25\nInf=inf\nWord=true\nTwo=2\nZero=0\n"
+        "TwoSigns=+-1\n");
     const ProfileFile ini = Ini();
     const std::vector<std::pair<const char*, int>> integers = {
-        {"Hex", 31},     {"HexUpper", 31}, {"Dollar", 31},    {"NegDollar", -16}, {"AllBits", -1},
-        {"Comment", 99}, {"Empty", 99},    {"Neg", -5},       {"Plus", 7},        {"Min", -2147483647 - 1},
-        {"TooBig", 99},  {"BareHex", 99},  {"HexTooBig", 99}, {"Real", 99},       {"Missing", 99},
+        {"Hex", 31},      {"HexUpper", 31}, {"Dollar", 31},    {"NegDollar", -16}, {"AllBits", -1},
+        {"Comment", 99},  {"Empty", 99},    {"Neg", -5},       {"Plus", 7},        {"Min", -2147483647 - 1},
+        {"TooBig", 99},   {"BareHex", 99},  {"HexTooBig", 99}, {"Real", 99},       {"Missing", 99},
+        {"TwoSigns", 99},
     };
     for (const auto& [key, expected] : integers) {
         EXPECT_EQ(ini.ReadInteger("N", key, 99), expected) << key;
     }
     const std::vector<std::pair<const char*, double>> floats = {
-        {"Real", 1.5}, {"Comma", -1}, {"Sci", 1000}, {"PlusReal", 2.5}, {"NegReal", -0.25},
-        {"Inf", -1},   {"Empty", -1}, {"Word", -1},  {"Hex", -1},       {"Neg", -5},
+        {"Real", 1.5}, {"Comma", -1}, {"Sci", 1000}, {"PlusReal", 2.5}, {"NegReal", -0.25}, {"Inf", -1},
+        {"Empty", -1}, {"Word", -1},  {"Hex", -1},   {"Neg", -5},       {"TwoSigns", -1},
     };
     for (const auto& [key, expected] : floats) {
         EXPECT_EQ(ini.ReadFloat("N", key, -1), expected) << key;
@@ -200,8 +220,18 @@ TEST_F(ProfileFileTest, WritingChangesOnlyTheLineConcerned) {
               "B=5\r\n");
     EXPECT_EQ(ini.ReadString("Crew", "Name", ""), "New Value");
     const std::string before = Get();
-    ini.WriteString(" New \t", " Key ", " spaced");
+    ini.WriteString(" New ", " Key ", " spaced");
     EXPECT_EQ(Get(), before + "[New]\r\nKey= spaced\r\n");
+
+    // A padded header or one without "]" takes the new key; a bare name is no key, so writing
+    // it adds one; the empty name is a key; a replaced last line gets its line end.
+    Put("[ Settings\t]\nA=1\nBare\n[Open\n=x\nB=2");
+    ini.WriteString("SETTINGS", "C", "3");
+    ini.WriteString("Settings", "Bare", "4");
+    ini.WriteString("open", "", "y");
+    ini.WriteString("Open", "B", "5");
+    EXPECT_EQ(Get(), "[ Settings\t]\nA=1\nBare\nC=3\r\nBare=4\r\n[Open\n=y\nB=5\r\n");
+    EXPECT_EQ(ini.ReadSections(), (Names{"Settings", "Open"}));
 
     // CR and CR LF line ends stay as they are on the lines not touched.
     Put("[S]\rA=1\r\nB=2\rC=3\r\n");
@@ -248,6 +278,10 @@ TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileAsItWas) {
         ExpectError([&, s = section, k = key, v = value] { ini.WriteString(s, k, v); },
                     "Cannot write a line break into " + path);
     }
+    ExpectError([&] { ini.WriteString("S\t", "A", "1"); },
+                "Cannot write the name \"S\t\" into " + path + ": a name cannot begin or end with a tab.");
+    ExpectError([&] { ini.WriteString("S", " \vA", "1"); },
+                "Cannot write the name \"\vA\" into " + path + ": a name cannot begin or end with a tab.");
     EXPECT_EQ(Get(), "[S]\nA=1\n");
 
     seewolf::platform::SetReadOnly(m_file, true);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/error.h"
+
 namespace seewolf {
 namespace {
 
@@ -31,6 +33,25 @@ TEST(TextHelpers, CutTrimReplaceWrap) {
     EXPECT_EQ(Format("Unable to write to %s", "/x/y.ini"), "Unable to write to /x/y.ini");
     const std::string wrapped = WrapText("one two three four five six", 9);
     EXPECT_EQ(wrapped, "one two\nthree\nfour five\nsix");
+}
+
+TEST(TextHelpers, TypedNamesAreRefusedWhenTheCodePageCannotHoldThem) {
+    EXPECT_EQ(Cp1252FromUtf8OrThrow("J\xC3\xBCrgen \xE2\x82\xAC", "commander name"), "J\xFCrgen \x80");
+    EXPECT_EQ(Cp1252FromUtf8OrThrow("", "commander name"), "");
+    const auto refusal = [](std::string_view utf8) {
+        try {
+            Cp1252FromUtf8OrThrow(utf8, "commander name");
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(
+        refusal("\xC5\x81ukasz \xF0\x9F\x98\x80"),
+        "The commander name \"?ukasz ?\" cannot be used: the game keeps its names in the Windows-1252 code "
+        "page, which has no place for the characters shown as \"?\". Please use other characters.");
+    EXPECT_NE(refusal("Bad \xFF"), "accepted");  // not UTF-8
+    EXPECT_NE(refusal("Cut \xC3"), "accepted");
 }
 
 }  // namespace

@@ -141,7 +141,27 @@ TEST_F(CareerTest, ListHoldsCareersWithPatrolsOrFirstPatrolSavesInNameOrder) {
     EXPECT_EQ(names[2], "\xC4rger Zimmermann");
     EXPECT_EQ(names.back(), "Zander");
     EXPECT_EQ(names.size(), expected.size() + 4);
+    EXPECT_TRUE(ListCareerFolders(m_paths).unlisted.empty());
 }
+
+#ifndef _WIN32
+// A career folder whose name Windows-1252 cannot hold (or that holds a backslash, a separator to
+// the game) is reported, not shown under a name with "?" in it nor hidden.
+TEST_F(CareerTest, FoldersWithNamesTheCodePageCannotHoldAreReported) {
+    const fs::path careers = m_paths.SaveFolder / "Careers";
+    const std::vector<fs::path> odd = {careers / FromUtf8("\xC5\x81ukasz Nowak"), careers / "Back\\slash",
+                                       careers / std::string("Bad \xFF UTF-8")};
+    for (const fs::path& folder : odd) {
+        WriteText(folder / "Patrols_0.cfg", "[INIT]\r\nPatrols=2\r\n");
+    }
+    fs::create_directories(careers / FromUtf8("\xC5\x81ukasz Empty"));  // no career: not reported
+    const CareerListing listing = ListCareerFolders(m_paths);
+    EXPECT_EQ(listing.names, ListCareers(m_paths));
+    EXPECT_EQ(listing.names.size(), 9u);
+    EXPECT_EQ(std::set<fs::path>(listing.unlisted.begin(), listing.unlisted.end()),
+              std::set<fs::path>(odd.begin(), odd.end()));
+}
+#endif
 
 TEST_F(CareerTest, DemoCareersLoadInEveryStatus) {
     struct Expected {
@@ -288,20 +308,34 @@ TEST_F(CareerTest, BadDatesAndNumbersNameTheFileAndKeys) {
     patrols.WriteInteger("PATROL 004", "StartMonth", 2);
     expectNames(failure(name), {"Patrols_0.cfg", "[PATROL 004]", "StartYear/StartMonth/StartDay", "day 30"});
     patrols.WriteInteger("PATROL 004", "StartMonth", 3);
-    patrols.DeleteKey("PATROL 004", "RealMin");
-    expectNames(failure(name), {"Patrols_0.cfg", "[PATROL 004]", "RealHour/RealMin"});
+    patrols.WriteInteger("PATROL 004", "RealMin", 60);
+    expectNames(failure(name), {"Patrols_0.cfg", "[PATROL 004]", "RealHour/RealMin", "minute 60"});
     patrols.WriteInteger("PATROL 004", "RealMin", 5);
+    patrols.WriteString("PATROL 004", "StartDay", "7th");
+    expectNames(failure(name), {"Patrols_0.cfg", "[PATROL 004] StartDay", "\"7th\" is not a whole number"});
+    patrols.WriteInteger("PATROL 004", "StartDay", 7);
 
-    File(name, "Patrols.cfg").DeleteKey("PATROL 003", "EndYear");
-    expectNames(failure(name), {"Patrols.cfg", "[PATROL 003]", "EndYear/EndMonth/EndDay", "year -1"});
-    File(name, "Patrols.cfg").WriteInteger("PATROL 003", "EndYear", 1941);
+    // A missing key says so, naming file, section and key, instead of reading as a bad value.
+    const auto expectMissing = [&](const ProfileFile& file, const char* section, const char* key) {
+        const std::string value = file.ReadString(section, key, "");
+        file.DeleteKey(section, key);
+        EXPECT_EQ(failure(name), "The key " + std::string(key) + " is missing from section [" + section +
+                                     "] of " + platform::TextFromPath(file.Path()) + ".");
+        file.WriteString(section, key, value);
+    };
+    expectMissing(patrols, "PATROL 004", "RealMin");
+    expectMissing(patrols, "PATROL 004", "SubType");
+    expectMissing(patrols, "INIT", "Patrols");
+    expectMissing(File(name, "Patrols.cfg"), "PATROL 003", "EndYear");
+    expectMissing(File(name, "Careers_0.cfg"), "CAREER 004", "PlayerRank");
+    fs::rename(Folder(name) / "Patrols.cfg", Folder(name) / "away.cfg");
+    expectNames(failure(name),
+                {"The file ", "Patrols.cfg is missing", "key EndYear in section [PATROL 003]"});
+    fs::rename(Folder(name) / "away.cfg", Folder(name) / "Patrols.cfg");
 
     File(name, "Careers_0.cfg").WriteString("CAREER 004", "PlayerRank", "11 ; Kptlt");
     expectNames(failure(name), {"Careers_0.cfg", "[CAREER 004]", "PlayerRank"});
     File(name, "Careers_0.cfg").WriteString("CAREER 004", "PlayerRank", "11");
-    patrols.DeleteKey("PATROL 004", "SubType");
-    expectNames(failure(name), {"Patrols_0.cfg", "[PATROL 004]", "SubType", "Error!"});
-    patrols.WriteString("PATROL 004", "SubType", "1");
     EXPECT_EQ(failure(name), "no error");
 
     // Missing texts are no error: they show as "Error!".
@@ -397,8 +431,9 @@ TEST_F(CareerTest, HistoryFailuresStoreNothing) {
         EnsureCareerHistory(m_paths, name, random);
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("[PATROL 000] StartYear/StartMonth/StartDay"),
-                  std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("The key StartDay is missing from section [PATROL 000]"),
+                  std::string::npos)
+            << e.what();
     }
     EXPECT_TRUE(ReadCareerHistory(m_paths, name).empty());
 }

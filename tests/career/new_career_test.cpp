@@ -173,6 +173,18 @@ TEST_F(NewCareer, ABaseDateThatDoesNotExistIsAnError) {
     text.replace(text.find("Month0_1_1=8"), 12, "Month0_1_1=13");
     testing::WriteText(FlotillaFile(), text);
     EXPECT_THROW(OfferedFlotillas(paths(), m_language, kNewCareer, 1941, 3), Error);
+
+    // A missing date key is named as missing.
+    text.replace(text.find("Month0_1_1=13"), 15, "");
+    testing::WriteText(FlotillaFile(), text);
+    try {
+        OfferedFlotillas(paths(), m_language, kNewCareer, 1941, 3);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("The key Month0_1_1 is missing from section [FLOTILLA]"),
+                  std::string::npos)
+            << e.what();
+    }
 }
 
 TEST_F(NewCareer, BoatTypesByAvailabilityDate) {

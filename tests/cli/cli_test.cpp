@@ -121,7 +121,7 @@ TEST(Cli, ShowRefusesUnknownCareers) {
     ProfileFile(patrols).DeleteKey("PATROL 004", "StartYear");
     const CliRun broken = Cli(world, {"show", "Hans Kessler"});
     EXPECT_EQ(broken.code, 1);
-    EXPECT_NE(broken.err.find("Invalid date in"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("The key StartYear is missing"), std::string::npos) << broken.err;
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/bitmap.h"
+#include "picture/bitmap.h"
 
 namespace seewolf {
 
@@ -15,7 +15,8 @@ inline constexpr const char* kInvalidTgaText = "Invalid TGA file!";
 // an 8-bit one with the colour map or a grey ramp as its palette, the others 24 bits (blue, green,
 // red). Never throws for a bad file: a file that cannot be opened or whose type or depth is refused
 // gives a 1x1 bitmap and sets `errorText` (when given) to kInvalidTgaText, otherwise to "". Bytes
-// missing at the end of a short file read as zeros; the bitmap keeps the header's size.
+// missing at the end of a short file read as zeros; the bitmap keeps the header's size. Run-length
+// packets may run on from one row into the next.
 // Re-entrant: all state belongs to the call.
 Bitmap LoadTGA(const std::filesystem::path& path, std::string* errorText = nullptr);
 

@@ -1,4 +1,4 @@
-#include "crew/tga.h"
+#include "picture/tga.h"
 
 #include <array>
 #include <cstdint>
@@ -304,25 +304,40 @@ TEST_F(TgaTest, RunLengthPackets) {
     EXPECT_EQ(At(bitmap, 7, 0), kGreen);
 }
 
-TEST_F(TgaTest, PacketsDoNotCrossRows) {
+// Writers such as Truevision's own samples let packets run on into the next row.
+TEST_F(TgaTest, PacketsRunOnAcrossRows) {
     TgaFile file;
     file.imageType = 10;
     file.width = 3;
-    file.height = 2;
-    // Row 0: a run of five red (two are lost); row 1: a raw packet of four (the last is lost).
-    file.pixels = Concat({{0x84}, Bgr(kRed), {0x03}, Bgr(kGreen), Bgr(kBlue), Bgr(kGrey), Bgr(kRed)});
-    const Bitmap bitmap = Load(file);
-    for (int x = 0; x < 3; ++x) {
-        EXPECT_EQ(At(bitmap, x, 0), kRed) << x;
-    }
-    EXPECT_EQ(At(bitmap, 0, 1), kGreen);
-    EXPECT_EQ(At(bitmap, 1, 1), kBlue);
-    EXPECT_EQ(At(bitmap, 2, 1), kGrey);
-
-    // The raw packet's dropped pixel is still read: a third row starts after it.
     file.height = 3;
-    file.pixels = Concat({file.pixels, {0x82}, Bgr(kBlue)});
-    EXPECT_EQ(At(Load(file), 2, 2), kBlue);
+    // A run of five red fills file row 0 and starts row 1; a raw packet of three finishes row 1
+    // and starts row 2; the last run of two has one pixel past the image's end.
+    file.pixels =
+        Concat({{0x84}, Bgr(kRed), {0x02}, Bgr(kGreen), Bgr(kBlue), Bgr(kGrey), {0x81}, Bgr(kBlue)});
+    const std::vector<std::vector<Rgb>> fileRows = {
+        {kRed, kRed, kRed}, {kRed, kRed, kGreen}, {kBlue, kGrey, kBlue}};
+    for (const std::uint8_t descriptor : {0x00, 0x20}) {
+        file.descriptor = descriptor;
+        const Bitmap bitmap = Load(file);
+        ASSERT_EQ(bitmap.rows.size(), 3U);
+        for (int row = 0; row < 3; ++row) {
+            const int y = descriptor == 0x20 ? row : 2 - row;
+            for (int x = 0; x < 3; ++x) {
+                EXPECT_EQ(At(bitmap, x, y), fileRows[row][x])
+                    << int{descriptor} << " row " << row << " x " << x;
+            }
+        }
+    }
+
+    // Grey bytes, a raw packet and a run crossing into the second row and past the end.
+    file.imageType = 11;
+    file.depth = 8;
+    file.height = 2;
+    file.descriptor = 0x30;  // mirroring applies to the rows as decoded
+    file.pixels = {0x01, 1, 2, 0x83, 9, 0x80, 7};
+    const Bitmap grey = Load(file);
+    EXPECT_EQ(grey.rows[0], (Bytes{9, 2, 1}));
+    EXPECT_EQ(grey.rows[1], (Bytes{9, 9, 9}));
 }
 
 TEST_F(TgaTest, RunLengthAtEveryDepth) {

@@ -1,4 +1,4 @@
-#include "app/jpeg.h"
+#include "picture/jpeg.h"
 
 #include <cstddef>
 #include <memory>

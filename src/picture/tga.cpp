@@ -1,4 +1,4 @@
-#include "crew/tga.h"
+#include "picture/tga.h"
 
 #include <algorithm>
 #include <array>
@@ -182,29 +182,45 @@ void FillPixels(std::uint8_t* out, const std::array<std::uint8_t, 3>& value, std
     }
 }
 
-// One row of run-length packets. Packets never span rows: the part of a packet that reaches past
-// the row's end is read and dropped.
-void DecodePackedRow(Source& source, const Layout& layout, std::uint8_t* row) {
-    std::size_t done = 0;
-    while (done < layout.units) {
-        const std::uint8_t head = source.Byte();
-        const std::size_t count = (head & 0x7Fu) + 1u;
-        const std::size_t kept = std::min(count, layout.units - done);
-        std::uint8_t* out = row + done * layout.outBytes;
-        if ((head & 0x80) != 0) {
-            std::array<std::uint8_t, 3> value{};
-            Convert(source.Take(layout.inBytes), value.data(), 1, layout);
-            if (layout.outBytes == 1) {
-                std::memset(out, value[0], kept);
-            } else {
-                FillPixels(out, value, kept);
+// Run-length packets, read row by row. Packets run on across rows, as Truevision's own sample
+// files and common writers emit them: what a packet holds beyond a row's end fills the start of
+// the next row, and what runs past the image's last row is dropped unread.
+class PacketReader {
+  public:
+    PacketReader(Source& source, const Layout& layout) : m_source(source), m_layout(layout) {}
+
+    void DecodeRow(std::uint8_t* row) {
+        std::size_t done = 0;
+        while (done < m_layout.units) {
+            if (m_left == 0) {
+                const std::uint8_t head = m_source.Byte();
+                m_left = (head & 0x7Fu) + 1u;
+                m_run = (head & 0x80) != 0;
+                if (m_run) {
+                    Convert(m_source.Take(m_layout.inBytes), m_value.data(), 1, m_layout);
+                }
             }
-        } else {
-            Convert(source.Take(count * layout.inBytes), out, kept, layout);
+            const std::size_t count = std::min(m_left, m_layout.units - done);
+            std::uint8_t* out = row + done * m_layout.outBytes;
+            if (!m_run) {
+                Convert(m_source.Take(count * m_layout.inBytes), out, count, m_layout);
+            } else if (m_layout.outBytes == 1) {
+                std::memset(out, m_value[0], count);
+            } else {
+                FillPixels(out, m_value, count);
+            }
+            m_left -= count;
+            done += count;
         }
-        done += kept;
     }
-}
+
+  private:
+    Source& m_source;
+    const Layout& m_layout;
+    std::size_t m_left = 0;  // units of the current packet not yet placed
+    bool m_run = false;
+    std::array<std::uint8_t, 3> m_value{};  // the repeated value of a run
+};
 
 void MirrorRow(std::vector<std::uint8_t>& row, const Layout& layout, std::size_t width) {
     if (layout.depth == 1) {
@@ -290,12 +306,13 @@ Bitmap LoadTGA(const std::filesystem::path& path, std::string* errorText) {
     const std::size_t height = header.height;
     const bool packed = header.imageType >= 9;
     bitmap.rows.resize(height);
+    PacketReader packets(source, layout);
     for (std::size_t fileRow = 0; fileRow < height; ++fileRow) {
         const std::size_t y = (header.descriptor & kTopDown) != 0 ? fileRow : height - 1 - fileRow;
         std::vector<std::uint8_t>& row = bitmap.rows[y];
         row.resize(layout.units * layout.outBytes);
         if (packed) {
-            DecodePackedRow(source, layout, row.data());
+            packets.DecodeRow(row.data());
         } else {
             Convert(source.Take(layout.units * layout.inBytes), row.data(), layout.units, layout);
         }

@@ -1,4 +1,4 @@
-#include "app/bitmap.h"
+#include "picture/bitmap.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/bitmap.h"
+#include "picture/bitmap.h"
 
 namespace seewolf {
 
