@@ -9,6 +9,7 @@
 
 #include "app/error.h"
 #include "app/numbers.h"
+#include "app/paths.h"
 #include "app/prompter.h"
 #include "app/random.h"
 #include "app/settings.h"
@@ -59,7 +60,8 @@ constexpr const char* kUsage =
 // question takes its cautious answer.
 class TerminalPrompter : public Prompter {
   public:
-    explicit TerminalPrompter(std::ostream& err) : m_err(err) {}
+    TerminalPrompter(std::ostream& err, std::filesystem::path settingsFile)
+        : m_err(err), m_settingsFile(std::move(settingsFile)) {}
 
     Button ShowMessage(std::string_view text, MessageKind, Buttons buttons) override {
         m_err << Utf8FromCp1252(text) << '\n';
@@ -79,12 +81,20 @@ class TerminalPrompter : public Prompter {
         }
     }
     void SetBusy(bool) override {}
-    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override {
-        return {};
+    // A terminal has no folder chooser. Answering "cancelled" would make the look-up save an empty
+    // game folder to Seewolf.ini, so the look-up ends here with what the user can do instead.
+    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path& initial) override {
+        const std::string where = initial.empty()
+                                      ? std::string("no game folder is known")
+                                      : "\"sh3.exe\" is not in " + platform::TextFromPath(initial);
+        throw Error("Seewolf requires Silent Hunter III, but " + where +
+                    ". Give the game folder with --game DIR, or set SH3Location in " +
+                    platform::TextFromPath(m_settingsFile) + ". Nothing was changed.");
     }
 
   private:
     std::ostream& m_err;
+    std::filesystem::path m_settingsFile;
 };
 
 std::string Utf8(const std::filesystem::path& path) {
@@ -282,7 +292,9 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         return 1;
     }
 
-    TerminalPrompter prompter(err);
+    Paths program;
+    program.ProgFolder = platform::WithTrailingSeparator(progFolder);
+    TerminalPrompter prompter(err, program.SettingsFile());
     try {
         std::vector<std::string> line{Utf8(progFolder / "seewolf-cli")};
         if (o.values.count("--game") > 0) {

@@ -51,10 +51,20 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     EXPECT_NE(run.out.find("DocsFolder: " + docs + "\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Language: en\n"), std::string::npos);
 
+    // A terminal has no folder chooser: a look-up that finds no game fails, names the folder it
+    // tried and how to give one, and changes no setting (the saved folder stays as it was).
     testing::EnvVar noWine("WINEPREFIX", (world.Root() / "no prefix").string());
-    const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere, and nothing can be chosen
+    const std::string settings = testing::ReadText(world.GetPaths().SettingsFile());
+    const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere
     EXPECT_EQ(lost.code, 1);
     EXPECT_NE(lost.err.find("Seewolf requires Silent Hunter III"), std::string::npos) << lost.err;
+    EXPECT_NE(lost.err.find("/nowhere/game"), std::string::npos) << lost.err;
+    const CliRun wrong = Cli(world, {"--game", docs, "list"});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_NE(wrong.err.find(docs), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("--game"), std::string::npos) << wrong.err;
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
 }
 
 TEST(Cli, ListPrintsTheCareerTreeInUtf8) {
