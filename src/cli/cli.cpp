@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <ostream>
@@ -157,23 +158,55 @@ struct Options {
 
 // The launch request of `launch`, filled from the options as the main window fills it from
 // its controls.
+bool Given(const Options& o, const std::string& option) {
+    return o.values.count(option) > 0 || o.flags.count(option) > 0;
+}
+
+// An option that this kind of launch does not use is refused rather than ignored.
+void RefuseOptions(const Options& o, std::initializer_list<const char*> options, const std::string& kind) {
+    for (const char* option : options) {
+        if (Given(o, option)) {
+            throw Error(std::string(option) + " does not apply to " + kind + " (see seewolf-cli --help).");
+        }
+    }
+}
+
 LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, const Options& o) {
     LaunchRequest request;
     request.noLaunch = o.flags.count("--nolaunch") > 0;
     const bool newCareer = o.flags.count("--new-career") > 0;
     const bool singleMission = o.flags.count("--single-mission") > 0;
+    if (newCareer && singleMission) {
+        throw Error("launch takes --new-career or --single-mission, not both.");
+    }
     if (!newCareer && !singleMission) {
         if (o.rest.size() != 2) {
             throw Error("launch needs the name of one career, or --new-career or --single-mission");
         }
+        RefuseOptions(o,
+                      {"--year", "--month", "--flotilla-id", "--type", "--commander", "--number", "--grid",
+                       "--crew", "--random-crew"},
+                      "the launch of an existing career");
         const std::string name = FindCareer(paths, o.rest[1]);
         request.career = LoadCareer(paths, language, name);
         if (request.career.CareerStatus != kInBase && request.career.CareerStatus != kAtSea) {
             throw Error("The career " + name + " is over; it cannot be launched.");
         }
-        request.career.InOtherBase = o.flags.count("--other-base") > 0 || StartsInOtherBase(request.career);
+        // As in the window: only the status of a career in home base toggles to another base.
+        const bool otherBase = o.flags.count("--other-base") > 0;
+        if (otherBase && request.career.CareerStatus != kInBase) {
+            throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
+        }
+        request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
         request.treeEntry = name;
         return request;
+    }
+    if (o.rest.size() != 1) {
+        throw Error("launch takes no career name with --new-career or --single-mission");
+    }
+    RefuseOptions(o, {"--other-base"}, newCareer ? "a new career" : "a single mission");
+    if (singleMission) {
+        RefuseOptions(o, {"--commander", "--number", "--grid"}, "a single mission");
     }
     request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
     request.treeEntry = newCareer ? "New career" : "Single mission";
@@ -239,6 +272,14 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     return request;
 }
 
+std::set<std::string> KeysOf(const std::map<std::string, std::string>& values) {
+    std::set<std::string> keys;
+    for (const auto& entry : values) {
+        keys.insert(entry.first);
+    }
+    return keys;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder,
@@ -278,10 +319,29 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         return 1;
     }
     const std::string& command = o.rest[0];
-    static const std::set<std::string> kCommands = {"paths", "list", "show", "launch", "rollback"};
-    if (kCommands.count(command) == 0) {
+    // The options each command uses besides --game and --documents; any other is refused.
+    static const std::map<std::string, std::set<std::string>> kCommandOptions = {
+        {"paths", {}},
+        {"list", {}},
+        {"show", {}},
+        {"rollback", {}},
+        {"launch",
+         {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
+          "--flotilla-id", "--type", "--commander", "--number", "--grid", "--crew", "--random-crew"}},
+    };
+    const auto commandOptions = kCommandOptions.find(command);
+    if (commandOptions == kCommandOptions.end()) {
         err << "seewolf-cli: unknown command \"" << command << "\" (see seewolf-cli --help)\n";
         return 1;
+    }
+    for (const auto& given : {o.flags, KeysOf(o.values)}) {
+        for (const std::string& option : given) {
+            if (option != "--game" && option != "--documents" && commandOptions->second.count(option) == 0) {
+                err << "seewolf-cli: " << command << " does not take " << option
+                    << " (see seewolf-cli --help)\n";
+                return 1;
+            }
+        }
     }
     if (command == "show" && o.rest.size() != 2) {
         err << "seewolf-cli: show needs the name of one career\n";

@@ -134,5 +134,32 @@ TEST(Cli, ShowRefusesUnknownCareers) {
     EXPECT_NE(broken.err.find("Invalid date in"), std::string::npos) << broken.err;
 }
 
+TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {
+    testing::TempWorld world;
+    const std::string settings = testing::ReadText(world.GetPaths().SettingsFile());
+    // "In other base" is a toggle of a career in home base only; at sea it would shorten the next
+    // patrol's days in base to one.
+    const CliRun atSea = Cli(world, {"launch", demo::DemoCareers::AtSea, "--other-base", "--nolaunch"});
+    EXPECT_EQ(atSea.code, 1);
+    EXPECT_NE(atSea.err.find("--other-base"), std::string::npos) << atSea.err;
+    // Options that the kind of launch does not use are refused, not ignored.
+    const std::vector<std::vector<std::string>> refused = {
+        {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type", "VIIB",
+         "--other-base", "--nolaunch"},
+        {"launch", "--single-mission", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type",
+         "VIIB", "--commander", "Karl Probst", "--nolaunch"},
+        {"launch", demo::DemoCareers::InHomeBase, "--year", "1941", "--nolaunch"},
+        {"launch", "--new-career", "--single-mission", "--year", "1941", "--month", "3", "--nolaunch"},
+        {"list", "--nolaunch"},
+    };
+    for (const std::vector<std::string>& arguments : refused) {
+        const CliRun run = Cli(world, arguments);
+        EXPECT_EQ(run.code, 1) << arguments[1];
+        EXPECT_FALSE(run.err.empty()) << arguments[1];
+    }
+    EXPECT_FALSE(std::filesystem::exists(world.GetPaths().BackupFolder / "data"));
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
+}
+
 }  // namespace
 }  // namespace seewolf
