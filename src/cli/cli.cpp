@@ -55,7 +55,12 @@ constexpr const char* kUsage =
     "                    launch a new career or a single mission (--commander, --number\n"
     "                    and --grid for a new career only); --nolaunch prepares the game's\n"
     "                    files without starting the game\n"
-    "  rollback          restore the game folder to its state before the last launch\n";
+    "  offers --year Y --month M [--single-mission]\n"
+    "                    print what the new-career form offers for that month: the\n"
+    "                    flotillas with their ids, the boat types of each with the boat\n"
+    "                    numbers offered, and the crew sets (for a launch --new-career line)\n"
+    "  rollback          restore the game folder to its state before the last launch\n"
+    "                    (says so when no launch has left changes)\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
@@ -158,6 +163,27 @@ struct Options {
 
 // The launch request of `launch`, filled from the options as the main window fills it from
 // its controls.
+// The whole number of a required option.
+int WholeNumber(const Options& o, const char* option, const char* command) {
+    const auto it = o.values.find(option);
+    if (it == o.values.end()) {
+        throw Error(std::string(command) + " needs " + option);
+    }
+    const auto value = ParseInteger(it->second);
+    if (!value) {
+        throw Error(std::string(option) + " needs a whole number");
+    }
+    return *value;
+}
+
+// A month and year that the new-career form can be set to.
+void CheckStartDate(const Paths& paths, int year, int month) {
+    const MonthRange months = MonthsOf(paths, year);
+    if (year < kFirstYear || year > kLastYear || month < months.first || month > months.last) {
+        throw Error("No career can start in " + std::to_string(month) + "/" + std::to_string(year) + ".");
+    }
+}
+
 bool Given(const Options& o, const std::string& option) {
     return o.values.count(option) > 0 || o.flags.count(option) > 0;
 }
@@ -210,25 +236,9 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     }
     request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
     request.treeEntry = newCareer ? "New career" : "Single mission";
-    auto number = [&o](const char* option) {
-        const auto it = o.values.find(option);
-        if (it == o.values.end()) {
-            throw Error(std::string("launch needs ") + option);
-        }
-        const auto value = ParseInteger(it->second);
-        if (!value) {
-            throw Error(std::string(option) + " needs a whole number");
-        }
-        return *value;
-    };
-    request.year = number("--year");
-    request.month = number("--month");
-    const MonthRange months = MonthsOf(paths, request.year);
-    if (request.year < kFirstYear || request.year > kLastYear || request.month < months.first ||
-        request.month > months.last) {
-        throw Error("No career can start in " + std::to_string(request.month) + "/" +
-                    std::to_string(request.year) + ".");
-    }
+    request.year = WholeNumber(o, "--year", "launch");
+    request.month = WholeNumber(o, "--month", "launch");
+    CheckStartDate(paths, request.year, request.month);
     auto text = [&o](const char* option) {
         const auto it = o.values.find(option);
         return it == o.values.end() ? std::string() : Cp1252FromUtf8(it->second);
@@ -280,6 +290,57 @@ std::set<std::string> KeysOf(const std::map<std::string, std::string>& values) {
     return keys;
 }
 
+// What the new-career form offers for a month: flotillas with their ids, the boat types of each
+// with the boat numbers offered, and the crew sets; for a single mission every flotilla and
+// every boat type. The same lists as the window, from the same functions.
+void PrintOffers(const Paths& paths, const Language& language, const Options& o, std::ostream& out) {
+    const bool singleMission = o.flags.count("--single-mission") > 0;
+    const int status = singleMission ? kSingleMission : kNewCareer;
+    const int year = WholeNumber(o, "--year", "offers");
+    const int month = WholeNumber(o, "--month", "offers");
+    CheckStartDate(paths, year, month);
+    const bool useSubDts = ReadSettings(paths).UseSubDts;
+    const std::vector<FlotillaChoice> flotillas = OfferedFlotillas(paths, language, status, year, month);
+    out << (singleMission ? "Single mission" : "New career") << " in " << month << "/" << year << ":\n";
+    if (flotillas.empty()) {
+        out << "No flotilla is offered for this month.\n";
+    }
+    auto printTypes = [&](const std::string& flotillaId, const char* indent) {
+        for (const BoatTypeChoice& type :
+             OfferedBoatTypes(paths, status, flotillaId, year, month, useSubDts)) {
+            out << indent << "type " << Utf8FromCp1252(type.name);
+            if (!singleMission) {
+                std::string numbers;
+                for (const std::string& number : OfferedBoatNumbers(paths, type.name, flotillaId)) {
+                    numbers += (numbers.empty() ? "" : ", ") + Utf8FromCp1252(number);
+                }
+                if (!numbers.empty()) {
+                    out << "  numbers: " << numbers;
+                }
+            }
+            out << '\n';
+        }
+    };
+    for (const FlotillaChoice& flotilla : flotillas) {
+        out << "flotilla " << Utf8FromCp1252(flotilla.id) << "  " << Utf8FromCp1252(flotilla.name) << '\n';
+        if (!singleMission) {
+            printTypes(flotilla.id, "  ");
+        }
+    }
+    if (singleMission) {
+        printTypes("", "");  // every type, whatever the flotilla
+    }
+    out << "crew sets:";
+    const std::vector<std::string> sets = CrewSets(paths);
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        out << (i == 0 ? " " : ", ") << Utf8FromCp1252(sets[i]);
+    }
+    out << (sets.empty() ? " none (the crew already in the game is used)\n" : "\n");
+    out << "Launch with: seewolf-cli launch " << (singleMission ? "--single-mission" : "--new-career")
+        << " --year " << year << " --month " << month << " --flotilla-id ID --type TYPE"
+        << (singleMission ? "" : " [--commander NAME] [--number N]") << " [--crew SET]\n";
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder,
@@ -325,6 +386,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         {"list", {}},
         {"show", {}},
         {"rollback", {}},
+        {"offers", {"--year", "--month", "--single-mission"}},
         {"launch",
          {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
           "--flotilla-id", "--type", "--commander", "--number", "--grid", "--crew", "--random-crew"}},
@@ -383,8 +445,18 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 0;
         }
         if (command == "rollback") {
+            // The roll-back runs either way: it also undoes the intro-movie renames, which leave
+            // nothing in the backup folder.
+            const bool held = BackupHoldsFiles(p);
             const RollbackResult result = RollBackGameFiles(p, prompter);
+            if (!held) {
+                out << "Nothing to roll back: no launch has left changes in " << Utf8(p.GameFolder) << '\n';
+            }
             return result.notRestored == 0 && result.notDeleted == 0 ? 0 : 1;
+        }
+        if (command == "offers") {
+            PrintOffers(p, startup.language, o, out);
+            return 0;
         }
         if (command == "launch") {
             Random random(Random::ClockSeed());

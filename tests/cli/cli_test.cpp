@@ -161,5 +161,45 @@ TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {
     EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
 }
 
+TEST(Cli, RollbackSaysWhenThereIsNothingToRollBack) {
+    testing::TempWorld world;
+    const CliRun clean = Cli(world, {"rollback"});
+    EXPECT_EQ(clean.code, 0) << clean.err;
+    EXPECT_NE(clean.out.find("Nothing to roll back"), std::string::npos) << clean.out;
+
+    ASSERT_EQ(Cli(world, {"launch", demo::DemoCareers::InHomeBase, "--nolaunch"}).code, 0);
+    const CliRun restored = Cli(world, {"rollback"});
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_EQ(restored.out.find("Nothing to roll back"), std::string::npos) << restored.out;
+}
+
+TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {
+    testing::TempWorld world;
+    const CliRun march41 = Cli(world, {"offers", "--year", "1941", "--month", "3"});
+    ASSERT_EQ(march41.code, 0) << march41.err;
+    // The flotillas that start careers in 1941 and have a base in March; each with its boat types
+    // of that date and the boat numbers offered for them.
+    EXPECT_NE(march41.out.find("flotilla 660  1st U-boat Flotilla\n  type IIA  numbers: 1, 2, 3, 4, 5, 6\n"),
+              std::string::npos)
+        << march41.out;
+    EXPECT_NE(march41.out.find("flotilla 661  2nd U-boat Flotilla\n  type VIIB  numbers: 27, 28,"),
+              std::string::npos);
+    EXPECT_NE(march41.out.find("flotilla 663  7th U-boat Flotilla\n"), std::string::npos);
+    EXPECT_EQ(march41.out.find("flotilla 664"), std::string::npos);  // 9th: from November 1941
+    EXPECT_EQ(march41.out.find("type IXC"), std::string::npos);      // from May 1941
+    EXPECT_NE(march41.out.find("crew sets: "), std::string::npos);
+    EXPECT_NE(march41.out.find("Veteran crew"), std::string::npos);
+
+    const CliRun single = Cli(world, {"offers", "--year", "1941", "--month", "3", "--single-mission"});
+    ASSERT_EQ(single.code, 0) << single.err;
+    EXPECT_NE(single.out.find("flotilla 669  33rd U-boat Flotilla\n"), std::string::npos) << single.out;
+    EXPECT_NE(single.out.find("\ntype XXI\n"), std::string::npos) << single.out;
+
+    const CliRun early = Cli(world, {"offers", "--year", "1939", "--month", "1"});
+    EXPECT_EQ(early.code, 1);
+    EXPECT_NE(early.err.find("No career can start in 1/1939."), std::string::npos) << early.err;
+    EXPECT_EQ(Cli(world, {"offers", "--year", "1941"}).code, 1);
+}
+
 }  // namespace
 }  // namespace seewolf
