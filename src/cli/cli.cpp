@@ -112,11 +112,22 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-// The record sheet of a listed career, label by label, as the main window shows it after the
-// selection. Reads only: the career's history record is not generated here.
+// Text given on the command line (UTF-8) as the Windows-1252 text that the core and the game's
+// files keep. Text that the code page cannot hold is refused, never turned into "?". Every text
+// argument goes through here.
+std::string Cp1252Argument(const std::string& utf8, const std::string& what) {
+    std::string text = Cp1252FromUtf8(utf8);
+    if (Utf8FromCp1252(text) != utf8) {
+        throw Error("The " + what +
+                    " cannot be kept in the game's files: some of its characters have no place in "
+                    "Windows-1252, the code page of those files. Use other letters.");
+    }
+    return text;
+}
+
 // The career of that name (UTF-8) as the career tree lists it.
 std::string FindCareer(const Paths& paths, const std::string& utf8Name) {
-    const std::string wanted = Cp1252FromUtf8(utf8Name);
+    const std::string wanted = Cp1252Argument(utf8Name, "career name");
     const std::vector<std::string> names = ListCareers(paths);
     auto found = std::find(names.begin(), names.end(), wanted);
     if (found == names.end()) {
@@ -133,6 +144,8 @@ std::string FindCareer(const Paths& paths, const std::string& utf8Name) {
     return *found;
 }
 
+// The record sheet of a listed career, label by label, as the main window shows it after the
+// selection. Reads only: the career's history record is not generated here.
 void ShowCareer(const Paths& paths, const Language& language, const std::string& utf8Name,
                 std::ostream& out) {
     SelectedCareer career = LoadCareer(paths, language, FindCareer(paths, utf8Name));
@@ -239,13 +252,13 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     request.year = WholeNumber(o, "--year", "launch");
     request.month = WholeNumber(o, "--month", "launch");
     CheckStartDate(paths, request.year, request.month);
-    auto text = [&o](const char* option) {
+    auto text = [&o](const char* option, const char* what) {
         const auto it = o.values.find(option);
-        return it == o.values.end() ? std::string() : Cp1252FromUtf8(it->second);
+        return it == o.values.end() ? std::string() : Cp1252Argument(it->second, what);
     };
     // Only what the window would offer for that date can be chosen; anything else leaves the
     // flotilla or the boat type empty, and the launch refuses as it does in the window.
-    const std::string flotillaId = text("--flotilla-id");
+    const std::string flotillaId = text("--flotilla-id", "flotilla id");
     for (const FlotillaChoice& choice :
          OfferedFlotillas(paths, language, request.career.CareerStatus, request.year, request.month)) {
         if (choice.id == flotillaId) {
@@ -254,7 +267,7 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
             break;
         }
     }
-    const std::string type = text("--type");
+    const std::string type = text("--type", "boat type");
     if (!request.flotillaName.empty() || singleMission) {
         for (const BoatTypeChoice& choice :
              OfferedBoatTypes(paths, request.career.CareerStatus, flotillaId, request.year, request.month,
@@ -267,11 +280,11 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
         }
     }
     if (newCareer) {
-        request.commanderName = text("--commander");
-        request.boatNumber = text("--number");
-        request.patrolGrid = text("--grid");
+        request.commanderName = text("--commander", "commander name");
+        request.boatNumber = text("--number", "boat number");
+        request.patrolGrid = text("--grid", "patrol grid");
     }
-    request.crewSet = text("--crew");
+    request.crewSet = text("--crew", "crew set name");
     if (!request.crewSet.empty()) {
         const std::vector<std::string> sets = CrewSets(paths);
         if (std::find(sets.begin(), sets.end(), request.crewSet) == sets.end()) {

@@ -201,5 +201,26 @@ TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {
     EXPECT_EQ(Cli(world, {"offers", "--year", "1941"}).code, 1);
 }
 
+TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
+    testing::TempWorld world;
+    const std::filesystem::path mainCfg = world.GetPaths().Save("main.cfg");
+    const std::string before = testing::ReadText(mainCfg);
+    // "Ŝ" and "ł" have no place in the code page of the game's files; they would become "?".
+    const CliRun commander =
+        Cli(world, {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661",
+                    "--type", "VIIB", "--commander", "Pawe\u0142 \u015Cmidt", "--nolaunch"});
+    EXPECT_EQ(commander.code, 1);
+    EXPECT_NE(commander.err.find("commander name"), std::string::npos) << commander.err;
+    EXPECT_NE(commander.err.find("Windows-1252"), std::string::npos) << commander.err;
+    EXPECT_EQ(testing::ReadText(mainCfg), before);
+    EXPECT_FALSE(std::filesystem::exists(world.GetPaths().BackupFolder / "data"));
+
+    const CliRun career = Cli(world, {"show", "Pawe\u0142"});
+    EXPECT_EQ(career.code, 1);
+    EXPECT_NE(career.err.find("Windows-1252"), std::string::npos) << career.err;
+    // Letters that the code page holds pass unchanged.
+    EXPECT_EQ(Cli(world, {"show", "J\u00fcrgen Sch\u00e4fer"}).code, 0);
+}
+
 }  // namespace
 }  // namespace seewolf
