@@ -18,16 +18,18 @@ fi
 demo=$(cd "$1" && pwd -P)
 shift
 
-# The programs of the demo: executables inside the demo folder, and the stand-in game script
-# (which runs as "sh <demo>/Seewolf/stand-in-game.sh ...").
+# The programs of the demo: executables inside the demo folder, and the stand-in game script,
+# which runs as "sh <demo>/Seewolf/stand-in-game.sh ...".
 demo_processes() {
-  local proc pid exe cmdline
+  local proc pid exe args
+  local standin="$demo/Seewolf/stand-in-game.sh"
   for proc in /proc/[0-9]*; do
     pid=${proc#/proc/}
     [[ $pid == "$$" || $pid == "$BASHPID" ]] && continue
     exe=$(readlink "$proc/exe" 2>/dev/null) || exe=
-    cmdline=$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null) || cmdline=
-    if [[ $exe == "$demo"/* || $cmdline == *"$demo/Seewolf/stand-in-game.sh"* ]]; then
+    args=()
+    mapfile -d '' -t args 2>/dev/null <"$proc/cmdline" || true
+    if [[ $exe == "$demo"/* || ${args[0]:-} == "$standin" || ${args[1]:-} == "$standin" ]]; then
       echo "$pid"
     fi
   done
