@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <ostream>
@@ -9,6 +10,7 @@
 
 #include "app/error.h"
 #include "app/numbers.h"
+#include "app/paths.h"
 #include "app/prompter.h"
 #include "app/random.h"
 #include "app/settings.h"
@@ -54,13 +56,19 @@ constexpr const char* kUsage =
     "                    launch a new career or a single mission (--commander, --number\n"
     "                    and --grid for a new career only); --nolaunch prepares the game's\n"
     "                    files without starting the game\n"
-    "  rollback          restore the game folder to its state before the last launch\n";
+    "  offers --year Y --month M [--single-mission]\n"
+    "                    print what the new-career form offers for that month: the\n"
+    "                    flotillas with their ids, the boat types of each with the boat\n"
+    "                    numbers offered, and the crew sets (for a launch --new-career line)\n"
+    "  rollback          restore the game folder to its state before the last launch\n"
+    "                    (says so when no launch has left changes)\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
 class TerminalPrompter : public Prompter {
   public:
-    explicit TerminalPrompter(std::ostream& err) : m_err(err) {}
+    TerminalPrompter(std::ostream& err, std::filesystem::path settingsFile)
+        : m_err(err), m_settingsFile(std::move(settingsFile)) {}
 
     Button ShowMessage(std::string_view text, MessageKind, Buttons buttons) override {
         m_err << Utf8FromCp1252(text) << '\n';
@@ -80,12 +88,20 @@ class TerminalPrompter : public Prompter {
         }
     }
     void SetBusy(bool) override {}
-    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override {
-        return {};
+    // A terminal has no folder chooser. Answering "cancelled" would make the look-up save an empty
+    // game folder to Seewolf.ini, so the look-up ends here with what the user can do instead.
+    std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path& initial) override {
+        const std::string where = initial.empty()
+                                      ? std::string("no game folder is known")
+                                      : "\"sh3.exe\" is not in " + platform::TextFromPath(initial);
+        throw Error("Seewolf requires Silent Hunter III, but " + where +
+                    ". Give the game folder with --game DIR, or set SH3Location in " +
+                    platform::TextFromPath(m_settingsFile) + ". Nothing was changed.");
     }
 
   private:
     std::ostream& m_err;
+    std::filesystem::path m_settingsFile;
 };
 
 using platform::PathFromUtf8;
@@ -94,11 +110,22 @@ std::string Utf8(const std::filesystem::path& path) {
     return platform::Utf8FromPath(path);
 }
 
-// The record sheet of a listed career, label by label, as the main window shows it after the
-// selection. Reads only: the career's history record is not generated here.
+// Text given on the command line (UTF-8) as the Windows-1252 text that the core and the game's
+// files keep. Text that the code page cannot hold is refused, never turned into "?". Every text
+// argument goes through here.
+std::string Cp1252Argument(const std::string& utf8, const std::string& what) {
+    std::string text = Cp1252FromUtf8(utf8);
+    if (Utf8FromCp1252(text) != utf8) {
+        throw Error("The " + what +
+                    " cannot be kept in the game's files: some of its characters have no place in "
+                    "Windows-1252, the code page of those files. Use other letters.");
+    }
+    return text;
+}
+
 // The career of that name (UTF-8) as the career tree lists it.
 std::string FindCareer(const Paths& paths, const std::string& utf8Name) {
-    const std::string wanted = Cp1252FromUtf8(utf8Name);
+    const std::string wanted = Cp1252Argument(utf8Name, "career name");
     const std::vector<std::string> names = ListCareers(paths);
     auto found = std::find(names.begin(), names.end(), wanted);
     if (found == names.end()) {
@@ -115,6 +142,8 @@ std::string FindCareer(const Paths& paths, const std::string& utf8Name) {
     return *found;
 }
 
+// The record sheet of a listed career, label by label, as the main window shows it after the
+// selection. Reads only: the career's history record is not generated here.
 void ShowCareer(const Paths& paths, const Language& language, const std::string& utf8Name,
                 std::ostream& out) {
     SelectedCareer career = LoadCareer(paths, language, FindCareer(paths, utf8Name));
@@ -145,52 +174,89 @@ struct Options {
 
 // The launch request of `launch`, filled from the options as the main window fills it from
 // its controls.
+// The whole number of a required option.
+int WholeNumber(const Options& o, const char* option, const char* command) {
+    const auto it = o.values.find(option);
+    if (it == o.values.end()) {
+        throw Error(std::string(command) + " needs " + option);
+    }
+    const auto value = ParseInteger(it->second);
+    if (!value) {
+        throw Error(std::string(option) + " needs a whole number");
+    }
+    return *value;
+}
+
+// A month and year that the new-career form can be set to.
+void CheckStartDate(const Paths& paths, int year, int month) {
+    const MonthRange months = MonthsOf(paths, year);
+    if (year < kFirstYear || year > kLastYear || month < months.first || month > months.last) {
+        throw Error("No career can start in " + std::to_string(month) + "/" + std::to_string(year) + ".");
+    }
+}
+
+bool Given(const Options& o, const std::string& option) {
+    return o.values.count(option) > 0 || o.flags.count(option) > 0;
+}
+
+// An option that this kind of launch does not use is refused rather than ignored.
+void RefuseOptions(const Options& o, std::initializer_list<const char*> options, const std::string& kind) {
+    for (const char* option : options) {
+        if (Given(o, option)) {
+            throw Error(std::string(option) + " does not apply to " + kind + " (see seewolf-cli --help).");
+        }
+    }
+}
+
 LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, const Options& o) {
     LaunchRequest request;
     request.noLaunch = o.flags.count("--nolaunch") > 0;
     const bool newCareer = o.flags.count("--new-career") > 0;
     const bool singleMission = o.flags.count("--single-mission") > 0;
+    if (newCareer && singleMission) {
+        throw Error("launch takes --new-career or --single-mission, not both.");
+    }
     if (!newCareer && !singleMission) {
         if (o.rest.size() != 2) {
             throw Error("launch needs the name of one career, or --new-career or --single-mission");
         }
+        RefuseOptions(o,
+                      {"--year", "--month", "--flotilla-id", "--type", "--commander", "--number", "--grid",
+                       "--crew", "--random-crew"},
+                      "the launch of an existing career");
         const std::string name = FindCareer(paths, o.rest[1]);
         request.career = LoadCareer(paths, language, name);
         if (request.career.CareerStatus != kInBase && request.career.CareerStatus != kAtSea) {
             throw Error("The career " + name + " is over; it cannot be launched.");
         }
-        request.career.InOtherBase = o.flags.count("--other-base") > 0 || StartsInOtherBase(request.career);
+        // As in the window: only the status of a career in home base toggles to another base.
+        const bool otherBase = o.flags.count("--other-base") > 0;
+        if (otherBase && request.career.CareerStatus != kInBase) {
+            throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
+        }
+        request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
         request.treeEntry = name;
         return request;
     }
+    if (o.rest.size() != 1) {
+        throw Error("launch takes no career name with --new-career or --single-mission");
+    }
+    RefuseOptions(o, {"--other-base"}, newCareer ? "a new career" : "a single mission");
+    if (singleMission) {
+        RefuseOptions(o, {"--commander", "--number", "--grid"}, "a single mission");
+    }
     request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
     request.treeEntry = newCareer ? "New career" : "Single mission";
-    auto number = [&o](const char* option) {
+    request.year = WholeNumber(o, "--year", "launch");
+    request.month = WholeNumber(o, "--month", "launch");
+    CheckStartDate(paths, request.year, request.month);
+    auto text = [&o](const char* option, const char* what) {
         const auto it = o.values.find(option);
-        if (it == o.values.end()) {
-            throw Error(std::string("launch needs ") + option);
-        }
-        const auto value = ParseInteger(it->second);
-        if (!value) {
-            throw Error(std::string(option) + " needs a whole number");
-        }
-        return *value;
-    };
-    request.year = number("--year");
-    request.month = number("--month");
-    const MonthRange months = MonthsOf(paths, request.year);
-    if (request.year < kFirstYear || request.year > kLastYear || request.month < months.first ||
-        request.month > months.last) {
-        throw Error("No career can start in " + std::to_string(request.month) + "/" +
-                    std::to_string(request.year) + ".");
-    }
-    auto text = [&o](const char* option) {
-        const auto it = o.values.find(option);
-        return it == o.values.end() ? std::string() : Cp1252FromUtf8(it->second);
+        return it == o.values.end() ? std::string() : Cp1252Argument(it->second, what);
     };
     // Only what the window would offer for that date can be chosen; anything else leaves the
     // flotilla or the boat type empty, and the launch refuses as it does in the window.
-    const std::string flotillaId = text("--flotilla-id");
+    const std::string flotillaId = text("--flotilla-id", "flotilla id");
     for (const FlotillaChoice& choice :
          OfferedFlotillas(paths, language, request.career.CareerStatus, request.year, request.month)) {
         if (choice.id == flotillaId) {
@@ -199,7 +265,7 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
             break;
         }
     }
-    const std::string type = text("--type");
+    const std::string type = text("--type", "boat type");
     if (!request.flotillaName.empty() || singleMission) {
         for (const BoatTypeChoice& choice :
              OfferedBoatTypes(paths, request.career.CareerStatus, flotillaId, request.year, request.month,
@@ -212,11 +278,11 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
         }
     }
     if (newCareer) {
-        request.commanderName = text("--commander");
-        request.boatNumber = text("--number");
-        request.patrolGrid = text("--grid");
+        request.commanderName = text("--commander", "commander name");
+        request.boatNumber = text("--number", "boat number");
+        request.patrolGrid = text("--grid", "patrol grid");
     }
-    request.crewSet = text("--crew");
+    request.crewSet = text("--crew", "crew set name");
     if (!request.crewSet.empty()) {
         const std::vector<std::string> sets = CrewSets(paths);
         if (std::find(sets.begin(), sets.end(), request.crewSet) == sets.end()) {
@@ -225,6 +291,65 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     }
     request.randomCrewDetails = o.flags.count("--random-crew") > 0;
     return request;
+}
+
+std::set<std::string> KeysOf(const std::map<std::string, std::string>& values) {
+    std::set<std::string> keys;
+    for (const auto& entry : values) {
+        keys.insert(entry.first);
+    }
+    return keys;
+}
+
+// What the new-career form offers for a month: flotillas with their ids, the boat types of each
+// with the boat numbers offered, and the crew sets; for a single mission every flotilla and
+// every boat type. The same lists as the window, from the same functions.
+void PrintOffers(const Paths& paths, const Language& language, const Options& o, std::ostream& out) {
+    const bool singleMission = o.flags.count("--single-mission") > 0;
+    const int status = singleMission ? kSingleMission : kNewCareer;
+    const int year = WholeNumber(o, "--year", "offers");
+    const int month = WholeNumber(o, "--month", "offers");
+    CheckStartDate(paths, year, month);
+    const bool useSubDts = ReadSettings(paths).UseSubDts;
+    const std::vector<FlotillaChoice> flotillas = OfferedFlotillas(paths, language, status, year, month);
+    out << (singleMission ? "Single mission" : "New career") << " in " << month << "/" << year << ":\n";
+    if (flotillas.empty()) {
+        out << "No flotilla is offered for this month.\n";
+    }
+    auto printTypes = [&](const std::string& flotillaId, const char* indent) {
+        for (const BoatTypeChoice& type :
+             OfferedBoatTypes(paths, status, flotillaId, year, month, useSubDts)) {
+            out << indent << "type " << Utf8FromCp1252(type.name);
+            if (!singleMission) {
+                std::string numbers;
+                for (const std::string& number : OfferedBoatNumbers(paths, type.name, flotillaId)) {
+                    numbers += (numbers.empty() ? "" : ", ") + Utf8FromCp1252(number);
+                }
+                if (!numbers.empty()) {
+                    out << "  numbers: " << numbers;
+                }
+            }
+            out << '\n';
+        }
+    };
+    for (const FlotillaChoice& flotilla : flotillas) {
+        out << "flotilla " << Utf8FromCp1252(flotilla.id) << "  " << Utf8FromCp1252(flotilla.name) << '\n';
+        if (!singleMission) {
+            printTypes(flotilla.id, "  ");
+        }
+    }
+    if (singleMission) {
+        printTypes("", "");  // every type, whatever the flotilla
+    }
+    out << "crew sets:";
+    const std::vector<std::string> sets = CrewSets(paths);
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        out << (i == 0 ? " " : ", ") << Utf8FromCp1252(sets[i]);
+    }
+    out << (sets.empty() ? " none (the crew already in the game is used)\n" : "\n");
+    out << "Launch with: seewolf-cli launch " << (singleMission ? "--single-mission" : "--new-career")
+        << " --year " << year << " --month " << month << " --flotilla-id ID --type TYPE"
+        << (singleMission ? "" : " [--commander NAME] [--number N]") << " [--crew SET]\n";
 }
 
 }  // namespace
@@ -266,10 +391,30 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         return 1;
     }
     const std::string& command = o.rest[0];
-    static const std::set<std::string> kCommands = {"paths", "list", "show", "launch", "rollback"};
-    if (kCommands.count(command) == 0) {
+    // The options each command uses besides --game and --documents; any other is refused.
+    static const std::map<std::string, std::set<std::string>> kCommandOptions = {
+        {"paths", {}},
+        {"list", {}},
+        {"show", {}},
+        {"rollback", {}},
+        {"offers", {"--year", "--month", "--single-mission"}},
+        {"launch",
+         {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
+          "--flotilla-id", "--type", "--commander", "--number", "--grid", "--crew", "--random-crew"}},
+    };
+    const auto commandOptions = kCommandOptions.find(command);
+    if (commandOptions == kCommandOptions.end()) {
         err << "seewolf-cli: unknown command \"" << command << "\" (see seewolf-cli --help)\n";
         return 1;
+    }
+    for (const auto& given : {o.flags, KeysOf(o.values)}) {
+        for (const std::string& option : given) {
+            if (option != "--game" && option != "--documents" && commandOptions->second.count(option) == 0) {
+                err << "seewolf-cli: " << command << " does not take " << option
+                    << " (see seewolf-cli --help)\n";
+                return 1;
+            }
+        }
     }
     if (command == "show" && o.rest.size() != 2) {
         err << "seewolf-cli: show needs the name of one career\n";
@@ -280,7 +425,9 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         return 1;
     }
 
-    TerminalPrompter prompter(err);
+    Paths program;
+    program.ProgFolder = platform::WithTrailingSeparator(progFolder);
+    TerminalPrompter prompter(err, program.SettingsFile());
     try {
         std::vector<std::string> line{Utf8(progFolder / "seewolf-cli")};
         if (o.values.count("--game") > 0) {
@@ -309,8 +456,18 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 0;
         }
         if (command == "rollback") {
+            // The roll-back runs either way: it also undoes the intro-movie renames, which leave
+            // nothing in the backup folder.
+            const bool held = BackupHoldsFiles(p);
             const RollbackResult result = RollBackGameFiles(p, prompter);
+            if (!held) {
+                out << "Nothing to roll back: no launch has left changes in " << Utf8(p.GameFolder) << '\n';
+            }
             return result.notRestored == 0 && result.notDeleted == 0 ? 0 : 1;
+        }
+        if (command == "offers") {
+            PrintOffers(p, startup.language, o, out);
+            return 0;
         }
         if (command == "launch") {
             Random random(Random::ClockSeed());

@@ -51,10 +51,20 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     EXPECT_NE(run.out.find("DocsFolder: " + docs + "\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Language: en\n"), std::string::npos);
 
+    // A terminal has no folder chooser: a look-up that finds no game fails, names the folder it
+    // tried and how to give one, and changes no setting (the saved folder stays as it was).
     testing::EnvVar noWine("WINEPREFIX", (world.Root() / "no prefix").string());
-    const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere, and nothing can be chosen
+    const std::string settings = testing::ReadText(world.GetPaths().SettingsFile());
+    const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere
     EXPECT_EQ(lost.code, 1);
     EXPECT_NE(lost.err.find("Seewolf requires Silent Hunter III"), std::string::npos) << lost.err;
+    EXPECT_NE(lost.err.find("/nowhere/game"), std::string::npos) << lost.err;
+    const CliRun wrong = Cli(world, {"--game", docs, "list"});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_NE(wrong.err.find(docs), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("--game"), std::string::npos) << wrong.err;
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
 }
 
 TEST(Cli, ListPrintsTheCareerTreeInUtf8) {
@@ -122,6 +132,94 @@ TEST(Cli, ShowRefusesUnknownCareers) {
     const CliRun broken = Cli(world, {"show", "Hans Kessler"});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("The key StartYear is missing"), std::string::npos) << broken.err;
+}
+
+TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {
+    testing::TempWorld world;
+    const std::string settings = testing::ReadText(world.GetPaths().SettingsFile());
+    // "In other base" is a toggle of a career in home base only; at sea it would shorten the next
+    // patrol's days in base to one.
+    const CliRun atSea = Cli(world, {"launch", demo::DemoCareers::AtSea, "--other-base", "--nolaunch"});
+    EXPECT_EQ(atSea.code, 1);
+    EXPECT_NE(atSea.err.find("--other-base"), std::string::npos) << atSea.err;
+    // Options that the kind of launch does not use are refused, not ignored.
+    const std::vector<std::vector<std::string>> refused = {
+        {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type", "VIIB",
+         "--other-base", "--nolaunch"},
+        {"launch", "--single-mission", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type",
+         "VIIB", "--commander", "Karl Probst", "--nolaunch"},
+        {"launch", demo::DemoCareers::InHomeBase, "--year", "1941", "--nolaunch"},
+        {"launch", "--new-career", "--single-mission", "--year", "1941", "--month", "3", "--nolaunch"},
+        {"list", "--nolaunch"},
+    };
+    for (const std::vector<std::string>& arguments : refused) {
+        const CliRun run = Cli(world, arguments);
+        EXPECT_EQ(run.code, 1) << arguments[1];
+        EXPECT_FALSE(run.err.empty()) << arguments[1];
+    }
+    EXPECT_FALSE(std::filesystem::exists(world.GetPaths().BackupFolder / "data"));
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
+}
+
+TEST(Cli, RollbackSaysWhenThereIsNothingToRollBack) {
+    testing::TempWorld world;
+    const CliRun clean = Cli(world, {"rollback"});
+    EXPECT_EQ(clean.code, 0) << clean.err;
+    EXPECT_NE(clean.out.find("Nothing to roll back"), std::string::npos) << clean.out;
+
+    ASSERT_EQ(Cli(world, {"launch", demo::DemoCareers::InHomeBase, "--nolaunch"}).code, 0);
+    const CliRun restored = Cli(world, {"rollback"});
+    EXPECT_EQ(restored.code, 0) << restored.err;
+    EXPECT_EQ(restored.out.find("Nothing to roll back"), std::string::npos) << restored.out;
+}
+
+TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {
+    testing::TempWorld world;
+    const CliRun march41 = Cli(world, {"offers", "--year", "1941", "--month", "3"});
+    ASSERT_EQ(march41.code, 0) << march41.err;
+    // The flotillas that start careers in 1941 and have a base in March; each with its boat types
+    // of that date and the boat numbers offered for them.
+    EXPECT_NE(march41.out.find("flotilla 660  1st U-boat Flotilla\n  type IIA  numbers: 1, 2, 3, 4, 5, 6\n"),
+              std::string::npos)
+        << march41.out;
+    EXPECT_NE(march41.out.find("flotilla 661  2nd U-boat Flotilla\n  type VIIB  numbers: 27, 28,"),
+              std::string::npos);
+    EXPECT_NE(march41.out.find("flotilla 663  7th U-boat Flotilla\n"), std::string::npos);
+    EXPECT_EQ(march41.out.find("flotilla 664"), std::string::npos);  // 9th: from November 1941
+    EXPECT_EQ(march41.out.find("type IXC"), std::string::npos);      // from May 1941
+    EXPECT_NE(march41.out.find("crew sets: "), std::string::npos);
+    EXPECT_NE(march41.out.find("Veteran crew"), std::string::npos);
+
+    const CliRun single = Cli(world, {"offers", "--year", "1941", "--month", "3", "--single-mission"});
+    ASSERT_EQ(single.code, 0) << single.err;
+    EXPECT_NE(single.out.find("flotilla 669  33rd U-boat Flotilla\n"), std::string::npos) << single.out;
+    EXPECT_NE(single.out.find("\ntype XXI\n"), std::string::npos) << single.out;
+
+    const CliRun early = Cli(world, {"offers", "--year", "1939", "--month", "1"});
+    EXPECT_EQ(early.code, 1);
+    EXPECT_NE(early.err.find("No career can start in 1/1939."), std::string::npos) << early.err;
+    EXPECT_EQ(Cli(world, {"offers", "--year", "1941"}).code, 1);
+}
+
+TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
+    testing::TempWorld world;
+    const std::filesystem::path mainCfg = world.GetPaths().Save("main.cfg");
+    const std::string before = testing::ReadText(mainCfg);
+    // "Ŝ" and "ł" have no place in the code page of the game's files; they would become "?".
+    const CliRun commander =
+        Cli(world, {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661",
+                    "--type", "VIIB", "--commander", "Pawe\u0142 \u015Cmidt", "--nolaunch"});
+    EXPECT_EQ(commander.code, 1);
+    EXPECT_NE(commander.err.find("commander name"), std::string::npos) << commander.err;
+    EXPECT_NE(commander.err.find("Windows-1252"), std::string::npos) << commander.err;
+    EXPECT_EQ(testing::ReadText(mainCfg), before);
+    EXPECT_FALSE(std::filesystem::exists(world.GetPaths().BackupFolder / "data"));
+
+    const CliRun career = Cli(world, {"show", "Pawe\u0142"});
+    EXPECT_EQ(career.code, 1);
+    EXPECT_NE(career.err.find("Windows-1252"), std::string::npos) << career.err;
+    // Letters that the code page holds pass unchanged.
+    EXPECT_EQ(Cli(world, {"show", "J\u00fcrgen Sch\u00e4fer"}).code, 0);
 }
 
 }  // namespace

@@ -31,6 +31,12 @@ grep -qx "GameFolder: $work/demo/game/" <<<"$out" || fail "game folder: $out"
 grep -qx "SaveFolder: $work/demo/documents/SH3/data/Cfg/" <<<"$out" || fail "save folder: $out"
 [[ -d "$prog/!BACKUP" ]] || fail "backup folder not prepared"
 
+# A --game folder without the game: exit 1 with the reason, and Seewolf.ini stays as it was.
+cp "$prog/Seewolf.ini" "$work/ini.before"
+if "$prog/seewolf-cli" --game "$work/demo/documents" list >/dev/null 2>"$work/err"; then fail "list ran on a folder without the game"; fi
+grep -q "is not in $work/demo/documents" "$work/err" || fail "wrong --game message: $(cat "$work/err")"
+cmp -s "$prog/Seewolf.ini" "$work/ini.before" || fail "a failed look-up changed Seewolf.ini"
+
 # The silent roll-back start ends at once, without a window.
 timeout 20 "$prog/seewolf" "/i:$work/demo/game/" /AutoRollbackAndClose || fail "roll-back start did not end with 0"
 
