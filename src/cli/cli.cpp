@@ -114,13 +114,7 @@ std::string Utf8(const std::filesystem::path& path) {
 // files keep. Text that the code page cannot hold is refused, never turned into "?". Every text
 // argument goes through here.
 std::string Cp1252Argument(const std::string& utf8, const std::string& what) {
-    std::string text = Cp1252FromUtf8(utf8);
-    if (Utf8FromCp1252(text) != utf8) {
-        throw Error("The " + what +
-                    " cannot be kept in the game's files: some of its characters have no place in "
-                    "Windows-1252, the code page of those files. Use other letters.");
-    }
-    return text;
+    return Cp1252FromUtf8OrThrow(utf8, what);
 }
 
 // The career of that name (UTF-8) as the career tree lists it.
@@ -446,8 +440,13 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         }
         const Paths& p = startup.paths;
         if (command == "list") {
-            for (const std::string& name : ListCareers(p)) {
+            const CareerListing listing = ListCareerFolders(p);
+            for (const std::string& name : listing.names) {
                 out << Utf8FromCp1252(name) << '\n';
+            }
+            for (const std::filesystem::path& folder : listing.unlisted) {
+                err << "Not listed: " << Utf8(folder)
+                    << " (the game cannot use this name; rename the folder)\n";
             }
             return 0;
         }

@@ -220,6 +220,17 @@ TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
     EXPECT_NE(career.err.find("Windows-1252"), std::string::npos) << career.err;
     // Letters that the code page holds pass unchanged.
     EXPECT_EQ(Cli(world, {"show", "J\u00fcrgen Sch\u00e4fer"}).code, 0);
+
+#ifndef _WIN32
+    // A career folder of such a name is not listed, but named on standard error.
+    const std::filesystem::path odd =
+        world.GetPaths().SaveFolder / "Careers" / std::filesystem::path(u8"\u0141ukasz Nowak");
+    testing::WriteText(odd / "Patrols_0.cfg", "[INIT]\r\nPatrols=2\r\n");
+    const CliRun list = Cli(world, {"list"});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_EQ(list.out.find("ukasz"), std::string::npos) << list.out;
+    EXPECT_NE(list.err.find("Not listed: " + odd.string()), std::string::npos) << list.err;
+#endif
 }
 
 }  // namespace
