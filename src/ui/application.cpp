@@ -13,7 +13,7 @@
 #include "platform/instance_guard.h"
 #include "platform/processes.h"
 #include "ui/instance_channel.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 
 namespace seewolf::ui {
@@ -79,12 +79,13 @@ int RunSeewolf(int argc, char** argv) {
         return 0;
     }
 
-    TfrmMainForm mainForm(startup, random, prompter);
-    prompter.SetParent(&mainForm);
-    prompter.SetStatusSink([&mainForm](std::string_view text) { mainForm.SetStatus(text); });
+    MainWindow mainWindow(startup, random, prompter);
+    prompter.SetParent(&mainWindow);
+    prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); });
     InstanceChannel channel;
-    channel.Listen(channelName, [&mainForm](const std::vector<std::string>&) { mainForm.BringToFront(); });
-    mainForm.show();
+    channel.Listen(channelName,
+                   [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
+    mainWindow.show();
     return QApplication::exec();
 }
 

@@ -1,4 +1,4 @@
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -18,12 +18,12 @@
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "ui/change_form.h"
+#include "ui/change_dialog.h"
 #include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
-#include "ui_main_form.h"
+#include "ui_main_window.h"
 
 namespace seewolf::ui {
 
@@ -73,9 +73,9 @@ std::vector<std::string> Names(const std::vector<BoatTypeChoice>& choices) {
 
 }  // namespace
 
-TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent)
+MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent)
     : QWidget(parent),
-      m_ui(std::make_unique<Ui::TfrmMainForm>()),
+      m_ui(std::make_unique<Ui::MainWindow>()),
       m_paths(startup.paths),
       m_language(startup.language),
       m_commandLine(startup.commandLine),
@@ -137,25 +137,25 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
     m_ui->imgHelp->installEventFilter(this);
     m_ui->imgHelp->setCursor(Qt::PointingHandCursor);
 
-    m_change = std::make_unique<TfrmChange>(m_paths, m_random, m_prompter, this);
+    m_change = std::make_unique<ChangeDialog>(m_paths, m_random, m_prompter, this);
     UpdateRollbackButton();
     Guard([this] { FillCrewSets(); });
     Guard([this] { LoadWindowPictures(); });
     Guard([this] { PopulateTreeView(); });
 }
 
-TfrmMainForm::~TfrmMainForm() = default;
+MainWindow::~MainWindow() = default;
 
-void TfrmMainForm::Guard(const std::function<void()>& handler) {
+void MainWindow::Guard(const std::function<void()>& handler) {
     Guarded(m_prompter, handler);
 }
 
-void TfrmMainForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Guard([this] { ApplyDetailFont(ReadSettings(m_paths).UseSysFonts); });
 }
 
-bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->imgClips && event->type() == QEvent::MouseButtonDblClick) {
         Guard([this] { imgClipsDblClick(); });
         return true;
@@ -180,7 +180,7 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmMainForm::SetStatus(std::string_view text) {
+void MainWindow::SetStatus(std::string_view text) {
     if (text == "^") {
         m_ui->lblStatus->hide();
         return;
@@ -190,7 +190,7 @@ void TfrmMainForm::SetStatus(std::string_view text) {
     m_ui->lblStatus->repaint();
 }
 
-void TfrmMainForm::BringToFront() {
+void MainWindow::BringToFront() {
     if (isMinimized()) {
         showNormal();
     }
@@ -199,11 +199,11 @@ void TfrmMainForm::BringToFront() {
     activateWindow();
 }
 
-void TfrmMainForm::UpdateRollbackButton() {
+void MainWindow::UpdateRollbackButton() {
     m_ui->sbRollback->setVisible(BackupHoldsFiles(m_paths));
 }
 
-void TfrmMainForm::LoadWindowPictures() {
+void MainWindow::LoadWindowPictures() {
     const QPixmap desk = TgaPixmap(m_paths.Prog("Gui\\SeewolfMenu.tga"));
     if (desk.width() > 1) {
         m_ui->imgMain->setPixmap(desk);
@@ -218,7 +218,7 @@ void TfrmMainForm::LoadWindowPictures() {
     }
 }
 
-void TfrmMainForm::FillCrewSets() {
+void MainWindow::FillCrewSets() {
     m_ui->cmbUseCrew->clear();
     m_ui->cmbUseCrew->addItem(QStringLiteral("Already in SH3"));
     for (const std::string& set : CrewSets(m_paths)) {
@@ -227,7 +227,7 @@ void TfrmMainForm::FillCrewSets() {
     m_ui->cmbUseCrew->setCurrentIndex(0);
 }
 
-void TfrmMainForm::PopulateTreeView() {
+void MainWindow::PopulateTreeView() {
     QTreeWidget* tree = m_ui->tvCareer;
     {
         const QSignalBlocker blocker(tree);
@@ -256,7 +256,7 @@ void TfrmMainForm::PopulateTreeView() {
     tvCareerChange(tree->indexOfTopLevelItem(tree->currentItem()));
 }
 
-void TfrmMainForm::ShowExCareer(bool existing) {
+void MainWindow::ShowExCareer(bool existing) {
     setUpdatesEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_ui->imgExCar,       m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
@@ -282,7 +282,7 @@ void TfrmMainForm::ShowExCareer(bool existing) {
 }
 
 // A new-career control and its caption are shown and hidden together.
-void TfrmMainForm::SetNewCareerVisible(QWidget* control, bool visible) {
+void MainWindow::SetNewCareerVisible(QWidget* control, bool visible) {
     control->setVisible(visible);
     QWidget* caption = nullptr;
     if (control == m_ui->txtCmdrNm) {
@@ -299,7 +299,7 @@ void TfrmMainForm::SetNewCareerVisible(QWidget* control, bool visible) {
     }
 }
 
-void TfrmMainForm::tvCareerChange(int index) {
+void MainWindow::tvCareerChange(int index) {
     ShowExCareer(index > 1);
     if (index <= 1) {
         m_career.CareerStatus = index - 2;
@@ -324,7 +324,7 @@ void TfrmMainForm::tvCareerChange(int index) {
     ShowCareer(m_careerNames.at(static_cast<std::size_t>(index - 2)));
 }
 
-void TfrmMainForm::ShowCareer(const std::string& name) {
+void MainWindow::ShowCareer(const std::string& name) {
     SelectedCareer career = LoadCareer(m_paths, m_language, name);
     m_career = career;
     const RecordSheet sheet = MakeRecordSheet(m_career, m_language.dates);
@@ -355,7 +355,7 @@ void TfrmMainForm::ShowCareer(const std::string& name) {
 }
 
 // The boat type follows the boat name, 4 pixels after the end of its text.
-void TfrmMainForm::PlaceBoatType() {
+void MainWindow::PlaceBoatType() {
     QRect number = m_ui->lblUBoatNb->geometry();
     number.setWidth(m_ui->lblUBoatNb->fontMetrics().horizontalAdvance(m_ui->lblUBoatNb->text()) + 2);
     m_ui->lblUBoatNb->setGeometry(number);
@@ -364,7 +364,7 @@ void TfrmMainForm::PlaceBoatType() {
     m_ui->lblUBoatTyp->setGeometry(type);
 }
 
-void TfrmMainForm::HTMLLabel(QLabel* label, bool active) {
+void MainWindow::HTMLLabel(QLabel* label, bool active) {
     label->setProperty(kActive, active);
     QFont font = label->font();
     font.setUnderline(active);
@@ -378,18 +378,18 @@ void TfrmMainForm::HTMLLabel(QLabel* label, bool active) {
     label->setToolTip(active ? label->property(kHint).toString() : QString());
 }
 
-void TfrmMainForm::GenerateCmdrHistory() {
+void MainWindow::GenerateCmdrHistory() {
     const std::vector<std::string> items = EnsureCareerHistory(m_paths, m_career.Name, m_random);
     if (items.size() > kHistoryPortrait) {
         ShowPortrait(items[kHistoryPortrait]);
     }
 }
 
-void TfrmMainForm::ShowPortrait(const std::string& number) {
+void MainWindow::ShowPortrait(const std::string& number) {
     m_ui->imgCaptain->setPixmap(JpegPixmap(m_paths.Prog("Images\\" + number + ".jpg")));
 }
 
-void TfrmMainForm::ShowForContCareer(bool continuing) {
+void MainWindow::ShowForContCareer(bool continuing) {
     m_career.ContinueCareer = continuing;
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo,
                                                       m_ui->udMth, m_ui->udYear}) {
@@ -399,7 +399,7 @@ void TfrmMainForm::ShowForContCareer(bool continuing) {
     m_ui->chkRndCrewDets->setVisible(!continuing);
 }
 
-void TfrmMainForm::txtYearChange() {
+void MainWindow::txtYearChange() {
     const int year = m_ui->udYear->value();
     const MonthRange months = MonthsOf(m_paths, year);
     {
@@ -413,7 +413,7 @@ void TfrmMainForm::txtYearChange() {
     txtMthChange();
 }
 
-void TfrmMainForm::txtMthChange() {
+void MainWindow::txtMthChange() {
     const int month = m_ui->udMth->value();
     const QString hint = ToQt(m_language.dates.monthNames[static_cast<std::size_t>(month - 1)]);
     m_ui->udMth->setToolTip(hint);
@@ -421,7 +421,7 @@ void TfrmMainForm::txtMthChange() {
     UpdateFlotilla();
 }
 
-void TfrmMainForm::UpdateFlotilla() {
+void MainWindow::UpdateFlotilla() {
     const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
     const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
                                                                  m_ui->udYear->value(), m_ui->udMth->value());
@@ -439,7 +439,7 @@ void TfrmMainForm::UpdateFlotilla() {
     cmbFlotNmChange();
 }
 
-void TfrmMainForm::cmbFlotNmChange() {
+void MainWindow::cmbFlotNmChange() {
     const std::string remembered = FromQt(m_ui->cmbSubType->currentText());
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     std::vector<BoatTypeChoice> offered;
@@ -462,7 +462,7 @@ void TfrmMainForm::cmbFlotNmChange() {
     cmbSubTypeChange();
 }
 
-void TfrmMainForm::cmbSubTypeChange() {
+void MainWindow::cmbSubTypeChange() {
     const QString remembered = m_ui->cmbSubNo->currentText();
     m_ui->cmbSubNo->clear();
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
@@ -475,11 +475,11 @@ void TfrmMainForm::cmbSubTypeChange() {
     m_ui->cmbSubNo->setEditText(remembered);
 }
 
-void TfrmMainForm::cmdRndNmClick() {
+void MainWindow::cmdRndNmClick() {
     m_ui->txtCmdrNm->setText(ToQt(RandomName(m_paths, m_random, true)));
 }
 
-void TfrmMainForm::cmdFlotInfoClick() {
+void MainWindow::cmdFlotInfoClick() {
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     if (flotilla < 0) {
         return;
@@ -490,7 +490,7 @@ void TfrmMainForm::cmdFlotInfoClick() {
     m_prompter.ShowPlainMessage(info.title, info.text);
 }
 
-void TfrmMainForm::lblCarStsClick() {
+void MainWindow::lblCarStsClick() {
     if (m_career.CareerStatus == kInBase) {
         m_career.InOtherBase = !m_career.InOtherBase;
         m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
@@ -498,19 +498,19 @@ void TfrmMainForm::lblCarStsClick() {
     // Lost and retired careers lead to the career actions (surrender, return from retirement).
 }
 
-void TfrmMainForm::lblUBoatNbClick() {
-    if (m_change->ShowModal(m_career, TfrmChange::Mode::BoatNumber, FromQt(m_ui->lblPatGrd->text()))) {
+void MainWindow::lblUBoatNbClick() {
+    if (m_change->ShowModal(m_career, ChangeDialog::Mode::BoatNumber, FromQt(m_ui->lblPatGrd->text()))) {
         tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
     }
 }
 
-void TfrmMainForm::lblPatGrdClick() {
-    if (m_change->ShowModal(m_career, TfrmChange::Mode::PatrolGrid, FromQt(m_ui->lblPatGrd->text()))) {
+void MainWindow::lblPatGrdClick() {
+    if (m_change->ShowModal(m_career, ChangeDialog::Mode::PatrolGrid, FromQt(m_ui->lblPatGrd->text()))) {
         tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
     }
 }
 
-void TfrmMainForm::imgClipsDblClick() {
+void MainWindow::imgClipsDblClick() {
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Select image to display"),
                                                         PathToQt(m_paths.ProgFolder / "Images" / "*.jpg"),
                                                         QStringLiteral("JPEG Image File (*.jpg)"));
@@ -519,7 +519,7 @@ void TfrmMainForm::imgClipsDblClick() {
     }
 }
 
-void TfrmMainForm::ChoosePortrait(const std::filesystem::path& chosen) {
+void MainWindow::ChoosePortrait(const std::filesystem::path& chosen) {
     if (!IsPortraitFile(m_paths, chosen)) {
         m_prompter.ShowMessage("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!",
                                MessageKind::Error, Button::Ok);
@@ -533,7 +533,7 @@ void TfrmMainForm::ChoosePortrait(const std::filesystem::path& chosen) {
     }
 }
 
-void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
+void MainWindow::ApplyDetailFont(bool useSystemFont) {
     QFont font(useSystemFont ? QStringLiteral("Tahoma") : QStringLiteral("Desyrel"));
     font.setStyleHint(useSystemFont ? QFont::SansSerif : QFont::Cursive);
     font.setPointSize(useSystemFont ? 10 : 13);
@@ -565,11 +565,11 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
     PlaceBoatType();
 }
 
-void TfrmMainForm::sbCloseClick() {
+void MainWindow::sbCloseClick() {
     close();
 }
 
-LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
+LaunchRequest MainWindow::MakeLaunchRequest() const {
     LaunchRequest request;
     request.career = m_career;
     request.treeEntry =
@@ -592,7 +592,7 @@ LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
     return request;
 }
 
-void TfrmMainForm::sbLaunchClick() {
+void MainWindow::sbLaunchClick() {
     LaunchHooks hooks;
     hooks.setWindowEnabled = [this](bool enabled) { setEnabled(enabled); };
     hooks.keepResponsive = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
@@ -606,7 +606,7 @@ void TfrmMainForm::sbLaunchClick() {
     }
 }
 
-void TfrmMainForm::sbRollbackClick() {
+void MainWindow::sbRollbackClick() {
     RollBackGameFiles(m_paths, m_prompter);
     UpdateRollbackButton();
     tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));

@@ -1,4 +1,4 @@
-#include "ui/change_form.h"
+#include "ui/change_dialog.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -8,13 +8,13 @@
 #include "ui/controls.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
-#include "ui_change_form.h"
+#include "ui_change_dialog.h"
 
 namespace seewolf::ui {
 
-TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
+ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
     : QDialog(parent),
-      m_ui(std::make_unique<Ui::TfrmChange>()),
+      m_ui(std::make_unique<Ui::ChangeDialog>()),
       m_paths(paths),
       m_random(random),
       m_prompter(prompter) {
@@ -38,9 +38,9 @@ TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, Q
             [this] { Guarded(m_prompter, [this] { cmdMapClick(); }); });
 }
 
-TfrmChange::~TfrmChange() = default;
+ChangeDialog::~ChangeDialog() = default;
 
-void TfrmChange::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+void ChangeDialog::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
     m_career = career;
     m_ui->grpUBoatNo->setVisible(mode == Mode::BoatNumber);
     m_ui->grpPatGrid->setVisible(mode == Mode::PatrolGrid);
@@ -56,7 +56,7 @@ void TfrmChange::Prepare(const SelectedCareer& career, Mode mode, const std::str
     }
 }
 
-bool TfrmChange::ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+bool ChangeDialog::ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText) {
     Prepare(career, mode, gridText);
     if (parentWidget() != nullptr) {
         move(parentWidget()->geometry().center() - rect().center());
@@ -64,7 +64,7 @@ bool TfrmChange::ShowModal(const SelectedCareer& career, Mode mode, const std::s
     return exec() == QDialog::Accepted;
 }
 
-void TfrmChange::FillNumbers() {
+void ChangeDialog::FillNumbers() {
     const QString kept = m_ui->cmbSubNo->currentText();
     const QSignalBlocker blocker(m_ui->cmbSubNo);
     m_ui->cmbSubNo->clear();
@@ -74,21 +74,21 @@ void TfrmChange::FillNumbers() {
     m_ui->cmbSubNo->setEditText(kept);
 }
 
-void TfrmChange::cbFilterClick() {
+void ChangeDialog::cbFilterClick() {
     FillNumbers();
 }
 
-void TfrmChange::cmdRndClick() {
+void ChangeDialog::cmdRndClick() {
     if (const auto grid = RandomPatrolGrid(m_paths, m_career, m_random)) {
         m_ui->txtPatGrd->setText(ToQt(*grid));
     }
 }
 
-void TfrmChange::cmdMapClick() {
+void ChangeDialog::cmdMapClick() {
     platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg"));
 }
 
-void TfrmChange::sbApplyClick() {
+void ChangeDialog::sbApplyClick() {
     const std::string number = FromQt(m_ui->cmbSubNo->currentText());
     const std::string grid = FromQt(m_ui->txtPatGrd->text());
     if (number.empty() || grid.empty()) {

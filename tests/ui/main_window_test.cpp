@@ -1,4 +1,4 @@
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 
 #include <thread>
 
@@ -23,7 +23,7 @@
 #include "platform/processes.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
-#include "ui/change_form.h"
+#include "ui/change_dialog.h"
 #include "ui/instance_channel.h"
 #include "ui/qt_text.h"
 
@@ -37,7 +37,7 @@ struct Window {
     testing::TempWorld world;
     testing::ScriptedPrompter prompter;
     Random random{7};
-    std::unique_ptr<ui::TfrmMainForm> form;
+    std::unique_ptr<ui::MainWindow> window;
 
     Window() {
         testing::ScriptedPrompter startPrompter;
@@ -47,13 +47,13 @@ struct Window {
         if (!r.proceed) {
             qFatal("start-up failed");
         }
-        form = std::make_unique<ui::TfrmMainForm>(r, random, prompter);
-        form->show();
+        window = std::make_unique<ui::MainWindow>(r, random, prompter);
+        window->show();
     }
 
     template <typename T = QWidget>
     T* Find(const char* name) const {
-        T* w = form->findChild<T*>(name);
+        T* w = window->findChild<T*>(name);
         if (w == nullptr) {
             qFatal("no control %s", name);
         }
@@ -82,17 +82,17 @@ struct Window {
 
 }  // namespace
 
-class MainFormTest : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
     void captionControlsAndTree() {
         Window w;
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
         const QString game =
             QString::fromStdString(platform::WithoutTrailingSeparator(w.world.World().game).string());
-        QCOMPARE(w.form->windowTitle(), QStringLiteral("Seewolf [") + game + "]");
-        QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("Seewolf [") + game + "]");
+        QCOMPARE(w.window->minimumSize(), w.window->maximumSize());
         auto* tree = w.Find<QTreeWidget>("tvCareer");
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("New career"));
         QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Single mission"));
@@ -102,9 +102,9 @@ class MainFormTest : public QObject {
         QVERIFY(w.Find("lblNm")->isVisible());
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
-            QVERIFY(w.form->grab().save(folder + "/main_form_career.png"));
+            QVERIFY(w.window->grab().save(folder + "/main_window_career.png"));
             w.Select(QStringLiteral("New career"));
-            QVERIFY(w.form->grab().save(folder + "/main_form_new_career.png"));
+            QVERIFY(w.window->grab().save(folder + "/main_window_new_career.png"));
         }
     }
 
@@ -162,10 +162,10 @@ class MainFormTest : public QObject {
         auto* label = w.Find<QLabel>("lblCarSts");
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(w.Text("lblCarSts"), QString(home).replace(QStringLiteral("home"), QStringLiteral("other")));
-        QVERIFY(w.form->Career().InOtherBase);
+        QVERIFY(w.window->Career().InOtherBase);
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(w.Text("lblCarSts"), home);
-        QVERIFY(!w.form->Career().InOtherBase);
+        QVERIFY(!w.window->Career().InOtherBase);
     }
 
     void singleMissionHidesTheNewCareerInputs() {
@@ -183,7 +183,7 @@ class MainFormTest : public QObject {
                 .endsWith(QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
         QVERIFY(w.Find<QComboBox>("cmbFlotNm")->count() > 0);
         QVERIFY(w.Find<QComboBox>("cmbSubType")->count() > 0);
-        QCOMPARE(w.form->Career().CareerStatus, kSingleMission);
+        QCOMPARE(w.window->Career().CareerStatus, kSingleMission);
 
         w.Select(QStringLiteral("New career"));
         QVERIFY(w.Find("txtCmdrNm")->isVisible());
@@ -244,32 +244,32 @@ class MainFormTest : public QObject {
     void portraitMustComeFromTheImagesFolder() {
         Window w;
         w.Select(DemoCareers::InHomeBase);
-        const std::string name = w.form->Career().Name;
-        const std::vector<std::string> before = ReadCareerHistory(w.form->GetPaths(), name);
+        const std::string name = w.window->Career().Name;
+        const std::vector<std::string> before = ReadCareerHistory(w.window->GetPaths(), name);
         const auto images = w.world.World().program / "Images";
         std::filesystem::create_directories(images / "sub");
         std::filesystem::copy_file(images / "05.jpg", images / "sub" / "05.jpg");
         std::filesystem::copy_file(images / "05.jpg", images / "Upper.JPG");
-        w.form->ChoosePortrait(images / "sub" / "05.jpg");
-        w.form->ChoosePortrait(images / "Upper.JPG");
+        w.window->ChoosePortrait(images / "sub" / "05.jpg");
+        w.window->ChoosePortrait(images / "Upper.JPG");
         QCOMPARE(w.prompter.messages.size(), std::size_t{2});
         QCOMPARE(
             QString::fromStdString(w.prompter.messages[0].text),
             QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
-        QCOMPARE(ReadCareerHistory(w.form->GetPaths(), name), before);
+        QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name), before);
 
         const std::string other = before[kHistoryPortrait] == "05" ? "06" : "05";
-        w.form->ChoosePortrait(images / (other + ".jpg"));
+        w.window->ChoosePortrait(images / (other + ".jpg"));
         QCOMPARE(w.prompter.messages.size(), std::size_t{2});
-        QCOMPARE(ReadCareerHistory(w.form->GetPaths(), name)[kHistoryPortrait], other);
+        QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name)[kHistoryPortrait], other);
     }
 
     void changeDialogWritesNumberAndGrid() {
         Window w;
         w.Select(DemoCareers::InHomeBase);
-        const SelectedCareer inBase = w.form->Career();
-        ui::TfrmChange change(w.form->GetPaths(), w.random, w.prompter);
-        change.Prepare(inBase, ui::TfrmChange::Mode::PatrolGrid, "BF13");
+        const SelectedCareer inBase = w.window->Career();
+        ui::ChangeDialog change(w.window->GetPaths(), w.random, w.prompter);
+        change.Prepare(inBase, ui::ChangeDialog::Mode::PatrolGrid, "BF13");
         QVERIFY(!change.findChild<QWidget*>("sbApply")->isVisibleTo(&change));
         auto* grid = change.findChild<QLineEdit*>("txtPatGrd");
         grid->clear();
@@ -283,12 +283,12 @@ class MainFormTest : public QObject {
                  QStringLiteral("AN12"));
         QCOMPARE(patrols.ReadString(section, "SubName", ""), inBase.SubName);  // number unchanged
 
-        change.Prepare(inBase, ui::TfrmChange::Mode::BoatNumber, "AN12");
+        change.Prepare(inBase, ui::ChangeDialog::Mode::BoatNumber, "AN12");
         auto* number = change.findChild<QComboBox*>("cmbSubNo");
         number->setEditText(QStringLiteral("552"));
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
-            change.setStyleSheet(w.form->styleSheet());
-            QVERIFY(change.grab().save(folder + "/change_form.png"));
+            change.setStyleSheet(w.window->styleSheet());
+            QVERIFY(change.grab().save(folder + "/change_dialog.png"));
         }
         change.sbApplyClick();
         QCOMPARE(QString::fromStdString(patrols.ReadString(section, "SubName", "")), QStringLiteral("U-552"));
@@ -301,8 +301,8 @@ class MainFormTest : public QObject {
 
         // At sea the grid also goes into the newest save.
         w.Select(DemoCareers::AtSea);
-        const SelectedCareer atSea = w.form->Career();
-        change.Prepare(atSea, ui::TfrmChange::Mode::PatrolGrid, "X");
+        const SelectedCareer atSea = w.window->Career();
+        change.Prepare(atSea, ui::ChangeDialog::Mode::PatrolGrid, "X");
         change.findChild<QLineEdit*>("txtPatGrd")->setText(QStringLiteral("CA55"));
         change.sbApplyClick();
         QVERIFY(!atSea.NewestSave.empty());
@@ -314,9 +314,9 @@ class MainFormTest : public QObject {
 
     void secondStartBringsTheWindowForward() {
         Window w;
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-        w.form->showMinimized();
-        QTRY_VERIFY(w.form->isMinimized());
+        QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+        w.window->showMinimized();
+        QTRY_VERIFY(w.window->isMinimized());
 
         const QString name = ui::ChannelName("test-block-" + std::to_string(platform::CurrentProcessId()));
         ui::InstanceChannel channel;
@@ -325,7 +325,7 @@ class MainFormTest : public QObject {
         QVERIFY(channel.Listen(name, [&](const std::vector<std::string>& args) {
             received = args;
             arrived = true;
-            w.form->BringToFront();
+            w.window->BringToFront();
         }));
         bool accepted = false;
         std::thread second([&] { accepted = ui::InstanceChannel::Forward(name, {"/i:C:\\Game\\", "x y"}); });
@@ -334,37 +334,37 @@ class MainFormTest : public QObject {
         QVERIFY(accepted);
         QCOMPARE(received.size(), std::size_t{2});
         QCOMPARE(QString::fromStdString(received[1]), QStringLiteral("x y"));
-        QVERIFY(!w.form->isMinimized());
+        QVERIFY(!w.window->isMinimized());
     }
 
     void statusLineRollbackAndClose() {
         Window w;
         auto* status = w.Find<QLabel>("lblStatus");
         QVERIFY(!status->isVisible());
-        w.form->SetStatus("Rolling back\xE4");
+        w.window->SetStatus("Rolling back\xE4");
         QVERIFY(status->isVisible());
         QCOMPARE(status->text(), QString::fromUtf8("Rolling back\xC3\xA4"));
-        w.form->SetStatus("^");
+        w.window->SetStatus("^");
         QVERIFY(!status->isVisible());
 
         auto* rollback = w.Find("sbRollback");
         QVERIFY(!rollback->isVisible());
-        std::filesystem::create_directories(w.form->GetPaths().BackupFolder / "data");
-        w.form->UpdateRollbackButton();
+        std::filesystem::create_directories(w.window->GetPaths().BackupFolder / "data");
+        w.window->UpdateRollbackButton();
         QVERIFY(rollback->isVisible());
 
         QTest::mouseClick(w.Find<QToolButton>("sbClose"), Qt::LeftButton);
-        QVERIFY(!w.form->isVisible());
+        QVERIFY(!w.window->isVisible());
     }
 
     void launchWithoutFlotillaRefusesAndRollBackHidesTheButton() {
         Window w;
-        const Paths& paths = w.form->GetPaths();
+        const Paths& paths = w.window->GetPaths();
         // Changes left by an earlier launch: the launch rolls them back first.
         testing::WriteText(paths.BackupFolder / "data" / "Cfg" / "Basic.cfg",
                            testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")));
         testing::WriteText(paths.Game("data\\Cfg\\Basic.cfg"), "changed by an earlier launch");
-        w.form->UpdateRollbackButton();
+        w.window->UpdateRollbackButton();
         QVERIFY(w.Find("sbRollback")->isVisible());
 
         w.Select(QStringLiteral("New career"));
@@ -373,13 +373,13 @@ class MainFormTest : public QObject {
         QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
         QCOMPARE(QString::fromStdString(w.prompter.messages.back().text),
                  QStringLiteral("No Flotilla or U-boat Type selected! Please try again."));
-        QVERIFY(w.form->isVisible());
+        QVERIFY(w.window->isVisible());
         QVERIFY(!w.Find("sbRollback")->isVisible());
         QVERIFY(testing::ReadText(paths.Game("data\\Cfg\\Basic.cfg")) != "changed by an earlier launch");
 
         // The Roll back button: restores and hides itself.
         testing::WriteText(paths.BackupFolder / "data" / "x.txt", "x");
-        w.form->UpdateRollbackButton();
+        w.window->UpdateRollbackButton();
         QVERIFY(w.Find("sbRollback")->isVisible());
         QTest::mouseClick(w.Find<QToolButton>("sbRollback"), Qt::LeftButton);
         QVERIFY(!w.Find("sbRollback")->isVisible());
@@ -388,7 +388,7 @@ class MainFormTest : public QObject {
 
     void launchRunsTheWeatherToolAndCloses() {
         Window w;
-        const Paths& paths = w.form->GetPaths();
+        const Paths& paths = w.window->GetPaths();
         const auto log = w.world.Root() / "weather.log";
         testing::WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
         testing::WriteText(w.world.Root() / "wine.sh",
@@ -400,8 +400,8 @@ class MainFormTest : public QObject {
         QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
         QVERIFY(std::filesystem::exists(log));  // waited for: it had finished when the launch ended
-        QVERIFY(w.form->isEnabled());
-        QVERIFY(!w.form->isVisible());  // a launch closes the window
+        QVERIFY(w.window->isEnabled());
+        QVERIFY(!w.window->isVisible());  // a launch closes the window
         RollBackGameFiles(paths, w.prompter);
     }
 
@@ -414,5 +414,5 @@ class MainFormTest : public QObject {
     }
 };
 
-QTEST_MAIN(MainFormTest)
-#include "main_form_test.moc"
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

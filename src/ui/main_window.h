@@ -15,7 +15,7 @@ class QLabel;
 class QTreeWidgetItem;
 
 namespace Ui {
-class TfrmMainForm;
+class MainWindow;
 }
 
 namespace seewolf {
@@ -24,15 +24,15 @@ class Random;
 
 namespace seewolf::ui {
 
-class TfrmChange;
+class ChangeDialog;
 
 // The main window: the career tree on the left; on the right the record sheet of the selected
 // career or the controls for a new career or single mission; the buttons along the bottom.
-class TfrmMainForm : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
-    ~TfrmMainForm() override;
+    MainWindow(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The progress line; "^" hides it.
     void SetStatus(std::string_view text);
@@ -100,7 +100,7 @@ class TfrmMainForm : public QWidget {
     void SetNewCareerVisible(QWidget* control, bool visible);
     void Guard(const std::function<void()>& handler);
 
-    std::unique_ptr<Ui::TfrmMainForm> m_ui;
+    std::unique_ptr<Ui::MainWindow> m_ui;
     Paths m_paths;
     Language m_language;
     CommandLine m_commandLine;
@@ -108,7 +108,7 @@ class TfrmMainForm : public QWidget {
     Prompter& m_prompter;
     SelectedCareer m_career;
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
-    std::unique_ptr<TfrmChange> m_change;
+    std::unique_ptr<ChangeDialog> m_change;
     bool m_cascadeBusy = false;
 };
 
