@@ -158,14 +158,15 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
         }
         const std::string name = FindCareer(paths, o.rest[1]);
         request.career = LoadCareer(paths, language, name);
-        if (request.career.CareerStatus != kInBase && request.career.CareerStatus != kAtSea) {
+        if (request.career.CareerStatus != CareerStatus::InBase &&
+            request.career.CareerStatus != CareerStatus::AtSea) {
             throw Error("The career " + name + " is over; it cannot be launched.");
         }
         request.career.InOtherBase = o.flags.count("--other-base") > 0 || StartsInOtherBase(request.career);
         request.treeEntry = name;
         return request;
     }
-    request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
+    request.career.CareerStatus = newCareer ? CareerStatus::NewCareer : CareerStatus::SingleMission;
     request.treeEntry = newCareer ? "New career" : "Single mission";
     auto number = [&o](const char* option) {
         const auto it = o.values.find(option);

@@ -302,7 +302,7 @@ void MainWindow::SetNewCareerVisible(QWidget* control, bool visible) {
 void MainWindow::tvCareerChange(int index) {
     ShowExCareer(index > 1);
     if (index <= 1) {
-        m_career.CareerStatus = index - 2;
+        m_career.CareerStatus = index == 0 ? CareerStatus::NewCareer : CareerStatus::SingleMission;
         ShowForContCareer(false);
         m_ui->sbLaunch->show();
         const bool newCareer = index == 0;
@@ -443,7 +443,7 @@ void MainWindow::cmbFlotNmChange() {
     const std::string remembered = FromQt(m_ui->cmbSubType->currentText());
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     std::vector<BoatTypeChoice> offered;
-    if (flotilla >= 0 || m_career.CareerStatus == kSingleMission) {
+    if (flotilla >= 0 || m_career.CareerStatus == CareerStatus::SingleMission) {
         offered =
             OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
                              m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
@@ -491,7 +491,7 @@ void MainWindow::cmdFlotInfoClick() {
 }
 
 void MainWindow::lblCarStsClick() {
-    if (m_career.CareerStatus == kInBase) {
+    if (m_career.CareerStatus == CareerStatus::InBase) {
         m_career.InOtherBase = !m_career.InOtherBase;
         m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
     }

@@ -183,7 +183,7 @@ class MainWindowTest : public QObject {
                 .endsWith(QStringLiteral("U-boat type when starting your mission in Silent Hunter III!")));
         QVERIFY(w.Find<QComboBox>("cmbFlotNm")->count() > 0);
         QVERIFY(w.Find<QComboBox>("cmbSubType")->count() > 0);
-        QCOMPARE(w.window->Career().CareerStatus, kSingleMission);
+        QCOMPARE(w.window->Career().CareerStatus, CareerStatus::SingleMission);
 
         w.Select(QStringLiteral("New career"));
         QVERIFY(w.Find("txtCmdrNm")->isVisible());
