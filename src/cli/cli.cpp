@@ -73,11 +73,8 @@ class TerminalPrompter : public Prompter {
     void ShowPlainMessage(std::string_view title, std::string_view text) override {
         m_err << Utf8FromCp1252(title) << ": " << Utf8FromCp1252(text) << '\n';
     }
-    void SetStatus(std::string_view text) override {
-        if (text != "^") {
-            m_err << Utf8FromCp1252(text) << '\n';
-        }
-    }
+    void SetStatus(std::string_view text) override { m_err << Utf8FromCp1252(text) << '\n'; }
+    void HideStatus() override {}
     void SetBusy(bool) override {}
     std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override {
         return {};

@@ -142,7 +142,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
     prompter.SetStatus("Reading Seewolf settings...");
     ProfileFile(paths.SettingsFile()).WriteString(kLatestCareerSection, "CAREER", request.treeEntry);
     const LaunchSettings settings = ReadLaunchSettings(paths);
-    prompter.SetStatus("^");
+    prompter.HideStatus();
 
     // 4. A new career or single mission needs a flotilla and a boat type.
     const CareerStatus status = request.career.CareerStatus;
@@ -169,7 +169,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
         prompter.SetStatus("Copying crew config files into SH3...");
         InstallFileSet(paths, paths.Prog("Crew\\" + request.crewSet), prompter);
     }
-    prompter.SetStatus("^");
+    prompter.HideStatus();
 
     // 8. The file sets: flotilla, boat type, then the dated sets in date order.
     prompter.SetStatus("Copying Flotilla files into SH3...");

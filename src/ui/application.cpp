@@ -81,7 +81,8 @@ int RunSeewolf(int argc, char** argv) {
 
     MainWindow mainWindow(startup, random, prompter);
     prompter.SetParent(&mainWindow);
-    prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); });
+    prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
+                           [&mainWindow] { mainWindow.HideStatus(); });
     InstanceChannel channel;
     channel.Listen(channelName,
                    [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });

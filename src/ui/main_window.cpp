@@ -180,11 +180,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void MainWindow::HideStatus() {
+    m_ui->lblStatus->hide();
+}
+
 void MainWindow::SetStatus(std::string_view text) {
-    if (text == "^") {
-        m_ui->lblStatus->hide();
-        return;
-    }
     m_ui->lblStatus->setText(ToQt(text));
     m_ui->lblStatus->show();
     m_ui->lblStatus->repaint();

@@ -34,8 +34,9 @@ class MainWindow : public QWidget {
     MainWindow(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The progress line; "^" hides it.
+    // The progress line: shows a text at once, or hides the line.
     void SetStatus(std::string_view text);
+    void HideStatus();
 
     // Restores the window when minimised and brings it to the front (a second start asked).
     void BringToFront();

@@ -344,7 +344,7 @@ class MainWindowTest : public QObject {
         w.window->SetStatus("Rolling back\xE4");
         QVERIFY(status->isVisible());
         QCOMPARE(status->text(), QString::fromUtf8("Rolling back\xC3\xA4"));
-        w.window->SetStatus("^");
+        w.window->HideStatus();
         QVERIFY(!status->isVisible());
 
         auto* rollback = w.Find("sbRollback");
