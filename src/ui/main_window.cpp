@@ -31,30 +31,6 @@ namespace {
 
 constexpr const char* kActive = "seewolfLink";  // property: the label acts as a link now
 
-// The look of the window: cream text on the dark desk, ink on the record sheet, brass buttons.
-constexpr const char* kLook = R"(
-QLabel#lblCarMenu { color: #f3e9cf; font-size: 15px; font-weight: bold; }
-QTreeWidget#tvCareer { background: #f4ecd6; color: #2a2418; border: 1px solid #6b5a3a; font-size: 13px; }
-QTreeWidget#tvCareer::item { padding: 2px 4px; }
-QTreeWidget#tvCareer::item:hover { background: #e2d3ac; }
-QTreeWidget#tvCareer::item:selected { background: #29406b; color: #f6f0de; }
-QLabel[objectName^="capEx"] { color: #5a4a32; font-size: 12px; }
-QLabel[objectName^="lbl"] { color: #1d2c5e; }
-QLabel#lblSig { color: #22306a; font-style: italic; font-size: 15px; }
-QLabel#lblStatus { color: #f3e9cf; font-weight: bold; }
-QLabel#lblRmndr { color: #f3e9cf; font-size: 13px; }
-QLabel#capCmdrNm, QLabel#capDate, QLabel#capFlotNm, QLabel#capSubType, QLabel#capSubNo, QLabel#capPatGrd,
-QLabel#capUseCrew { color: #f3e9cf; font-size: 13px; }
-QCheckBox#chkRndCrewDets { color: #f3e9cf; }
-QLabel#lblAbout, QLabel#lblChk4Updt, QLabel#imgHelp { color: #f0d48a; font-size: 13px; text-decoration: underline; }
-QLabel#imgHelp { text-decoration: none; }
-QLabel#imgHelp { border: 1px solid #c9a55a; border-radius: 13px; font-weight: bold; }
-QToolButton { color: #f6ecd0; font-size: 13px; font-weight: bold; background: rgba(20, 14, 8, 150);
-              border: 1px solid #c9a55a; border-radius: 5px; }
-QToolButton:hover { background: rgba(201, 165, 90, 90); }
-QToolButton:pressed { background: rgba(201, 165, 90, 160); }
-)";
-
 std::vector<std::string> Names(const std::vector<FlotillaChoice>& choices) {
     std::vector<std::string> names;
     for (const auto& c : choices) {
@@ -82,7 +58,7 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
-    setStyleSheet(kLook);
+    setStyleSheet(StyleSheet());
     for (QWidget* child : findChildren<QWidget*>()) {
         child->setToolTipDuration(20000);
     }

@@ -93,6 +93,7 @@ class MainWindowTest : public QObject {
             QString::fromStdString(platform::WithoutTrailingSeparator(w.world.World().game).string());
         QCOMPARE(w.window->windowTitle(), QStringLiteral("Seewolf [") + game + "]");
         QCOMPARE(w.window->minimumSize(), w.window->maximumSize());
+        QVERIFY(w.window->styleSheet().contains(QStringLiteral("QTreeWidget#tvCareer")));
         auto* tree = w.Find<QTreeWidget>("tvCareer");
         QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("New career"));
         QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Single mission"));
