@@ -31,20 +31,21 @@ namespace {
 
 constexpr const char* kActive = "seewolfLink";  // property: the label acts as a link now
 
-std::vector<std::string> Names(const std::vector<FlotillaChoice>& choices) {
+// Refills a list and its hidden parallel list (`hiddenValue` of each choice) and selects the
+// remembered entry, else the first; the list's change handler does not run.
+template <typename Choice>
+void FillChoices(QComboBox* shown, QComboBox* hidden, const std::vector<Choice>& offered,
+                 std::string Choice::*hiddenValue, const std::string& remembered) {
+    const QSignalBlocker blocker(shown);
+    shown->clear();
+    hidden->clear();
     std::vector<std::string> names;
-    for (const auto& c : choices) {
-        names.push_back(c.name);
+    for (const Choice& choice : offered) {
+        shown->addItem(ToQt(choice.name));
+        hidden->addItem(ToQt(choice.*hiddenValue));
+        names.push_back(choice.name);
     }
-    return names;
-}
-
-std::vector<std::string> Names(const std::vector<BoatTypeChoice>& choices) {
-    std::vector<std::string> names;
-    for (const auto& c : choices) {
-        names.push_back(c.name);
-    }
-    return names;
+    shown->setCurrentIndex(KeptChoice(names, remembered));
 }
 
 }  // namespace
@@ -401,16 +402,7 @@ void MainWindow::UpdateFlotilla() {
     const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
     const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
                                                                  m_ui->udYear->value(), m_ui->udMth->value());
-    {
-        const QSignalBlocker blockNames(m_ui->cmbFlotNm);
-        m_ui->cmbFlotNm->clear();
-        m_ui->cmbFlotNb->clear();
-        for (const FlotillaChoice& choice : offered) {
-            m_ui->cmbFlotNm->addItem(ToQt(choice.name));
-            m_ui->cmbFlotNb->addItem(ToQt(choice.id));
-        }
-        m_ui->cmbFlotNm->setCurrentIndex(KeptChoice(Names(offered), remembered));
-    }
+    FillChoices(m_ui->cmbFlotNm, m_ui->cmbFlotNb, offered, &FlotillaChoice::id, remembered);
     m_ui->cmdFlotInfo->setEnabled(m_ui->cmbFlotNm->currentIndex() >= 0);
     cmbFlotNmChange();
 }
@@ -424,16 +416,7 @@ void MainWindow::cmbFlotNmChange() {
             OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
                              m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
     }
-    {
-        const QSignalBlocker blockTypes(m_ui->cmbSubType);
-        m_ui->cmbSubType->clear();
-        m_ui->cmbSubTypeNb->clear();
-        for (const BoatTypeChoice& choice : offered) {
-            m_ui->cmbSubType->addItem(ToQt(choice.name));
-            m_ui->cmbSubTypeNb->addItem(ToQt(choice.number));
-        }
-        m_ui->cmbSubType->setCurrentIndex(KeptChoice(Names(offered), remembered));
-    }
+    FillChoices(m_ui->cmbSubType, m_ui->cmbSubTypeNb, offered, &BoatTypeChoice::number, remembered);
     m_ui->cmdFlotInfo->setEnabled(flotilla >= 0);
     cmbSubTypeChange();
 }
