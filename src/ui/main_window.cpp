@@ -279,6 +279,9 @@ void MainWindow::SetNewCareerVisible(QWidget* control, bool visible) {
 void MainWindow::tvCareerChange(int index) {
     ShowExCareer(index > 1);
     if (index <= 1) {
+        // The fixed entries start from a clean record: nothing of the career shown before (its
+        // "in other base" toggle above all) may reach their launch.
+        m_career = SelectedCareer{};
         m_career.CareerStatus = index == 0 ? CareerStatus::NewCareer : CareerStatus::SingleMission;
         ShowForContCareer(false);
         m_ui->sbLaunch->show();
@@ -302,8 +305,10 @@ void MainWindow::tvCareerChange(int index) {
 }
 
 void MainWindow::ShowCareer(const std::string& name) {
-    SelectedCareer career = LoadCareer(m_paths, m_language, name);
-    m_career = career;
+    // Until the career has loaded, the sheet is empty and nothing can act on the career shown
+    // before: a career that fails to load leaves it so.
+    ClearSheet();
+    m_career = LoadCareer(m_paths, m_language, name);
     const RecordSheet sheet = MakeRecordSheet(m_career, m_language.dates);
     m_ui->lblNm->setText(ToQt(sheet.name));
     m_ui->lblSig->setText(ToQt(sheet.name));
@@ -329,6 +334,18 @@ void MainWindow::ShowCareer(const std::string& name) {
         lblCarStsClick();
     }
     GenerateCmdrHistory();
+}
+
+void MainWindow::ClearSheet() {
+    m_career = SelectedCareer{};
+    for (QLabel* label :
+         {m_ui->lblNm, m_ui->lblSig, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd,
+          m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt}) {
+        label->clear();
+        HTMLLabel(label, false);
+    }
+    m_ui->imgCaptain->clear();
+    m_ui->sbLaunch->hide();
 }
 
 // The boat type follows the boat name, 4 pixels after the end of its text.
@@ -398,17 +415,43 @@ void MainWindow::txtMthChange() {
     UpdateFlotilla();
 }
 
+// The lists are emptied before their entries are computed: when that fails (a date in the game's
+// files that does not exist), no entry offered for another date may stay behind to be launched.
+void MainWindow::EmptyChoices(bool flotillas) {
+    if (flotillas) {
+        const QSignalBlocker blocker(m_ui->cmbFlotNm);
+        m_ui->cmbFlotNm->clear();
+        m_ui->cmbFlotNb->clear();
+        m_ui->cmdFlotInfo->setEnabled(false);
+    }
+    {
+        const QSignalBlocker blocker(m_ui->cmbSubType);
+        m_ui->cmbSubType->clear();
+        m_ui->cmbSubTypeNb->clear();
+    }
+    // The number the player typed stays; only the offered ones go.
+    const QString typed = m_ui->cmbSubNo->currentText();
+    m_ui->cmbSubNo->clear();
+    m_ui->cmbSubNo->setEditText(typed);
+}
+
 void MainWindow::UpdateFlotilla() {
     const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
+    const std::string rememberedType = FromQt(m_ui->cmbSubType->currentText());
+    EmptyChoices(true);
     const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
                                                                  m_ui->udYear->value(), m_ui->udMth->value());
     FillChoices(m_ui->cmbFlotNm, m_ui->cmbFlotNb, offered, &FlotillaChoice::id, remembered);
     m_ui->cmdFlotInfo->setEnabled(m_ui->cmbFlotNm->currentIndex() >= 0);
-    cmbFlotNmChange();
+    FillBoatTypes(rememberedType);
 }
 
 void MainWindow::cmbFlotNmChange() {
-    const std::string remembered = FromQt(m_ui->cmbSubType->currentText());
+    FillBoatTypes(FromQt(m_ui->cmbSubType->currentText()));
+}
+
+void MainWindow::FillBoatTypes(const std::string& remembered) {
+    EmptyChoices(false);
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     std::vector<BoatTypeChoice> offered;
     if (flotilla >= 0 || m_career.CareerStatus == CareerStatus::SingleMission) {
@@ -555,14 +598,25 @@ void MainWindow::sbLaunchClick() {
     LaunchHooks hooks;
     hooks.setWindowEnabled = [this](bool enabled) { setEnabled(enabled); };
     hooks.keepResponsive = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
-    const LaunchOutcome outcome = [&] {
+    // However the launch ends short of starting the game, the window shows what it left: no
+    // progress text, and the Roll back button exactly when files remain to roll back.
+    const auto showWhatRemains = [this] {
+        HideStatus();
+        UpdateRollbackButton();
+    };
+    LaunchOutcome outcome = LaunchOutcome::Refused;
+    try {
         const BusyScope busy(m_prompter);
-        return RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
-    }();
-    UpdateRollbackButton();
+        outcome = RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
+    } catch (...) {
+        showWhatRemains();
+        throw;  // the handler's guard shows the error
+    }
     if (outcome == LaunchOutcome::Launched) {
         close();
+        return;
     }
+    showWhatRemains();
 }
 
 void MainWindow::sbRollbackClick() {

@@ -68,6 +68,7 @@ class MainWindow : public QWidget {
     void FillCrewSets();
     void ShowExCareer(bool existing);
     void ShowCareer(const std::string& name);
+    void ClearSheet();
     void HTMLLabel(QLabel* label, bool active);
     void PlaceBoatType();
     void GenerateCmdrHistory();
@@ -79,6 +80,8 @@ class MainWindow : public QWidget {
     void txtMthChange();
     void UpdateFlotilla();
     void cmbFlotNmChange();
+    void FillBoatTypes(const std::string& remembered);
+    void EmptyChoices(bool flotillas);
     void cmbSubTypeChange();
     void cmdRndNmClick();
     void cmdFlotInfoClick();

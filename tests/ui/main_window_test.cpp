@@ -32,10 +32,28 @@ using demo::DemoCareers;
 
 namespace {
 
+// Records like the scripted prompter and, as the program's own prompter does, shows the status
+// texts in the window's status line.
+struct WindowPrompter : testing::ScriptedPrompter {
+    ui::MainWindow* window = nullptr;
+    void SetStatus(std::string_view text) override {
+        ScriptedPrompter::SetStatus(text);
+        if (window != nullptr) {
+            window->SetStatus(text);
+        }
+    }
+    void HideStatus() override {
+        ScriptedPrompter::HideStatus();
+        if (window != nullptr) {
+            window->HideStatus();
+        }
+    }
+};
+
 // A started main window on a fresh demo world.
 struct Window {
     testing::TempWorld world;
-    testing::ScriptedPrompter prompter;
+    WindowPrompter prompter;
     Random random{7};
     std::unique_ptr<ui::MainWindow> window;
 
@@ -48,6 +66,7 @@ struct Window {
             qFatal("start-up failed");
         }
         window = std::make_unique<ui::MainWindow>(r, random, prompter);
+        prompter.window = window.get();
         window->show();
     }
 
@@ -71,6 +90,14 @@ struct Window {
         tree->setCurrentItem(found.first());
     }
     void Select(const char* utf8Name) { Select(QString::fromUtf8(utf8Name)); }
+    int Top(const char* name) const { return Find(name)->geometry().top(); }
+    const Paths& GetPaths() const { return window->GetPaths(); }
+    // Selects a career and gives its Patrols_0.cfg and the section of its current patrol.
+    std::pair<std::filesystem::path, std::string> CurrentPatrol(const char* utf8Name) {
+        Select(utf8Name);
+        const SelectedCareer& c = window->Career();
+        return {c.CareerFolder / "Patrols_0.cfg", SectionName("PATROL ", c.PatrolCount)};
+    }
     std::string Errors() const {
         std::string all;
         for (const auto& m : prompter.messages) {
@@ -403,6 +430,89 @@ class MainWindowTest : public QObject {
         QVERIFY(std::filesystem::exists(log));  // waited for: it had finished when the launch ended
         QVERIFY(w.window->isEnabled());
         QVERIFY(!w.window->isVisible());  // a launch closes the window
+        RollBackGameFiles(paths, w.prompter);
+    }
+
+    void aFailedSelectionLeavesNoCareerBehind() {
+        Window w;
+        // The toggle to "In other base" belongs to that career only, not to the fixed entries.
+        w.Select(DemoCareers::InOtherBase);
+        QVERIFY(w.window->Career().InOtherBase);
+        for (const char* entry : {"New career", "Single mission"}) {
+            w.Select(entry);
+            QVERIFY2(!w.window->Career().InOtherBase, entry);
+            QVERIFY2(w.window->Career().Name.empty(), entry);
+        }
+
+        // A career whose patrol date does not exist: the error, an empty sheet, no Launch, and no
+        // record of the career shown before.
+        const auto [file, section] = w.CurrentPatrol(DemoCareers::Retired);
+        ProfileFile(file).WriteString(section, "StartMonth", "13");
+        w.Select(DemoCareers::InHomeBase);
+        QVERIFY(w.Find("sbLaunch")->isVisible());
+        w.Select(DemoCareers::Retired);
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        for (const char* label : {"lblNm", "lblSig", "lblRnk", "lblCarSts", "lblUBoatNb", "lblPatGrd"}) {
+            QVERIFY2(w.Text(label).isEmpty(), label);
+        }
+        QVERIFY(!w.IsLink("lblCarSts") && !w.IsLink("lblUBoatNb") && !w.IsLink("lblPatGrd"));
+        QVERIFY(w.Find<QLabel>("imgCaptain")->pixmap().isNull());
+        QVERIFY(!w.Find("sbLaunch")->isVisible());
+        QVERIFY(w.window->Career().Name.empty());
+    }
+
+    void aCascadeErrorLeavesNoStaleChoices() {
+        Window w;
+        w.Select(QStringLiteral("New career"));
+        w.Find<QSpinBox>("udYear")->setValue(1941);
+        auto* flotillas = w.Find<QComboBox>("cmbFlotNm");
+        auto* types = w.Find<QComboBox>("cmbSubType");
+        QVERIFY(flotillas->count() > 0 && types->count() > 0);
+        const Paths& paths = w.GetPaths();
+
+        // A boat type's availability date that does not exist stops the cascade at the types.
+        const std::string type = "SUBMARINE" + ui::FromQt(w.Find<QComboBox>("cmbSubTypeNb")->itemText(0));
+        ProfileFile basic(paths.Game("data\\Cfg\\Basic.cfg"));
+        const std::string month0 = basic.ReadString(type, "Month0", "1");
+        basic.WriteString(type, "Month0", "13");
+        w.Find<QSpinBox>("udMth")->setValue(4);
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        QVERIFY(flotillas->count() > 0);
+        QCOMPARE(types->count(), 0);
+        QCOMPARE(w.Find<QComboBox>("cmbSubTypeNb")->count(), 0);
+        QCOMPARE(w.Find<QComboBox>("cmbSubNo")->count(), 0);
+        basic.WriteString(type, "Month0", month0);
+
+        // A base date that does not exist stops it at the flotillas.
+        w.Find<QSpinBox>("udMth")->setValue(5);
+        QVERIFY(types->count() > 0);
+        ProfileFile(paths.Game("data\\Cfg\\Flotilla.cfg")).WriteString("FLOTILLA", "Month0_0_0", "13");
+        w.Find<QSpinBox>("udMth")->setValue(6);
+        QCOMPARE(w.prompter.messages.size(), std::size_t{2});
+        for (const char* list : {"cmbFlotNm", "cmbFlotNb", "cmbSubType", "cmbSubTypeNb", "cmbSubNo"}) {
+            QVERIFY2(w.Find<QComboBox>(list)->count() == 0, list);
+        }
+        QVERIFY(!w.Find("cmdFlotInfo")->isEnabled());
+        QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(w.prompter.messages.back().text),
+                 QStringLiteral("No Flotilla or U-boat Type selected! Please try again."));
+    }
+
+    void aFailedLaunchLeavesTheWindowRight() {
+        Window w;
+        const Paths& paths = w.GetPaths();
+        w.Select(DemoCareers::InHomeBase);
+        // The launch fails late, at the player's name, after the file sets went in.
+        std::filesystem::permissions(paths.Save("main.cfg"), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+        std::filesystem::permissions(paths.Save("main.cfg"), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        QVERIFY(w.prompter.messages[0].text.starts_with("Unable to write to "));
+        QVERIFY(w.window->isVisible());
+        QVERIFY(!w.Find("lblStatus")->isVisible());
+        QCOMPARE(w.Find("sbRollback")->isVisible(), BackupHoldsFiles(paths));
         RollBackGameFiles(paths, w.prompter);
     }
 
