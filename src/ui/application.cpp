@@ -60,8 +60,8 @@ int RunSeewolf(int argc, char** argv) {
     QApplication application(argc, argv);
     // Hints appear at once (the windows keep them up for twenty seconds).
     QApplication::setStyle(new HintStyle);
+    // Only the name: a display name would be appended to every window title by the toolkit.
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
 
     Random random(Random::ClockSeed());
     QtPrompter prompter;

@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 
 #include "career/change.h"
+#include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/controls.h"
 #include "ui/qt_prompter.h"
@@ -12,6 +13,10 @@
 
 namespace seewolf::ui {
 
+namespace {
+constexpr const char* kGridMap = "documentation\\SH3_MAP.jpg";
+}  // namespace
+
 ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::ChangeDialog>()),
@@ -19,6 +24,7 @@ ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompte
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
+    setStyleSheet(StyleSheet());
     // A dialog border without title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
@@ -40,6 +46,16 @@ ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompte
 
 ChangeDialog::~ChangeDialog() = default;
 
+void ChangeDialog::TakeButtonPictures(const QToolButton& launch, const QToolButton& close) {
+    for (auto [button, picture] : {std::pair{m_ui->sbApply, &launch}, std::pair{m_ui->sbCancel, &close}}) {
+        button->setIcon(picture->icon());
+        button->setIconSize(picture->iconSize());
+        button->setToolButtonStyle(picture->toolButtonStyle());
+        button->resize(picture->size());
+    }
+    m_ui->sbApply->move(m_ui->sbCancel->x() - m_ui->sbApply->width() - 6, m_ui->sbApply->y());
+}
+
 void ChangeDialog::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
     m_career = career;
     m_ui->grpUBoatNo->setVisible(mode == Mode::BoatNumber);
@@ -47,6 +63,11 @@ void ChangeDialog::Prepare(const SelectedCareer& career, Mode mode, const std::s
     m_ui->txtPatGrd->setText(ToQt(gridText));
     m_ui->cmbSubNo->setEditText(ToQt(BoatNumberOf(career.SubName)));
     m_ui->cbFilter->setChecked(false);
+    // The map button says so when the game has no grid map.
+    const bool map = platform::FileExists(m_paths.Game(kGridMap));
+    m_ui->cmdMap->setToolTip(map ? QStringLiteral("Show SH3 Grid Map")
+                                 : QStringLiteral("The game's grid map (") + ToQt(kGridMap) +
+                                       QStringLiteral(") is missing"));
     FillNumbers();
     m_ui->sbApply->hide();
     if (mode == Mode::BoatNumber) {
@@ -85,7 +106,13 @@ void ChangeDialog::cmdRndClick() {
 }
 
 void ChangeDialog::cmdMapClick() {
-    platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg"));
+    const std::filesystem::path map = m_paths.Game(kGridMap);
+    if (!platform::FileExists(map)) {
+        m_prompter.ShowMessage("The game's grid map is missing: " + platform::TextFromPath(map),
+                               MessageKind::Error, Button::Ok);
+        return;
+    }
+    platform::OpenDocument(map);
 }
 
 void ChangeDialog::sbApplyClick() {

@@ -9,6 +9,8 @@
 #include "app/prompter.h"
 #include "career/career.h"
 
+class QToolButton;
+
 namespace Ui {
 class ChangeDialog;
 }
@@ -30,6 +32,9 @@ class ChangeDialog : public QDialog {
 
     // Fills the dialog for a career (`gridText` is what the main window shows as its grid).
     void Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText);
+
+    // Apply and Cancel take the pictures and size of the main window's Launch and Close buttons.
+    void TakeButtonPictures(const QToolButton& launch, const QToolButton& close);
 
     // Prepares and shows the dialog modally; true when the changes were saved.
     bool ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText);

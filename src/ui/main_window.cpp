@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTreeWidgetItem>
 
@@ -69,6 +71,16 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     setWindowFlags(
         (windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) &
         ~Qt::WindowMaximizeButtonHint);
+    // It opens centred on the desktop.
+    if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
+        move(desktop->availableGeometry().center() - rect().center());
+    }
+    // What has no action behind it yet stays out of sight: the options, about and update
+    // dialogs, the career actions, and the user guide when the program folder has none.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->sbOptions, m_ui->lblAbout, m_ui->lblChk4Updt}) {
+        w->hide();
+    }
+    m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog("Leitfaden.pdf")));
 
     // The year and month fields are read-only edits with up-down buttons.
     for (auto [spin, name] : {std::pair{m_ui->udYear, "txtYear"}, std::pair{m_ui->udMth, "txtMth"}}) {
@@ -115,6 +127,7 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     m_ui->imgHelp->setCursor(Qt::PointingHandCursor);
 
     m_change = std::make_unique<ChangeDialog>(m_paths, m_random, m_prompter, this);
+    m_change->TakeButtonPictures(*m_ui->sbLaunch, *m_ui->sbClose);
     UpdateRollbackButton();
     Guard([this] { FillCrewSets(); });
     Guard([this] { LoadWindowPictures(); });
@@ -219,15 +232,16 @@ void MainWindow::PopulateTreeView() {
             items.append(new QTreeWidgetItem(QStringList(ToQt(name))));
         }
         tree->addTopLevelItems(items);
-        int selected = 0;
-        const std::string latest = LatestCareer(m_paths);
-        for (std::size_t i = 0; i < m_careerNames.size(); ++i) {
-            if (m_careerNames[i] == latest) {
-                selected = static_cast<int>(i) + 2;
+        // The latest career is selected again; the fixed entries are matched first.
+        const QString latest = ToQt(LatestCareer(m_paths));
+        QTreeWidgetItem* selected = tree->topLevelItem(0);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            if (tree->topLevelItem(i)->text(0) == latest) {
+                selected = tree->topLevelItem(i);
                 break;
             }
         }
-        tree->setCurrentItem(tree->topLevelItem(selected));
+        tree->setCurrentItem(selected);
         tree->setUpdatesEnabled(true);
     }
     tvCareerChange(tree->indexOfTopLevelItem(tree->currentItem()));
@@ -236,13 +250,12 @@ void MainWindow::PopulateTreeView() {
 void MainWindow::ShowExCareer(bool existing) {
     setUpdatesEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_ui->imgExCar,       m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
-             m_ui->lblSig,         m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
-             m_ui->lblCarDt,       m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
-             m_ui->lblFlot,        m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->lblAct,
-             m_ui->capExNm,        m_ui->capExRnk,     m_ui->capExCarSts, m_ui->capExCarDt,
-             m_ui->capExLstPatEnd, m_ui->capExUBoat,   m_ui->capExFlot,   m_ui->capExPatGrd,
-             m_ui->capExCarSvdDt}) {
+             m_ui->imgExCar,   m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
+             m_ui->lblSig,     m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
+             m_ui->lblCarDt,   m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
+             m_ui->lblFlot,    m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->capExNm,
+             m_ui->capExRnk,   m_ui->capExCarSts,  m_ui->capExCarDt,  m_ui->capExLstPatEnd,
+             m_ui->capExUBoat, m_ui->capExFlot,    m_ui->capExPatGrd, m_ui->capExCarSvdDt}) {
         w->setVisible(existing);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -293,6 +306,7 @@ void MainWindow::tvCareerChange(int index) {
         const QString number = m_ui->cmbSubNo->currentText();
         m_ui->cmbSubNo->clear();
         m_ui->cmbSubNo->setEditText(number);
+        LayOutNewCareerRows();
         m_ui->lblRmndr->setText(
             QStringLiteral("Don't forget to select the same year and ") +
             (newCareer ? QStringLiteral("Flotilla when starting your career in Silent Hunter III!")
@@ -322,11 +336,13 @@ void MainWindow::ShowCareer(const std::string& name) {
     m_ui->lblPatGrd->setText(ToQt(sheet.grid));
     m_ui->lblCarSvdDt->setText(ToQt(sheet.saved));
 
-    HTMLLabel(m_ui->lblCarSts, sheet.statusLink);
+    // Lost and retired careers and the boat type lead to the career actions, which are not built
+    // yet: until then those labels stay plain text (and the actions label hidden).
+    HTMLLabel(m_ui->lblCarSts, sheet.statusLink && m_career.CareerStatus == CareerStatus::InBase);
     HTMLLabel(m_ui->lblUBoatNb, sheet.boatLinks);
-    HTMLLabel(m_ui->lblUBoatTyp, sheet.boatLinks);
+    HTMLLabel(m_ui->lblUBoatTyp, false);
     HTMLLabel(m_ui->lblPatGrd, sheet.gridLink);
-    HTMLLabel(m_ui->lblAct, true);
+    FitDetailLabels();
     PlaceBoatType();
     m_ui->sbLaunch->setVisible(sheet.launchVisible);
 
@@ -376,6 +392,8 @@ void MainWindow::GenerateCmdrHistory() {
     const std::vector<std::string> items = EnsureCareerHistory(m_paths, m_career.Name, m_random);
     if (items.size() > kHistoryPortrait) {
         ShowPortrait(items[kHistoryPortrait]);
+    } else {
+        m_ui->imgCaptain->clear();  // a record without a portrait shows none
     }
 }
 
@@ -391,6 +409,42 @@ void MainWindow::ShowForContCareer(bool continuing) {
     }
     SetNewCareerVisible(m_ui->cmbUseCrew, !continuing);
     m_ui->chkRndCrewDets->setVisible(!continuing);
+    LayOutNewCareerRows();
+}
+
+// The new-career rows stand one under the other; a hidden row leaves no gap, the rows below it
+// move up, and the reminder follows the last row.
+void MainWindow::LayOutNewCareerRows() {
+    struct Row {
+        QWidget* caption;
+        std::initializer_list<QWidget*> controls;  // the first decides whether the row shows
+    };
+    const Row rows[] = {
+        {m_ui->capCmdrNm, {m_ui->txtCmdrNm, m_ui->cmdRndNm}},
+        {m_ui->capDate, {m_ui->udYear, m_ui->udMth}},
+        {m_ui->capFlotNm, {m_ui->cmbFlotNm, m_ui->cmdFlotInfo}},
+        {m_ui->capSubType, {m_ui->cmbSubType}},
+        {m_ui->capSubNo, {m_ui->cmbSubNo}},
+        {m_ui->capPatGrd, {m_ui->txtPatGrd}},
+        {m_ui->capUseCrew, {m_ui->cmbUseCrew}},
+        {nullptr, {m_ui->chkRndCrewDets}},
+    };
+    constexpr int kFirstTop = 62;
+    constexpr int kPitch = 42;
+    int top = kFirstTop;
+    for (const Row& row : rows) {
+        if ((*row.controls.begin())->isHidden()) {
+            continue;
+        }
+        for (QWidget* control : row.controls) {
+            control->move(control->x(), top);
+        }
+        if (row.caption != nullptr) {
+            row.caption->move(row.caption->x(), top + 2);
+        }
+        top += kPitch;
+    }
+    m_ui->lblRmndr->move(m_ui->lblRmndr->x(), top + 6);
 }
 
 void MainWindow::txtYearChange() {
@@ -496,6 +550,7 @@ void MainWindow::lblCarStsClick() {
     if (m_career.CareerStatus == CareerStatus::InBase) {
         m_career.InOtherBase = !m_career.InOtherBase;
         m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
+        FitDetailLabels();
     }
     // Lost and retired careers lead to the career actions (surrender, return from retirement).
 }
@@ -564,7 +619,27 @@ void MainWindow::ApplyDetailFont(bool useSystemFont) {
         own.setUnderline(w->font().underline());
         w->setFont(own);
     }
+    m_detailFont = font;
+    FitDetailLabels();
     PlaceBoatType();
+}
+
+// A detail text too long for its label is written smaller rather than cut off.
+void MainWindow::FitDetailLabels() {
+    if (!m_detailFont) {
+        return;  // the detail font is chosen when the window is shown
+    }
+    constexpr int kSmallestPoints = 8;
+    for (QLabel* label : {m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd,
+                          m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt}) {
+        QFont font = *m_detailFont;
+        font.setUnderline(label->font().underline());
+        while (font.pointSize() > kSmallestPoints &&
+               QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+            font.setPointSize(font.pointSize() - 1);
+        }
+        label->setFont(font);
+    }
 }
 
 void MainWindow::sbCloseClick() {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <QFont>
 #include <QWidget>
 
 #include "app/prompter.h"
@@ -71,9 +73,11 @@ class MainWindow : public QWidget {
     void ClearSheet();
     void HTMLLabel(QLabel* label, bool active);
     void PlaceBoatType();
+    void FitDetailLabels();
     void GenerateCmdrHistory();
     void ShowPortrait(const std::string& number);
     void ShowForContCareer(bool continuing);
+    void LayOutNewCareerRows();
 
     // The new-career cascade.
     void txtYearChange();
@@ -113,7 +117,7 @@ class MainWindow : public QWidget {
     SelectedCareer m_career;
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
     std::unique_ptr<ChangeDialog> m_change;
-    bool m_cascadeBusy = false;
+    std::optional<QFont> m_detailFont;  // set when the window is shown
 };
 
 }  // namespace seewolf::ui
