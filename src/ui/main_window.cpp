@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
@@ -154,18 +155,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         platform::OpenDocument(m_paths.Prog("Leitfaden.pdf"));
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && watched->property(kActive).toBool()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            if (watched == m_ui->lblCarSts) {
-                Guard([this] { lblCarStsClick(); });
-            } else if (watched == m_ui->lblUBoatNb) {
-                Guard([this] { lblUBoatNbClick(); });
-            } else if (watched == m_ui->lblPatGrd) {
-                Guard([this] { lblPatGrdClick(); });
-            }
-            return true;
+    // A link acts on a left click, and on Return or Space when it has the keyboard focus.
+    const auto activates = [event] {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
         }
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+        }
+        return false;
+    };
+    if (watched->property(kActive).toBool() && activates()) {
+        if (watched == m_ui->lblCarSts) {
+            Guard([this] { lblCarStsClick(); });
+        } else if (watched == m_ui->lblUBoatNb) {
+            Guard([this] { lblUBoatNbClick(); });
+        } else if (watched == m_ui->lblPatGrd) {
+            Guard([this] { lblPatGrdClick(); });
+        }
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -380,6 +389,7 @@ void MainWindow::HTMLLabel(QLabel* label, bool active) {
     font.setUnderline(active);
     label->setFont(font);
     label->setCursor(active ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    label->setFocusPolicy(active ? Qt::StrongFocus : Qt::NoFocus);  // links are reached with Tab too
     // The hint shows only while the label acts as a link.
     static const char* kHint = "seewolfHint";
     if (!label->property(kHint).isValid()) {

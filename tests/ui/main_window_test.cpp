@@ -203,6 +203,10 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(w.Text("lblCarSts"), home);
         QVERIFY(!w.window->Career().InOtherBase);
+        // The keyboard reaches the link too.
+        QCOMPARE(label->focusPolicy(), Qt::StrongFocus);
+        QTest::keyClick(label, Qt::Key_Space);
+        QVERIFY(w.window->Career().InOtherBase);
     }
 
     void singleMissionHidesTheNewCareerInputs() {
