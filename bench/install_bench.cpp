@@ -46,6 +46,7 @@ class QuietPrompter : public seewolf::Prompter {
     }
     void ShowPlainMessage(std::string_view, std::string_view) override {}
     void SetStatus(std::string_view) override {}
+    void HideStatus() override {}
     void SetBusy(bool) override {}
     fs::path BrowseForFolder(std::string_view, const fs::path&) override { return {}; }
 };

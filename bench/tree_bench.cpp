@@ -9,7 +9,7 @@
 #include "app/startup.h"
 #include "demo/demo.h"
 #include "platform/files.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 
 namespace {
@@ -52,7 +52,7 @@ void PopulateTree(benchmark::State& state) {
     World& world = TheWorld();
     seewolf::Random random(1);
     seewolf::ui::QtPrompter prompter;
-    seewolf::ui::TfrmMainForm form(world.startup, random, prompter);
+    seewolf::ui::MainWindow form(world.startup, random, prompter);
     for (auto _ : state) {
         form.PopulateTreeView();
     }

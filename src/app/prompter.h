@@ -52,8 +52,10 @@ class Prompter {
     // A plain message box: OK button, no icon, no beep.
     virtual void ShowPlainMessage(std::string_view title, std::string_view text) = 0;
 
-    // The progress line of the main window; "^" hides it.
+    // The progress line of the main window: shows `text`.
     virtual void SetStatus(std::string_view text) = 0;
+    // Hides the progress line.
+    virtual void HideStatus() = 0;
 
     // Busy cursor on or off (nested calls are counted). Use BusyScope.
     virtual void SetBusy(bool busy) = 0;

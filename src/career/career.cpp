@@ -285,20 +285,21 @@ SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::str
                              .ReadString("SUBMARINE" + subType, "Name" + subVersion, kMissingName);
 
     // The status.
-    career.CareerStatus = kInBase;
+    career.CareerStatus = CareerStatus::InBase;
     career.Saved = careerSaved;
     career.SaveGrid = "NULL";
     const ProfileFile history(FileIn(career.CareerFolder, kCareerDone));
     const std::string last = SectionName("CAREER ", n - 1);
     if (LowerCase(history.ReadString(last, "Finished", "false")) == "true") {
-        career.CareerStatus =
-            LowerCase(history.ReadString(last, "WarOver", "false")) == "false" ? kLostAtSea : kRetired;
+        career.CareerStatus = LowerCase(history.ReadString(last, "WarOver", "false")) == "false"
+                                  ? CareerStatus::LostAtSea
+                                  : CareerStatus::Retired;
     }
-    if (career.CareerStatus == kInBase) {
+    if (career.CareerStatus == CareerStatus::InBase) {
         const fs::path saves = FileIn(career.CareerFolder, std::to_string(n));
         const NewestSave newest = FindNewestSave(saves, careerSaved);
         if (newest.any) {
-            career.CareerStatus = kAtSea;
+            career.CareerStatus = CareerStatus::AtSea;
             career.NewestSave = newest.path;
             career.Saved = newest.saved;
             if (!newest.path.empty()) {
@@ -308,10 +309,10 @@ SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::str
             }
         }
     }
-    if (career.CareerStatus == kLostAtSea) {
+    if (career.CareerStatus == CareerStatus::LostAtSea) {
         const std::vector<std::string> items = ReadCareerHistory(paths, name);
         if (items.size() > kHistorySurrendered && items[kHistorySurrendered] == "1") {
-            career.CareerStatus = kSurrendered;
+            career.CareerStatus = CareerStatus::Surrendered;
         }
     }
 
@@ -369,7 +370,7 @@ std::string InBaseStatusText(const SelectedCareer& career) {
 }
 
 bool StartsInOtherBase(const SelectedCareer& career) {
-    return career.CareerStatus == kInBase && career.CrtPort == -1;
+    return career.CareerStatus == CareerStatus::InBase && career.CrtPort == -1;
 }
 
 RecordSheet MakeRecordSheet(const SelectedCareer& career, const DateTexts& dates) {
@@ -377,27 +378,27 @@ RecordSheet MakeRecordSheet(const SelectedCareer& career, const DateTexts& dates
     const int n = career.PatrolCount;
     const std::string startDate = FormatShortDate(career.StartDate, dates);
     switch (career.CareerStatus) {
-        case kInBase:
+        case CareerStatus::InBase:
             sheet.status = InBaseStatusText(career);
             sheet.date = startDate;
             sheet.grid = career.PatrolArea;
             break;
-        case kLostAtSea:
+        case CareerStatus::LostAtSea:
             sheet.status = "Lost at sea during patrol " + std::to_string(n);
             sheet.date = "N/a";
             sheet.grid = "N/a";
             break;
-        case kRetired:
+        case CareerStatus::Retired:
             sheet.status = "Retired after " + std::to_string(n) + " patrols";
             sheet.date = startDate;
             sheet.grid = "N/a";
             break;
-        case kAtSea:
+        case CareerStatus::AtSea:
             sheet.status = "At sea during patrol " + std::to_string(n + 1);
             sheet.date = "After " + startDate;
             sheet.grid = career.SaveGrid;
             break;
-        case kSurrendered:
+        case CareerStatus::Surrendered:
             sheet.status = "Surrendered at sea during patrol " + std::to_string(n);
             sheet.date = "N/a";
             sheet.grid = "N/a";
@@ -414,12 +415,13 @@ RecordSheet MakeRecordSheet(const SelectedCareer& career, const DateTexts& dates
     // Times are written in the core's one short time format, 24-hour "hh:mm".
     sheet.saved = FormatShortDate(career.Saved.date, dates) + " at " + Clock(career.Saved.secondOfDay);
 
-    const int status = career.CareerStatus;
-    sheet.statusLink = status == kInBase || status == kLostAtSea || status == kRetired;
-    sheet.boatLinks = status == kInBase;
-    sheet.gridLink =
-        (status == kInBase && sheet.grid != "NULL") || (status == kAtSea && sheet.grid == "NULL");
-    sheet.launchVisible = status == kInBase || status == kAtSea;
+    const CareerStatus status = career.CareerStatus;
+    sheet.statusLink = status == CareerStatus::InBase || status == CareerStatus::LostAtSea ||
+                       status == CareerStatus::Retired;
+    sheet.boatLinks = status == CareerStatus::InBase;
+    sheet.gridLink = (status == CareerStatus::InBase && sheet.grid != "NULL") ||
+                     (status == CareerStatus::AtSea && sheet.grid == "NULL");
+    sheet.launchVisible = status == CareerStatus::InBase || status == CareerStatus::AtSea;
     return sheet;
 }
 

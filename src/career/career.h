@@ -16,14 +16,17 @@ struct Paths;
 struct Language;
 class Random;
 
-// CareerStatus values.
-inline constexpr int kNewCareer = -2;
-inline constexpr int kSingleMission = -1;
-inline constexpr int kInBase = 0;
-inline constexpr int kLostAtSea = 1;
-inline constexpr int kRetired = 2;
-inline constexpr int kAtSea = 3;
-inline constexpr int kSurrendered = 4;
+// What the tree's selection is: one of the two fixed entries, or a career in one of its states.
+// The numbers are the ones the behaviour has always used for them.
+enum class CareerStatus : int {
+    NewCareer = -2,
+    SingleMission = -1,
+    InBase = 0,
+    LostAtSea = 1,
+    Retired = 2,
+    AtSea = 3,
+    Surrendered = 4,
+};
 
 // A date with a time of day (local time), as the game stamps its saves.
 struct DateTime {
@@ -35,7 +38,7 @@ struct DateTime {
 // The career selected in the tree. For the two fixed entries only CareerStatus is set; the other
 // fields keep the values of the last career shown.
 struct SelectedCareer {
-    int CareerStatus = kNewCareer;
+    seewolf::CareerStatus CareerStatus = seewolf::CareerStatus::NewCareer;
     std::string Name;                    // the career's folder name (Windows-1252)
     std::filesystem::path CareerFolder;  // SaveFolder + Careers/<name>/
     int PatrolCount = -1;                // N

@@ -109,7 +109,7 @@ void ApplyChange(const Paths& /*paths*/, const SelectedCareer& career, std::stri
     patrols.WriteString(section, "SubName", prefix + std::string(number));
     patrols.WriteString(section, "PatrolArea", grid);
 
-    if (career.CareerStatus != kAtSea) {
+    if (career.CareerStatus != CareerStatus::AtSea) {
         return;
     }
     const std::filesystem::path folder =

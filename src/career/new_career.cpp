@@ -94,8 +94,8 @@ std::string YearHint(const Paths& paths, const Language& language, int year) {
     return WrapText(MenuTable(paths, language).Text(year - 1679, ""), 90);
 }
 
-std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language& language, int careerStatus,
-                                             int year, int month) {
+std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language& language,
+                                             CareerStatus careerStatus, int year, int month) {
     const ProfileFile cfg = FlotillaCfg(paths);
     const int count = cfg.ReadInteger(kFlotillaSection, "NbFlotilla", 0);
     std::vector<FlotillaChoice> offered;
@@ -106,13 +106,13 @@ std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language&
         offered.push_back(std::move(choice));
     };
 
-    if (careerStatus == kSingleMission) {
+    if (careerStatus == CareerStatus::SingleMission) {
         for (int f = 0; f < count; ++f) {
             add(Num(f));
         }
         return offered;
     }
-    if (careerStatus != kNewCareer) {
+    if (careerStatus != CareerStatus::NewCareer) {
         return offered;
     }
 
@@ -145,13 +145,13 @@ std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language&
     return offered;
 }
 
-std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, int careerStatus,
+std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, CareerStatus careerStatus,
                                              std::string_view flotillaId, int year, int month,
                                              bool useSubDts) {
     const ProfileFile basic = BasicCfg(paths);
     std::vector<BoatTypeChoice> offered;
 
-    if (careerStatus == kSingleMission) {
+    if (careerStatus == CareerStatus::SingleMission) {
         for (int type = 0;; ++type) {
             const std::string section = "SUBMARINE" + Num(type);
             if (!basic.SectionExists(section)) {
@@ -165,7 +165,7 @@ std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, int careerStatu
         }
         return offered;
     }
-    if (careerStatus != kNewCareer) {
+    if (careerStatus != CareerStatus::NewCareer) {
         return offered;
     }
 

@@ -11,6 +11,7 @@ namespace seewolf {
 
 struct Paths;
 struct Language;
+enum class CareerStatus : int;
 
 inline constexpr int kFirstYear = 1939;
 inline constexpr int kLastYear = 1945;
@@ -37,8 +38,8 @@ struct FlotillaChoice {
 
 // Flotillas offered for a new career (status -2) at that year and month, or every flotilla for a
 // single mission (status -1). Throws Error for a base date that does not exist.
-std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language& language, int careerStatus,
-                                             int year, int month);
+std::vector<FlotillaChoice> OfferedFlotillas(const Paths& paths, const Language& language,
+                                             CareerStatus careerStatus, int year, int month);
 
 struct BoatTypeChoice {
     std::string name;    // cmbSubType
@@ -48,7 +49,7 @@ struct BoatTypeChoice {
 // Boat types of the flotilla available at that date (new career; availability from the program's
 // Cfg/U-boat availability.cfg when useSubDts is on), or every version of every type (single
 // mission). Throws Error for an availability date that does not exist.
-std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, int careerStatus,
+std::vector<BoatTypeChoice> OfferedBoatTypes(const Paths& paths, CareerStatus careerStatus,
                                              std::string_view flotillaId, int year, int month,
                                              bool useSubDts);
 

@@ -82,11 +82,8 @@ class TerminalPrompter : public Prompter {
     void ShowPlainMessage(std::string_view title, std::string_view text) override {
         m_err << Utf8FromCp1252(title) << ": " << Utf8FromCp1252(text) << '\n';
     }
-    void SetStatus(std::string_view text) override {
-        if (text != "^") {
-            m_err << Utf8FromCp1252(text) << '\n';
-        }
-    }
+    void SetStatus(std::string_view text) override { m_err << Utf8FromCp1252(text) << '\n'; }
+    void HideStatus() override {}
     void SetBusy(bool) override {}
     // A terminal has no folder chooser. Answering "cancelled" would make the look-up save an empty
     // game folder to Seewolf.ini, so the look-up ends here with what the user can do instead.
@@ -220,12 +217,13 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
                       "the launch of an existing career");
         const std::string name = FindCareer(paths, o.rest[1]);
         request.career = LoadCareer(paths, language, name);
-        if (request.career.CareerStatus != kInBase && request.career.CareerStatus != kAtSea) {
+        if (request.career.CareerStatus != CareerStatus::InBase &&
+            request.career.CareerStatus != CareerStatus::AtSea) {
             throw Error("The career " + name + " is over; it cannot be launched.");
         }
         // As in the window: only the status of a career in home base toggles to another base.
         const bool otherBase = o.flags.count("--other-base") > 0;
-        if (otherBase && request.career.CareerStatus != kInBase) {
+        if (otherBase && request.career.CareerStatus != CareerStatus::InBase) {
             throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
         }
         request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
@@ -239,7 +237,7 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
     if (singleMission) {
         RefuseOptions(o, {"--commander", "--number", "--grid"}, "a single mission");
     }
-    request.career.CareerStatus = newCareer ? kNewCareer : kSingleMission;
+    request.career.CareerStatus = newCareer ? CareerStatus::NewCareer : CareerStatus::SingleMission;
     request.treeEntry = newCareer ? "New career" : "Single mission";
     request.year = WholeNumber(o, "--year", "launch");
     request.month = WholeNumber(o, "--month", "launch");
@@ -300,7 +298,7 @@ std::set<std::string> KeysOf(const std::map<std::string, std::string>& values) {
 // every boat type. The same lists as the window, from the same functions.
 void PrintOffers(const Paths& paths, const Language& language, const Options& o, std::ostream& out) {
     const bool singleMission = o.flags.count("--single-mission") > 0;
-    const int status = singleMission ? kSingleMission : kNewCareer;
+    const CareerStatus status = singleMission ? CareerStatus::SingleMission : CareerStatus::NewCareer;
     const int year = WholeNumber(o, "--year", "offers");
     const int month = WholeNumber(o, "--month", "offers");
     CheckStartDate(paths, year, month);

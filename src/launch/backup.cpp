@@ -57,7 +57,6 @@ namespace {
 using NativeString = fs::path::string_type;
 
 constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
-constexpr std::string_view kHideStatus = "^";
 constexpr std::string_view kIntroMovies[] = {"data\\Movies\\Intro\\Logo.wmv",
                                              "data\\Movies\\Intro\\Intro.wmv"};
 constexpr std::string_view kRenamedSuffix = ".Seewolf";
@@ -849,7 +848,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
                                                           "file added by the launch could not be deleted.",
                                                           "files added by the launch could not be deleted.");
     }
-    prompter.SetStatus(status.empty() ? kHideStatus : std::string_view(status));
+    status.empty() ? prompter.HideStatus() : prompter.SetStatus(status);
     return result;
 }
 

@@ -119,7 +119,7 @@ PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request,
         start.daysInBase = GetDaysInBase(paths, false, careerDate, random);
     }
     start.date = careerDate;
-    if (request.career.CareerStatus == kInBase && request.career.LastPatrolEnd != -1) {
+    if (request.career.CareerStatus == CareerStatus::InBase && request.career.LastPatrolEnd != -1) {
         const std::string afterBase =
             FormatDate("yyyymmdd", request.career.LastPatrolEnd + start.daysInBase, DateTexts{});
         if (afterBase >= careerDate) {
@@ -138,11 +138,11 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
     prompter.SetStatus("Reading Seewolf settings...");
     ProfileFile(paths.SettingsFile()).WriteString(kLatestCareerSection, "CAREER", request.treeEntry);
     const LaunchSettings settings = ReadLaunchSettings(paths);
-    prompter.SetStatus("^");
+    prompter.HideStatus();
 
     // 4. A new career or single mission needs a flotilla and a boat type.
-    const int status = request.career.CareerStatus;
-    const bool fresh = status == kNewCareer || status == kSingleMission;
+    const CareerStatus status = request.career.CareerStatus;
+    const bool fresh = status == CareerStatus::NewCareer || status == CareerStatus::SingleMission;
     std::string careerDate = request.career.StartDateText;
     std::string flotillaId = request.career.FlotillaNb;
     std::string boatTypeName = request.career.SubTypeName;
@@ -165,7 +165,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
         prompter.SetStatus("Copying crew config files into SH3...");
         InstallFileSet(paths, paths.Prog("Crew\\" + request.crewSet), prompter);
     }
-    prompter.SetStatus("^");
+    prompter.HideStatus();
 
     // 8. The file sets: flotilla, boat type, then the dated sets in date order.
     prompter.SetStatus("Copying Flotilla files into SH3...");
@@ -179,9 +179,10 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
 
     // 9. The modifications, in their fixed order.
     prompter.SetStatus("Applying changes to SH3 files...");
-    const std::string playerName = status == kNewCareer       ? std::string(Trim(request.commanderName))
-                                   : status == kSingleMission ? std::string()
-                                                              : request.treeEntry;
+    const std::string playerName = status == CareerStatus::NewCareer
+                                       ? std::string(Trim(request.commanderName))
+                                   : status == CareerStatus::SingleMission ? std::string()
+                                                                           : request.treeEntry;
     if (!playerName.empty()) {
         ProfileFile(paths.Save("main.cfg")).WriteString("PLAYER", "Name", playerName);
     }
@@ -195,7 +196,8 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
 
     // 11. The weather tool, waited for while the window keeps painting.
     const std::filesystem::path weather = paths.Game("Wetterglas.exe");
-    if (platform::FileExists(weather) && (status == kInBase || status == kNewCareer)) {
+    if (platform::FileExists(weather) &&
+        (status == CareerStatus::InBase || status == CareerStatus::NewCareer)) {
         prompter.SetStatus("Running Wetterglas...");
         if (hooks.setWindowEnabled) {
             hooks.setWindowEnabled(false);

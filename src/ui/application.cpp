@@ -17,7 +17,7 @@
 #include "platform/instance_guard.h"
 #include "platform/processes.h"
 #include "ui/instance_channel.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 
 namespace seewolf::ui {
@@ -98,8 +98,8 @@ int RunSeewolf(int argc, char** argv) {
     QApplication application(argc, argv);
     // Hints appear at once (the windows keep them up for twenty seconds).
     QApplication::setStyle(new HintStyle);
+    // Only the name: a display name would be appended to every window title by the toolkit.
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
 
     Random random(Random::ClockSeed());
     QtPrompter prompter;
@@ -117,12 +117,14 @@ int RunSeewolf(int argc, char** argv) {
         return 0;
     }
 
-    TfrmMainForm mainForm(startup, random, prompter);
-    prompter.SetParent(&mainForm);
-    prompter.SetStatusSink([&mainForm](std::string_view text) { mainForm.SetStatus(text); });
+    MainWindow mainWindow(startup, random, prompter);
+    prompter.SetParent(&mainWindow);
+    prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
+                           [&mainWindow] { mainWindow.HideStatus(); });
     InstanceChannel channel;
-    channel.Listen(channelName, [&mainForm](const std::vector<std::string>&) { mainForm.BringToFront(); });
-    mainForm.show();
+    channel.Listen(channelName,
+                   [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
+    mainWindow.show();
     return QApplication::exec();
 }
 

@@ -1,10 +1,27 @@
 #include "ui/controls.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include "app/error.h"
+
+// The resource lives in a static library: naming its initialiser keeps it in the program.
+static void InitSeewolfResources() {
+    Q_INIT_RESOURCE(seewolf);
+}
+
 namespace seewolf::ui {
+
+QString StyleSheet() {
+    InitSeewolfResources();
+    QFile file(QStringLiteral(":/seewolf.qss"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        throw Error("The program's style sheet is missing from its resources.");
+    }
+    return QString::fromUtf8(file.readAll());
+}
 
 void MakeBoatNumberBox(QComboBox* box) {
     box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), box));

@@ -87,8 +87,14 @@ void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text)
 }
 
 void QtPrompter::SetStatus(std::string_view text) {
-    if (m_statusSink) {
-        m_statusSink(text);
+    if (m_showStatus) {
+        m_showStatus(text);
+    }
+}
+
+void QtPrompter::HideStatus() {
+    if (m_hideStatus) {
+        m_hideStatus();
     }
 }
 

@@ -83,7 +83,7 @@ class CareerTest : public ::testing::Test {
     SelectedCareer Load(std::string_view utf8Name) const {
         return LoadCareer(m_paths, m_language, Cp1252FromUtf8(utf8Name));
     }
-    int Status(std::string_view utf8Name) const { return Load(utf8Name).CareerStatus; }
+    CareerStatus Status(std::string_view utf8Name) const { return Load(utf8Name).CareerStatus; }
     void WritePlaces(std::string_view text) const {
         WriteText(m_paths.ProgFolder / "Cfg" / "Names_places.lst", text);
     }
@@ -166,19 +166,20 @@ TEST_F(CareerTest, FoldersWithNamesTheCodePageCannotHoldAreReported) {
 TEST_F(CareerTest, DemoCareersLoadInEveryStatus) {
     struct Expected {
         const char* name;
-        int status;
+        CareerStatus status;
         int patrols;
         const char* grid;  // PatrolArea in base, SaveGrid at sea
     };
-    for (const Expected& e : std::vector<Expected>{{DemoCareers::InHomeBase, kInBase, 4, "BE32"},
-                                                   {DemoCareers::InOtherBase, kInBase, 3, "CB48"},
-                                                   {DemoCareers::InBaseNoGrid, kInBase, 2, "NULL"},
-                                                   {DemoCareers::AtSea, kAtSea, 2, "EE62"},
-                                                   {DemoCareers::AtSeaNoGrid, kAtSea, 1, "NULL"},
-                                                   {DemoCareers::FirstPatrol, kAtSea, 0, "BF13"},
-                                                   {DemoCareers::Lost, kLostAtSea, 3, nullptr},
-                                                   {DemoCareers::Retired, kRetired, 7, nullptr},
-                                                   {DemoCareers::Surrendered, kSurrendered, 3, nullptr}}) {
+    for (const Expected& e :
+         std::vector<Expected>{{DemoCareers::InHomeBase, CareerStatus::InBase, 4, "BE32"},
+                               {DemoCareers::InOtherBase, CareerStatus::InBase, 3, "CB48"},
+                               {DemoCareers::InBaseNoGrid, CareerStatus::InBase, 2, "NULL"},
+                               {DemoCareers::AtSea, CareerStatus::AtSea, 2, "EE62"},
+                               {DemoCareers::AtSeaNoGrid, CareerStatus::AtSea, 1, "NULL"},
+                               {DemoCareers::FirstPatrol, CareerStatus::AtSea, 0, "BF13"},
+                               {DemoCareers::Lost, CareerStatus::LostAtSea, 3, nullptr},
+                               {DemoCareers::Retired, CareerStatus::Retired, 7, nullptr},
+                               {DemoCareers::Surrendered, CareerStatus::Surrendered, 3, nullptr}}) {
         SCOPED_TRACE(e.name);
         const SelectedCareer c = Load(e.name);
         EXPECT_EQ(c.CareerStatus, e.status);
@@ -187,7 +188,7 @@ TEST_F(CareerTest, DemoCareersLoadInEveryStatus) {
         EXPECT_FALSE(c.InOtherBase);
         EXPECT_EQ(StartsInOtherBase(c), e.name == std::string(DemoCareers::InOtherBase));
         if (e.grid != nullptr) {
-            EXPECT_EQ(e.status == kAtSea ? c.SaveGrid : c.PatrolArea, e.grid);
+            EXPECT_EQ(e.status == CareerStatus::AtSea ? c.SaveGrid : c.PatrolArea, e.grid);
         }
         EXPECT_EQ(c.LastPatrolEnd == -1, e.patrols == 0);
     }
@@ -217,13 +218,13 @@ TEST_F(CareerTest, EndingAndSurrenderFlagDecideTheStatus) {
     const ProfileFile ended = File(DemoCareers::InHomeBase, "Careers.cfg");  // N = 4
     ended.WriteString("CAREER 003", "Finished", "TRUE");
     ended.WriteString("CAREER 003", "WarOver", "False");
-    EXPECT_EQ(Status(DemoCareers::InHomeBase), kLostAtSea);
+    EXPECT_EQ(Status(DemoCareers::InHomeBase), CareerStatus::LostAtSea);
     ended.DeleteKey("CAREER 003", "WarOver");
-    EXPECT_EQ(Status(DemoCareers::InHomeBase), kLostAtSea);
+    EXPECT_EQ(Status(DemoCareers::InHomeBase), CareerStatus::LostAtSea);
     ended.WriteString("CAREER 003", "WarOver", "yes");
-    EXPECT_EQ(Status(DemoCareers::InHomeBase), kRetired);
+    EXPECT_EQ(Status(DemoCareers::InHomeBase), CareerStatus::Retired);
     ended.WriteString("CAREER 003", "Finished", "yes");
-    EXPECT_EQ(Status(DemoCareers::InHomeBase), kInBase);
+    EXPECT_EQ(Status(DemoCareers::InHomeBase), CareerStatus::InBase);
 
     // The surrender flag counts only for a career lost at sea, and only in a full record.
     auto flag = [&](const char* utf8, std::vector<std::string> items) {
@@ -233,27 +234,27 @@ TEST_F(CareerTest, EndingAndSurrenderFlagDecideTheStatus) {
                                                   "01JAN39", "01JAN39", "01JAN39", "01JAN39",
                                                   "01JAN39", "13",      "68",      "1"};
     flag(DemoCareers::Retired, surrendered);
-    EXPECT_EQ(Status(DemoCareers::Retired), kRetired);
+    EXPECT_EQ(Status(DemoCareers::Retired), CareerStatus::Retired);
     flag(DemoCareers::InOtherBase, surrendered);
-    EXPECT_EQ(Status(DemoCareers::InOtherBase), kInBase);
+    EXPECT_EQ(Status(DemoCareers::InOtherBase), CareerStatus::InBase);
     flag(DemoCareers::Lost, surrendered);
-    EXPECT_EQ(Status(DemoCareers::Lost), kSurrendered);
+    EXPECT_EQ(Status(DemoCareers::Lost), CareerStatus::Surrendered);
     flag(DemoCareers::Lost, std::vector<std::string>(surrendered.begin() + 1, surrendered.end()));
-    EXPECT_EQ(Status(DemoCareers::Lost), kLostAtSea);
+    EXPECT_EQ(Status(DemoCareers::Lost), CareerStatus::LostAtSea);
     WriteCareerHistory(m_paths, Cp1252FromUtf8(DemoCareers::Surrendered), {});
-    EXPECT_EQ(Status(DemoCareers::Surrendered), kLostAtSea);
+    EXPECT_EQ(Status(DemoCareers::Surrendered), CareerStatus::LostAtSea);
 }
 
 TEST_F(CareerTest, NewestSaveIsTheLatestModifiedAtOrAfterTheGamesSavedTime) {
     // A career in base (N = 3) with saves in 3/ is at sea on patrol 4.
     const char* name = DemoCareers::InOtherBase;
     fs::create_directories(Folder(name) / "3" / "Dir.sav");
-    EXPECT_EQ(Status(name), kInBase);  // a folder named *.sav is no save
+    EXPECT_EQ(Status(name), CareerStatus::InBase);  // a folder named *.sav is no save
     AddSave(name, 3, "older", "AM11", 5);
     const fs::path newest = AddSave(name, 3, "newer", "AM22", 1);
     AddSave(name, 3, "oldest", "AM33", 9);
     SelectedCareer c = Load(name);
-    EXPECT_EQ(c.CareerStatus, kAtSea);
+    EXPECT_EQ(c.CareerStatus, CareerStatus::AtSea);
     EXPECT_EQ(MakeRecordSheet(c, DateTexts{}).status, "At sea during patrol 4");
     EXPECT_EQ(c.NewestSave, newest);
     EXPECT_EQ(c.SaveGrid, "AM22");
@@ -282,7 +283,7 @@ TEST_F(CareerTest, NewestSaveIsTheLatestModifiedAtOrAfterTheGamesSavedTime) {
     const ProfileFile patrols = File(name, "Patrols_0.cfg");
     patrols.WriteInteger("PATROL 003", "RealYear", 2099);
     c = Load(name);
-    EXPECT_EQ(c.CareerStatus, kAtSea);
+    EXPECT_EQ(c.CareerStatus, CareerStatus::AtSea);
     EXPECT_TRUE(c.NewestSave.empty());
     EXPECT_EQ(c.SaveGrid, "NULL");
     EXPECT_EQ(c.Saved, (DateTime{EncodeDate(2099, 6, 2), 19 * 3600 + 5 * 60}));

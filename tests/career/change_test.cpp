@@ -31,7 +31,7 @@ class ChangeApply : public ::testing::Test {
     ChangeApply() {
         m_career.CareerFolder = platform::WithTrailingSeparator(m_temp.Path() / "Careers" / "Test");
         m_career.PatrolCount = 2;
-        m_career.CareerStatus = kInBase;
+        m_career.CareerStatus = CareerStatus::InBase;
         testing::WriteText(PatrolsFile(),
                            "[INIT]\r\nPatrols=2\r\n[PATROL 000]\r\nSubName=U-99\r\n"
                            "[PATROL 002]\r\nSubName=U-47\r\nPatrolArea=AN12\r\n");
@@ -84,7 +84,7 @@ TEST_F(ChangeApply, BoatNameKeepsItsPrefix) {
 
 TEST_F(ChangeApply, EmptyNumberOrGridWritesNothing) {
     WriteSave("Auto.sav", "Auto.psc", 10);
-    m_career.CareerStatus = kAtSea;
+    m_career.CareerStatus = CareerStatus::AtSea;
     const std::string before = testing::ReadText(PatrolsFile());
     const std::string pscBefore = testing::ReadText(SaveFolder() / "Auto.psc");
     for (const auto& [number, grid] : {std::pair{"", "BF45"}, std::pair{"552", ""}}) {
@@ -100,7 +100,7 @@ TEST_F(ChangeApply, EmptyNumberOrGridWritesNothing) {
 }
 
 TEST_F(ChangeApply, AtSeaAlsoWritesTheNewestSave) {
-    m_career.CareerStatus = kAtSea;
+    m_career.CareerStatus = CareerStatus::AtSea;
     WriteSave("Early.sav", "Early.psc", 300);
     WriteSave("Late.SAV", "LATE.PSC", 5);  // the extensions in any letter case
     WriteSave("Middle.sav", "Middle.psc", 100);
@@ -119,7 +119,7 @@ TEST_F(ChangeApply, AtSeaAlsoWritesTheNewestSave) {
 }
 
 TEST_F(ChangeApply, OfSavesWithEqualTimesTheOneListedLastIsTaken) {
-    m_career.CareerStatus = kAtSea;
+    m_career.CareerStatus = CareerStatus::AtSea;
     WriteSave("One.sav", "One.psc", 50);
     WriteSave("Two.sav", "Two.psc", 50);
     WriteSave("Three.sav", "Three.psc", 50);

@@ -81,14 +81,14 @@ class NewCareer : public ::testing::Test {
     const Paths& paths() const { return m_world.GetPaths(); }
     std::filesystem::path FlotillaFile() const { return paths().Game("data\\Cfg\\Flotilla.cfg"); }
 
-    std::vector<std::string> FlotillaIds(int status, int year, int month) const {
+    std::vector<std::string> FlotillaIds(CareerStatus status, int year, int month) const {
         std::vector<std::string> ids;
         for (const FlotillaChoice& choice : OfferedFlotillas(paths(), m_language, status, year, month)) {
             ids.push_back(choice.id);
         }
         return ids;
     }
-    std::vector<std::string> BoatNames(int status, std::string_view flotilla, int year, int month,
+    std::vector<std::string> BoatNames(CareerStatus status, std::string_view flotilla, int year, int month,
                                        bool useSubDts = false) const {
         std::vector<std::string> names;
         for (const BoatTypeChoice& choice :
@@ -140,16 +140,18 @@ TEST_F(NewCareer, FirstMonthOf1939TakesTheEarliestStartingFlotilla) {
 }
 
 TEST_F(NewCareer, FlotillasOfferedByDateAndStartingDates) {
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1939, 8), Strings{});  // before 700's first base
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1939, 9), Strings{"700"});
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1940, 3), Strings{});       // 700 says "no"; 703 has no dates
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1941, 2), Strings{"700"});  // index 2 = the count still counts
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1941, 3), (Strings{"700", "701"}));
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1942, 12), Strings{"701"});
-    EXPECT_EQ(FlotillaIds(kNewCareer, 1943, 1), Strings{});  // 701 after its last base; 700's
-                                                             // 1943 lies past the count + 1
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1939, 8), Strings{});  // before 700's first base
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1939, 9), Strings{"700"});
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1940, 3), Strings{});  // 700 says "no"; 703 has no dates
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1941, 2),
+              Strings{"700"});  // index 2 = the count still counts
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1941, 3), (Strings{"700", "701"}));
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1942, 12), Strings{"701"});
+    EXPECT_EQ(FlotillaIds(CareerStatus::NewCareer, 1943, 1), Strings{});  // 701 after its last base; 700's
+                                                                          // 1943 lies past the count + 1
 
-    const std::vector<FlotillaChoice> offered = OfferedFlotillas(paths(), m_language, kNewCareer, 1941, 3);
+    const std::vector<FlotillaChoice> offered =
+        OfferedFlotillas(paths(), m_language, CareerStatus::NewCareer, 1941, 3);
     ASSERT_EQ(offered.size(), 2u);
     EXPECT_EQ(offered[0].name, "First Flotilla");
     EXPECT_EQ(offered[1].name, "Second Flotilla");
@@ -157,14 +159,14 @@ TEST_F(NewCareer, FlotillasOfferedByDateAndStartingDates) {
 
 TEST_F(NewCareer, SingleMissionOffersEveryFlotilla) {
     const std::vector<FlotillaChoice> offered =
-        OfferedFlotillas(paths(), m_language, kSingleMission, 1939, 1);
+        OfferedFlotillas(paths(), m_language, CareerStatus::SingleMission, 1939, 1);
     ASSERT_EQ(offered.size(), 3u);
     EXPECT_EQ(offered[0].id, "700");
     EXPECT_EQ(offered[1].id, "701");
     EXPECT_EQ(offered[2].id, "703");
     EXPECT_EQ(offered[2].name, "Error!");
 
-    EXPECT_EQ(BoatNames(kSingleMission, "", 1939, 1),
+    EXPECT_EQ(BoatNames(CareerStatus::SingleMission, "", 1939, 1),
               (Strings{"IIA/0", "VIIB/1", "VIIC/1", "VIIC/41/1", "IXB/2", "IX/2"}));
 }
 
@@ -172,13 +174,13 @@ TEST_F(NewCareer, ABaseDateThatDoesNotExistIsAnError) {
     std::string text(kFlotillaCfg);
     text.replace(text.find("Month0_1_1=8"), 12, "Month0_1_1=13");
     testing::WriteText(FlotillaFile(), text);
-    EXPECT_THROW(OfferedFlotillas(paths(), m_language, kNewCareer, 1941, 3), Error);
+    EXPECT_THROW(OfferedFlotillas(paths(), m_language, CareerStatus::NewCareer, 1941, 3), Error);
 
     // A missing date key is named as missing.
     text.replace(text.find("Month0_1_1=13"), 15, "");
     testing::WriteText(FlotillaFile(), text);
     try {
-        OfferedFlotillas(paths(), m_language, kNewCareer, 1941, 3);
+        OfferedFlotillas(paths(), m_language, CareerStatus::NewCareer, 1941, 3);
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("The key Month0_1_1 is missing from section [FLOTILLA]"),
@@ -188,14 +190,15 @@ TEST_F(NewCareer, ABaseDateThatDoesNotExistIsAnError) {
 }
 
 TEST_F(NewCareer, BoatTypesByAvailabilityDate) {
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1940, 9), (Strings{"VIIB/1", "IXB/2"}));
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1940, 10), (Strings{"VIIB/1", "VIIC/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1940, 9), (Strings{"VIIB/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1940, 10), (Strings{"VIIB/1", "VIIC/1", "IXB/2"}));
     // "IX" (from 1941) is part of "IXB" and so never listed beside it; "VIIC/41" is longer than
     // the listed "VIIC" and is listed.
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1943, 6), (Strings{"VIIB/1", "VIIC/1", "VIIC/41/1", "IXB/2"}));
-    EXPECT_EQ(BoatNames(kNewCareer, "701", 1943, 6), (Strings{"VIIB/1", "VIIC/1", "VIIC/41/1"}));
-    EXPECT_EQ(BoatNames(kNewCareer, "703", 1943, 6), Strings{});  // no boat types
-    EXPECT_EQ(BoatNames(kNewCareer, "999", 1943, 6), Strings{});  // no such flotilla
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1943, 6),
+              (Strings{"VIIB/1", "VIIC/1", "VIIC/41/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "701", 1943, 6), (Strings{"VIIB/1", "VIIC/1", "VIIC/41/1"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "703", 1943, 6), Strings{});  // no boat types
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "999", 1943, 6), Strings{});  // no such flotilla
 }
 
 TEST_F(NewCareer, AvailabilityOverridesApplyToTheirFlotillaOnly) {
@@ -204,17 +207,18 @@ TEST_F(NewCareer, AvailabilityOverridesApplyToTheirFlotillaOnly) {
     testing::WriteText(paths().Prog("Cfg\\U-boat availability.cfg"),
                        "[SUBMARINE1]\r\nNbVersion=3\r\nYear1=1939\r\nMonth1=1\r\n"
                        "700_Year1=1940\r\n700_Month1=2\r\n700_Name1=VIIC early\r\n");
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1940, 2, true), (Strings{"VIIB/1", "VIIC early/1", "IXB/2"}));
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1940, 1, true), (Strings{"VIIB/1", "IXB/2"}));
-    EXPECT_EQ(BoatNames(kNewCareer, "701", 1940, 2, true), Strings{"VIIB/1"});
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1940, 2, true),
+              (Strings{"VIIB/1", "VIIC early/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1940, 1, true), (Strings{"VIIB/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "701", 1940, 2, true), Strings{"VIIB/1"});
     // Without UseSubDts the program's file is not read at all.
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1940, 2, false), (Strings{"VIIB/1", "IXB/2"}));
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1940, 2, false), (Strings{"VIIB/1", "IXB/2"}));
 
     // A version count cut down for one flotilla.
     testing::WriteText(paths().Prog("Cfg\\U-boat availability.cfg"),
                        "[SUBMARINE1]\r\n701_NbVersion=1 ; only the B\r\n");
-    EXPECT_EQ(BoatNames(kNewCareer, "701", 1943, 6, true), Strings{"VIIB/1"});
-    EXPECT_EQ(BoatNames(kNewCareer, "700", 1943, 6, true),
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "701", 1943, 6, true), Strings{"VIIB/1"});
+    EXPECT_EQ(BoatNames(CareerStatus::NewCareer, "700", 1943, 6, true),
               (Strings{"VIIB/1", "VIIC/1", "VIIC/41/1", "IXB/2"}));
 }
 
@@ -222,7 +226,7 @@ TEST_F(NewCareer, AnAvailabilityDateThatDoesNotExistIsAnError) {
     std::string text(kBasicCfg);
     text.replace(text.find("Month1=10"), 9, "Month1=0");
     testing::WriteText(paths().Game("data\\Cfg\\Basic.cfg"), text);
-    EXPECT_THROW(OfferedBoatTypes(paths(), kNewCareer, "700", 1941, 3, false), Error);
+    EXPECT_THROW(OfferedBoatTypes(paths(), CareerStatus::NewCareer, "700", 1941, 3, false), Error);
 }
 
 TEST_F(NewCareer, BoatNumbersAndKeptChoice) {

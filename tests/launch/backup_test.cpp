@@ -160,7 +160,7 @@ class Backup : public ::testing::Test {
         EXPECT_FALSE(BackupHoldsFiles(paths));
         ASSERT_GE(prompter.statuses.size(), 2u);
         EXPECT_EQ(prompter.statuses[prompter.statuses.size() - 2], kRollingBack);
-        EXPECT_EQ(prompter.statuses.back(), "^");
+        EXPECT_EQ(prompter.statuses.back(), ScriptedPrompter::kHidden);
         EXPECT_EQ(prompter.busyDepth, 0);
     }
 };
@@ -264,7 +264,8 @@ TEST_F(Backup, EmptyRollBackOnlyUndoesTheIntroMovies) {
     const RollbackResult result = RollBackGameFiles(paths, prompter);
     EXPECT_EQ(result.notRestored, 0);
     EXPECT_EQ(Snapshot(world.game), expected);
-    EXPECT_EQ(prompter.statuses, (std::vector<std::string>{std::string(kRollingBack), "^"}));
+    EXPECT_EQ(prompter.statuses,
+              (std::vector<std::string>{std::string(kRollingBack), ScriptedPrompter::kHidden}));
     EXPECT_TRUE(EmptyFolder(paths.BackupFolder));
     EXPECT_FALSE(BackupHoldsFiles(paths));
 }

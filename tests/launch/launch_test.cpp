@@ -38,10 +38,10 @@ class Launch : public ::testing::Test {
     ScriptedPrompter prompter;
     Random random{11};
 
-    LaunchRequest Fresh(int status, int year, int month) {
+    LaunchRequest Fresh(CareerStatus status, int year, int month) {
         LaunchRequest r;
         r.career.CareerStatus = status;
-        r.treeEntry = status == kNewCareer ? "New career" : "Single mission";
+        r.treeEntry = status == CareerStatus::NewCareer ? "New career" : "Single mission";
         r.year = year;
         r.month = month;
         Language language;
@@ -64,7 +64,7 @@ class Launch : public ::testing::Test {
 
 TEST_F(Launch, PatrolStartFollowsTheLastPatrolAndTheDaysInBase) {
     LaunchRequest r;
-    r.career.CareerStatus = kInBase;
+    r.career.CareerStatus = CareerStatus::InBase;
     r.career.LastPatrolEnd = EncodeDate(1941, 3, 10);
     LaunchSettings s;
     s.SetDaysInBase = true;
@@ -87,7 +87,7 @@ TEST_F(Launch, PatrolStartFollowsTheLastPatrolAndTheDaysInBase) {
 
     r.career.LastPatrolEnd = -1;  // no patrol yet
     EXPECT_EQ(ComputePatrolStart(paths, r, "19410301", s, random).date, "19410301");
-    r.career.CareerStatus = kAtSea;
+    r.career.CareerStatus = CareerStatus::AtSea;
     r.career.LastPatrolEnd = EncodeDate(1941, 3, 10);
     EXPECT_EQ(ComputePatrolStart(paths, r, "19410301", s, random).date, "19410301");
 }
@@ -109,7 +109,7 @@ TEST_F(Launch, SettingsOffBecomeNone) {
 
 TEST_F(Launch, NoFlotillaRefusesAndLeavesTheGameAsTheRollBackLeftIt) {
     const auto before = Snapshot(paths.GameFolder);
-    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     r.flotillaName.clear();
     EXPECT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Refused);
     ASSERT_EQ(prompter.messages.size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
     WriteText(prog / "Date" / "19400101" / "data" / "order.txt", "fixed 19400101");
     WriteText(prog / "Date" / "19390801" / "data" / "early.txt", "fixed 19390801");
     WriteText(prog / "Random" / "0" / "Date" / "19390901" / "data" / "order.txt", "random 19390901");
-    LaunchRequest r = Fresh(kSingleMission, 1939, 12);
+    LaunchRequest r = Fresh(CareerStatus::SingleMission, 1939, 12);
     ASSERT_FALSE(r.flotillaName.empty());
     ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "order.txt"), "random 19390901");
@@ -139,7 +139,7 @@ TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
 }
 
 TEST_F(Launch, BoatTypeSetWithoutSlashAndPlayerName) {
-    LaunchRequest r = Fresh(kNewCareer, 1942, 6);
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1942, 6);
     ASSERT_FALSE(r.flotillaName.empty());
     r.boatTypeName = "VIIC/41";
     r.commanderName = "  Jörg Brandes ";
@@ -153,7 +153,7 @@ TEST_F(Launch, DaysInBaseWrittenOnlyWhenAdjusted) {
     const fs::path basic = paths.Game("data\\Cfg\\Basic.cfg");
     const std::string before = ReadText(basic);
     const std::string days = ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "?");
-    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "!"), days);  // no adjustment: untouched
 
@@ -175,14 +175,14 @@ TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
     int disabled = 0;
     LaunchHooks hooks;
     hooks.setWindowEnabled = [&](bool enabled) { disabled += enabled ? -1 : 1; };
-    LaunchRequest r = Fresh(kNewCareer, 1941, 3);
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     ASSERT_EQ(RunLaunch(paths, r, prompter, random, hooks), LaunchOutcome::Launched);
     EXPECT_EQ(disabled, 0);  // disabled while it ran, enabled again after
     const std::string ran = ReadText(log);
     EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " +
                        r.flotillaId + "\n");
 
-    ASSERT_EQ(RunLaunch(paths, Fresh(kSingleMission, 1941, 3), prompter, random, hooks),
+    ASSERT_EQ(RunLaunch(paths, Fresh(CareerStatus::SingleMission, 1941, 3), prompter, random, hooks),
               LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(log), ran);  // not for a single mission
 }
@@ -191,7 +191,8 @@ TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {
     WriteText(paths.Game("data\\Movies\\Intro\\Logo.wmv"), "logo");
     WriteText(paths.Game("data\\Movies\\Intro\\Intro.wmv"), "intro");
     Settings("SkipIntros", "1");
-    ASSERT_EQ(RunLaunch(paths, Fresh(kNewCareer, 1941, 3), prompter, random), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, Fresh(CareerStatus::NewCareer, 1941, 3), prompter, random),
+              LaunchOutcome::Launched);
     EXPECT_FALSE(fs::exists(paths.Game("data\\Movies\\Intro\\Logo.wmv")));
     EXPECT_EQ(ReadText(paths.Game("data\\Movies\\Intro\\Intro.wmv.Seewolf")), "intro");
     RollBackGameFiles(paths, prompter);

@@ -28,6 +28,10 @@ void ScriptedPrompter::SetStatus(std::string_view text) {
     statuses.emplace_back(text);
 }
 
+void ScriptedPrompter::HideStatus() {
+    statuses.emplace_back(kHidden);
+}
+
 void ScriptedPrompter::SetBusy(bool busy) {
     busyDepth += busy ? 1 : -1;
 }

@@ -26,6 +26,8 @@ class ScriptedPrompter : public Prompter {
 
     std::vector<Shown> messages;
     std::vector<std::string> plainMessages;
+    // Status texts in order; a hidden status line is recorded as kHidden.
+    static constexpr const char* kHidden = "(status hidden)";
     std::vector<std::string> statuses;
     struct Browse {
         std::string title;
@@ -37,6 +39,7 @@ class ScriptedPrompter : public Prompter {
     Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
     void SetStatus(std::string_view text) override;
+    void HideStatus() override;
     void SetBusy(bool busy) override;
     std::filesystem::path BrowseForFolder(std::string_view title,
                                           const std::filesystem::path& initial) override;

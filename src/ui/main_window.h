@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <QFont>
 #include <QWidget>
 
 #include "app/prompter.h"
@@ -15,7 +17,7 @@ class QLabel;
 class QTreeWidgetItem;
 
 namespace Ui {
-class TfrmMainForm;
+class MainWindow;
 }
 
 namespace seewolf {
@@ -24,18 +26,19 @@ class Random;
 
 namespace seewolf::ui {
 
-class TfrmChange;
+class ChangeDialog;
 
 // The main window: the career tree on the left; on the right the record sheet of the selected
 // career or the controls for a new career or single mission; the buttons along the bottom.
-class TfrmMainForm : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
-    ~TfrmMainForm() override;
+    MainWindow(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    // The progress line; "^" hides it.
+    // The progress line: shows a text at once, or hides the line.
     void SetStatus(std::string_view text);
+    void HideStatus();
 
     // Restores the window when minimised and brings it to the front (a second start asked).
     void BringToFront();
@@ -67,17 +70,22 @@ class TfrmMainForm : public QWidget {
     void FillCrewSets();
     void ShowExCareer(bool existing);
     void ShowCareer(const std::string& name);
+    void ClearSheet();
     void HTMLLabel(QLabel* label, bool active);
     void PlaceBoatType();
+    void FitDetailLabels();
     void GenerateCmdrHistory();
     void ShowPortrait(const std::string& number);
     void ShowForContCareer(bool continuing);
+    void LayOutNewCareerRows();
 
     // The new-career cascade.
     void txtYearChange();
     void txtMthChange();
     void UpdateFlotilla();
     void cmbFlotNmChange();
+    void FillBoatTypes(const std::string& remembered);
+    void EmptyChoices(bool flotillas);
     void cmbSubTypeChange();
     void cmdRndNmClick();
     void cmdFlotInfoClick();
@@ -100,7 +108,7 @@ class TfrmMainForm : public QWidget {
     void SetNewCareerVisible(QWidget* control, bool visible);
     void Guard(const std::function<void()>& handler);
 
-    std::unique_ptr<Ui::TfrmMainForm> m_ui;
+    std::unique_ptr<Ui::MainWindow> m_ui;
     Paths m_paths;
     Language m_language;
     CommandLine m_commandLine;
@@ -108,8 +116,8 @@ class TfrmMainForm : public QWidget {
     Prompter& m_prompter;
     SelectedCareer m_career;
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
-    std::unique_ptr<TfrmChange> m_change;
-    bool m_cascadeBusy = false;
+    std::unique_ptr<ChangeDialog> m_change;
+    std::optional<QFont> m_detailFont;  // set when the window is shown
 };
 
 }  // namespace seewolf::ui

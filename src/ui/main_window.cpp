@@ -1,10 +1,13 @@
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTreeWidgetItem>
 
@@ -18,12 +21,12 @@
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "ui/change_form.h"
+#include "ui/change_dialog.h"
 #include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
-#include "ui_main_form.h"
+#include "ui_main_window.h"
 
 namespace seewolf::ui {
 
@@ -31,58 +34,35 @@ namespace {
 
 constexpr const char* kActive = "seewolfLink";  // property: the label acts as a link now
 
-// The look of the window: cream text on the dark desk, ink on the record sheet, brass buttons.
-constexpr const char* kLook = R"(
-QLabel#lblCarMenu { color: #f3e9cf; font-size: 15px; font-weight: bold; }
-QTreeWidget#tvCareer { background: #f4ecd6; color: #2a2418; border: 1px solid #6b5a3a; font-size: 13px; }
-QTreeWidget#tvCareer::item { padding: 2px 4px; }
-QTreeWidget#tvCareer::item:hover { background: #e2d3ac; }
-QTreeWidget#tvCareer::item:selected { background: #29406b; color: #f6f0de; }
-QLabel[objectName^="capEx"] { color: #5a4a32; font-size: 12px; }
-QLabel[objectName^="lbl"] { color: #1d2c5e; }
-QLabel#lblSig { color: #22306a; font-style: italic; font-size: 15px; }
-QLabel#lblStatus { color: #f3e9cf; font-weight: bold; }
-QLabel#lblRmndr { color: #f3e9cf; font-size: 13px; }
-QLabel#capCmdrNm, QLabel#capDate, QLabel#capFlotNm, QLabel#capSubType, QLabel#capSubNo, QLabel#capPatGrd,
-QLabel#capUseCrew { color: #f3e9cf; font-size: 13px; }
-QCheckBox#chkRndCrewDets { color: #f3e9cf; }
-QLabel#lblAbout, QLabel#lblChk4Updt, QLabel#imgHelp { color: #f0d48a; font-size: 13px; text-decoration: underline; }
-QLabel#imgHelp { text-decoration: none; }
-QLabel#imgHelp { border: 1px solid #c9a55a; border-radius: 13px; font-weight: bold; }
-QToolButton { color: #f6ecd0; font-size: 13px; font-weight: bold; background: rgba(20, 14, 8, 150);
-              border: 1px solid #c9a55a; border-radius: 5px; }
-QToolButton:hover { background: rgba(201, 165, 90, 90); }
-QToolButton:pressed { background: rgba(201, 165, 90, 160); }
-)";
-
-std::vector<std::string> Names(const std::vector<FlotillaChoice>& choices) {
+// Refills a list and its hidden parallel list (`hiddenValue` of each choice) and selects the
+// remembered entry, else the first; the list's change handler does not run.
+template <typename Choice>
+void FillChoices(QComboBox* shown, QComboBox* hidden, const std::vector<Choice>& offered,
+                 std::string Choice::*hiddenValue, const std::string& remembered) {
+    const QSignalBlocker blocker(shown);
+    shown->clear();
+    hidden->clear();
     std::vector<std::string> names;
-    for (const auto& c : choices) {
-        names.push_back(c.name);
+    for (const Choice& choice : offered) {
+        shown->addItem(ToQt(choice.name));
+        hidden->addItem(ToQt(choice.*hiddenValue));
+        names.push_back(choice.name);
     }
-    return names;
-}
-
-std::vector<std::string> Names(const std::vector<BoatTypeChoice>& choices) {
-    std::vector<std::string> names;
-    for (const auto& c : choices) {
-        names.push_back(c.name);
-    }
-    return names;
+    shown->setCurrentIndex(KeptChoice(names, remembered));
 }
 
 }  // namespace
 
-TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent)
+MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& prompter, QWidget* parent)
     : QWidget(parent),
-      m_ui(std::make_unique<Ui::TfrmMainForm>()),
+      m_ui(std::make_unique<Ui::MainWindow>()),
       m_paths(startup.paths),
       m_language(startup.language),
       m_commandLine(startup.commandLine),
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
-    setStyleSheet(kLook);
+    setStyleSheet(StyleSheet());
     for (QWidget* child : findChildren<QWidget*>()) {
         child->setToolTipDuration(20000);
     }
@@ -92,6 +72,16 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
     setWindowFlags(
         (windowFlags() | Qt::CustomizeWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) &
         ~Qt::WindowMaximizeButtonHint);
+    // It opens centred on the desktop.
+    if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
+        move(desktop->availableGeometry().center() - rect().center());
+    }
+    // What has no action behind it yet stays out of sight: the options, about and update
+    // dialogs, the career actions, and the user guide when the program folder has none.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->sbOptions, m_ui->lblAbout, m_ui->lblChk4Updt}) {
+        w->hide();
+    }
+    m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog("Leitfaden.pdf")));
 
     // The year and month fields are read-only edits with up-down buttons.
     for (auto [spin, name] : {std::pair{m_ui->udYear, "txtYear"}, std::pair{m_ui->udMth, "txtMth"}}) {
@@ -137,25 +127,26 @@ TfrmMainForm::TfrmMainForm(const StartupResult& startup, Random& random, Prompte
     m_ui->imgHelp->installEventFilter(this);
     m_ui->imgHelp->setCursor(Qt::PointingHandCursor);
 
-    m_change = std::make_unique<TfrmChange>(m_paths, m_random, m_prompter, this);
+    m_change = std::make_unique<ChangeDialog>(m_paths, m_random, m_prompter, this);
+    m_change->TakeButtonPictures(*m_ui->sbLaunch, *m_ui->sbClose);
     UpdateRollbackButton();
     Guard([this] { FillCrewSets(); });
     Guard([this] { LoadWindowPictures(); });
     Guard([this] { PopulateTreeView(); });
 }
 
-TfrmMainForm::~TfrmMainForm() = default;
+MainWindow::~MainWindow() = default;
 
-void TfrmMainForm::Guard(const std::function<void()>& handler) {
+void MainWindow::Guard(const std::function<void()>& handler) {
     Guarded(m_prompter, handler);
 }
 
-void TfrmMainForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Guard([this] { ApplyDetailFont(ReadSettings(m_paths).UseSysFonts); });
 }
 
-bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->imgClips && event->type() == QEvent::MouseButtonDblClick) {
         Guard([this] { imgClipsDblClick(); });
         return true;
@@ -164,33 +155,41 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
         platform::OpenDocument(m_paths.Prog("Leitfaden.pdf"));
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && watched->property(kActive).toBool()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            if (watched == m_ui->lblCarSts) {
-                Guard([this] { lblCarStsClick(); });
-            } else if (watched == m_ui->lblUBoatNb) {
-                Guard([this] { lblUBoatNbClick(); });
-            } else if (watched == m_ui->lblPatGrd) {
-                Guard([this] { lblPatGrdClick(); });
-            }
-            return true;
+    // A link acts on a left click, and on Return or Space when it has the keyboard focus.
+    const auto activates = [event] {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
         }
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+        }
+        return false;
+    };
+    if (watched->property(kActive).toBool() && activates()) {
+        if (watched == m_ui->lblCarSts) {
+            Guard([this] { lblCarStsClick(); });
+        } else if (watched == m_ui->lblUBoatNb) {
+            Guard([this] { lblUBoatNbClick(); });
+        } else if (watched == m_ui->lblPatGrd) {
+            Guard([this] { lblPatGrdClick(); });
+        }
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmMainForm::SetStatus(std::string_view text) {
-    if (text == "^") {
-        m_ui->lblStatus->hide();
-        return;
-    }
+void MainWindow::HideStatus() {
+    m_ui->lblStatus->hide();
+}
+
+void MainWindow::SetStatus(std::string_view text) {
     m_ui->lblStatus->setText(ToQt(text));
     m_ui->lblStatus->show();
     m_ui->lblStatus->repaint();
 }
 
-void TfrmMainForm::BringToFront() {
+void MainWindow::BringToFront() {
     if (isMinimized()) {
         showNormal();
     }
@@ -199,11 +198,11 @@ void TfrmMainForm::BringToFront() {
     activateWindow();
 }
 
-void TfrmMainForm::UpdateRollbackButton() {
+void MainWindow::UpdateRollbackButton() {
     m_ui->sbRollback->setVisible(BackupHoldsFiles(m_paths));
 }
 
-void TfrmMainForm::LoadWindowPictures() {
+void MainWindow::LoadWindowPictures() {
     const QPixmap desk = TgaPixmap(m_paths.Prog("Gui\\SeewolfMenu.tga"));
     if (desk.width() > 1) {
         m_ui->imgMain->setPixmap(desk);
@@ -218,7 +217,7 @@ void TfrmMainForm::LoadWindowPictures() {
     }
 }
 
-void TfrmMainForm::FillCrewSets() {
+void MainWindow::FillCrewSets() {
     m_ui->cmbUseCrew->clear();
     m_ui->cmbUseCrew->addItem(QStringLiteral("Already in SH3"));
     for (const std::string& set : CrewSets(m_paths)) {
@@ -227,7 +226,7 @@ void TfrmMainForm::FillCrewSets() {
     m_ui->cmbUseCrew->setCurrentIndex(0);
 }
 
-void TfrmMainForm::PopulateTreeView() {
+void MainWindow::PopulateTreeView() {
     QTreeWidget* tree = m_ui->tvCareer;
     {
         const QSignalBlocker blocker(tree);
@@ -242,30 +241,30 @@ void TfrmMainForm::PopulateTreeView() {
             items.append(new QTreeWidgetItem(QStringList(ToQt(name))));
         }
         tree->addTopLevelItems(items);
-        int selected = 0;
-        const std::string latest = LatestCareer(m_paths);
-        for (std::size_t i = 0; i < m_careerNames.size(); ++i) {
-            if (m_careerNames[i] == latest) {
-                selected = static_cast<int>(i) + 2;
+        // The latest career is selected again; the fixed entries are matched first.
+        const QString latest = ToQt(LatestCareer(m_paths));
+        QTreeWidgetItem* selected = tree->topLevelItem(0);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            if (tree->topLevelItem(i)->text(0) == latest) {
+                selected = tree->topLevelItem(i);
                 break;
             }
         }
-        tree->setCurrentItem(tree->topLevelItem(selected));
+        tree->setCurrentItem(selected);
         tree->setUpdatesEnabled(true);
     }
     tvCareerChange(tree->indexOfTopLevelItem(tree->currentItem()));
 }
 
-void TfrmMainForm::ShowExCareer(bool existing) {
+void MainWindow::ShowExCareer(bool existing) {
     setUpdatesEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_ui->imgExCar,       m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
-             m_ui->lblSig,         m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
-             m_ui->lblCarDt,       m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
-             m_ui->lblFlot,        m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->lblAct,
-             m_ui->capExNm,        m_ui->capExRnk,     m_ui->capExCarSts, m_ui->capExCarDt,
-             m_ui->capExLstPatEnd, m_ui->capExUBoat,   m_ui->capExFlot,   m_ui->capExPatGrd,
-             m_ui->capExCarSvdDt}) {
+             m_ui->imgExCar,   m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
+             m_ui->lblSig,     m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
+             m_ui->lblCarDt,   m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
+             m_ui->lblFlot,    m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->capExNm,
+             m_ui->capExRnk,   m_ui->capExCarSts,  m_ui->capExCarDt,  m_ui->capExLstPatEnd,
+             m_ui->capExUBoat, m_ui->capExFlot,    m_ui->capExPatGrd, m_ui->capExCarSvdDt}) {
         w->setVisible(existing);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -282,7 +281,7 @@ void TfrmMainForm::ShowExCareer(bool existing) {
 }
 
 // A new-career control and its caption are shown and hidden together.
-void TfrmMainForm::SetNewCareerVisible(QWidget* control, bool visible) {
+void MainWindow::SetNewCareerVisible(QWidget* control, bool visible) {
     control->setVisible(visible);
     QWidget* caption = nullptr;
     if (control == m_ui->txtCmdrNm) {
@@ -299,10 +298,13 @@ void TfrmMainForm::SetNewCareerVisible(QWidget* control, bool visible) {
     }
 }
 
-void TfrmMainForm::tvCareerChange(int index) {
+void MainWindow::tvCareerChange(int index) {
     ShowExCareer(index > 1);
     if (index <= 1) {
-        m_career.CareerStatus = index - 2;
+        // The fixed entries start from a clean record: nothing of the career shown before (its
+        // "in other base" toggle above all) may reach their launch.
+        m_career = SelectedCareer{};
+        m_career.CareerStatus = index == 0 ? CareerStatus::NewCareer : CareerStatus::SingleMission;
         ShowForContCareer(false);
         m_ui->sbLaunch->show();
         const bool newCareer = index == 0;
@@ -313,6 +315,7 @@ void TfrmMainForm::tvCareerChange(int index) {
         const QString number = m_ui->cmbSubNo->currentText();
         m_ui->cmbSubNo->clear();
         m_ui->cmbSubNo->setEditText(number);
+        LayOutNewCareerRows();
         m_ui->lblRmndr->setText(
             QStringLiteral("Don't forget to select the same year and ") +
             (newCareer ? QStringLiteral("Flotilla when starting your career in Silent Hunter III!")
@@ -324,9 +327,11 @@ void TfrmMainForm::tvCareerChange(int index) {
     ShowCareer(m_careerNames.at(static_cast<std::size_t>(index - 2)));
 }
 
-void TfrmMainForm::ShowCareer(const std::string& name) {
-    SelectedCareer career = LoadCareer(m_paths, m_language, name);
-    m_career = career;
+void MainWindow::ShowCareer(const std::string& name) {
+    // Until the career has loaded, the sheet is empty and nothing can act on the career shown
+    // before: a career that fails to load leaves it so.
+    ClearSheet();
+    m_career = LoadCareer(m_paths, m_language, name);
     const RecordSheet sheet = MakeRecordSheet(m_career, m_language.dates);
     m_ui->lblNm->setText(ToQt(sheet.name));
     m_ui->lblSig->setText(ToQt(sheet.name));
@@ -340,11 +345,13 @@ void TfrmMainForm::ShowCareer(const std::string& name) {
     m_ui->lblPatGrd->setText(ToQt(sheet.grid));
     m_ui->lblCarSvdDt->setText(ToQt(sheet.saved));
 
-    HTMLLabel(m_ui->lblCarSts, sheet.statusLink);
+    // Lost and retired careers and the boat type lead to the career actions, which are not built
+    // yet: until then those labels stay plain text (and the actions label hidden).
+    HTMLLabel(m_ui->lblCarSts, sheet.statusLink && m_career.CareerStatus == CareerStatus::InBase);
     HTMLLabel(m_ui->lblUBoatNb, sheet.boatLinks);
-    HTMLLabel(m_ui->lblUBoatTyp, sheet.boatLinks);
+    HTMLLabel(m_ui->lblUBoatTyp, false);
     HTMLLabel(m_ui->lblPatGrd, sheet.gridLink);
-    HTMLLabel(m_ui->lblAct, true);
+    FitDetailLabels();
     PlaceBoatType();
     m_ui->sbLaunch->setVisible(sheet.launchVisible);
 
@@ -354,8 +361,20 @@ void TfrmMainForm::ShowCareer(const std::string& name) {
     GenerateCmdrHistory();
 }
 
+void MainWindow::ClearSheet() {
+    m_career = SelectedCareer{};
+    for (QLabel* label :
+         {m_ui->lblNm, m_ui->lblSig, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd,
+          m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt}) {
+        label->clear();
+        HTMLLabel(label, false);
+    }
+    m_ui->imgCaptain->clear();
+    m_ui->sbLaunch->hide();
+}
+
 // The boat type follows the boat name, 4 pixels after the end of its text.
-void TfrmMainForm::PlaceBoatType() {
+void MainWindow::PlaceBoatType() {
     QRect number = m_ui->lblUBoatNb->geometry();
     number.setWidth(m_ui->lblUBoatNb->fontMetrics().horizontalAdvance(m_ui->lblUBoatNb->text()) + 2);
     m_ui->lblUBoatNb->setGeometry(number);
@@ -364,12 +383,13 @@ void TfrmMainForm::PlaceBoatType() {
     m_ui->lblUBoatTyp->setGeometry(type);
 }
 
-void TfrmMainForm::HTMLLabel(QLabel* label, bool active) {
+void MainWindow::HTMLLabel(QLabel* label, bool active) {
     label->setProperty(kActive, active);
     QFont font = label->font();
     font.setUnderline(active);
     label->setFont(font);
     label->setCursor(active ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    label->setFocusPolicy(active ? Qt::StrongFocus : Qt::NoFocus);  // links are reached with Tab too
     // The hint shows only while the label acts as a link.
     static const char* kHint = "seewolfHint";
     if (!label->property(kHint).isValid()) {
@@ -378,18 +398,20 @@ void TfrmMainForm::HTMLLabel(QLabel* label, bool active) {
     label->setToolTip(active ? label->property(kHint).toString() : QString());
 }
 
-void TfrmMainForm::GenerateCmdrHistory() {
+void MainWindow::GenerateCmdrHistory() {
     const std::vector<std::string> items = EnsureCareerHistory(m_paths, m_career.Name, m_random);
     if (items.size() > kHistoryPortrait) {
         ShowPortrait(items[kHistoryPortrait]);
+    } else {
+        m_ui->imgCaptain->clear();  // a record without a portrait shows none
     }
 }
 
-void TfrmMainForm::ShowPortrait(const std::string& number) {
+void MainWindow::ShowPortrait(const std::string& number) {
     m_ui->imgCaptain->setPixmap(JpegPixmap(m_paths.Prog("Images\\" + number + ".jpg")));
 }
 
-void TfrmMainForm::ShowForContCareer(bool continuing) {
+void MainWindow::ShowForContCareer(bool continuing) {
     m_career.ContinueCareer = continuing;
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cmbFlotNm, m_ui->cmbSubType, m_ui->cmbSubNo,
                                                       m_ui->udMth, m_ui->udYear}) {
@@ -397,9 +419,45 @@ void TfrmMainForm::ShowForContCareer(bool continuing) {
     }
     SetNewCareerVisible(m_ui->cmbUseCrew, !continuing);
     m_ui->chkRndCrewDets->setVisible(!continuing);
+    LayOutNewCareerRows();
 }
 
-void TfrmMainForm::txtYearChange() {
+// The new-career rows stand one under the other; a hidden row leaves no gap, the rows below it
+// move up, and the reminder follows the last row.
+void MainWindow::LayOutNewCareerRows() {
+    struct Row {
+        QWidget* caption;
+        std::initializer_list<QWidget*> controls;  // the first decides whether the row shows
+    };
+    const Row rows[] = {
+        {m_ui->capCmdrNm, {m_ui->txtCmdrNm, m_ui->cmdRndNm}},
+        {m_ui->capDate, {m_ui->udYear, m_ui->udMth}},
+        {m_ui->capFlotNm, {m_ui->cmbFlotNm, m_ui->cmdFlotInfo}},
+        {m_ui->capSubType, {m_ui->cmbSubType}},
+        {m_ui->capSubNo, {m_ui->cmbSubNo}},
+        {m_ui->capPatGrd, {m_ui->txtPatGrd}},
+        {m_ui->capUseCrew, {m_ui->cmbUseCrew}},
+        {nullptr, {m_ui->chkRndCrewDets}},
+    };
+    constexpr int kFirstTop = 62;
+    constexpr int kPitch = 42;
+    int top = kFirstTop;
+    for (const Row& row : rows) {
+        if ((*row.controls.begin())->isHidden()) {
+            continue;
+        }
+        for (QWidget* control : row.controls) {
+            control->move(control->x(), top);
+        }
+        if (row.caption != nullptr) {
+            row.caption->move(row.caption->x(), top + 2);
+        }
+        top += kPitch;
+    }
+    m_ui->lblRmndr->move(m_ui->lblRmndr->x(), top + 6);
+}
+
+void MainWindow::txtYearChange() {
     const int year = m_ui->udYear->value();
     const MonthRange months = MonthsOf(m_paths, year);
     {
@@ -413,7 +471,7 @@ void TfrmMainForm::txtYearChange() {
     txtMthChange();
 }
 
-void TfrmMainForm::txtMthChange() {
+void MainWindow::txtMthChange() {
     const int month = m_ui->udMth->value();
     const QString hint = ToQt(m_language.dates.monthNames[static_cast<std::size_t>(month - 1)]);
     m_ui->udMth->setToolTip(hint);
@@ -421,48 +479,56 @@ void TfrmMainForm::txtMthChange() {
     UpdateFlotilla();
 }
 
-void TfrmMainForm::UpdateFlotilla() {
-    const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
-    const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
-                                                                 m_ui->udYear->value(), m_ui->udMth->value());
-    {
-        const QSignalBlocker blockNames(m_ui->cmbFlotNm);
+// The lists are emptied before their entries are computed: when that fails (a date in the game's
+// files that does not exist), no entry offered for another date may stay behind to be launched.
+void MainWindow::EmptyChoices(bool flotillas) {
+    if (flotillas) {
+        const QSignalBlocker blocker(m_ui->cmbFlotNm);
         m_ui->cmbFlotNm->clear();
         m_ui->cmbFlotNb->clear();
-        for (const FlotillaChoice& choice : offered) {
-            m_ui->cmbFlotNm->addItem(ToQt(choice.name));
-            m_ui->cmbFlotNb->addItem(ToQt(choice.id));
-        }
-        m_ui->cmbFlotNm->setCurrentIndex(KeptChoice(Names(offered), remembered));
+        m_ui->cmdFlotInfo->setEnabled(false);
     }
-    m_ui->cmdFlotInfo->setEnabled(m_ui->cmbFlotNm->currentIndex() >= 0);
-    cmbFlotNmChange();
+    {
+        const QSignalBlocker blocker(m_ui->cmbSubType);
+        m_ui->cmbSubType->clear();
+        m_ui->cmbSubTypeNb->clear();
+    }
+    // The number the player typed stays; only the offered ones go.
+    const QString typed = m_ui->cmbSubNo->currentText();
+    m_ui->cmbSubNo->clear();
+    m_ui->cmbSubNo->setEditText(typed);
 }
 
-void TfrmMainForm::cmbFlotNmChange() {
-    const std::string remembered = FromQt(m_ui->cmbSubType->currentText());
+void MainWindow::UpdateFlotilla() {
+    const std::string remembered = FromQt(m_ui->cmbFlotNm->currentText());
+    const std::string rememberedType = FromQt(m_ui->cmbSubType->currentText());
+    EmptyChoices(true);
+    const std::vector<FlotillaChoice> offered = OfferedFlotillas(m_paths, m_language, m_career.CareerStatus,
+                                                                 m_ui->udYear->value(), m_ui->udMth->value());
+    FillChoices(m_ui->cmbFlotNm, m_ui->cmbFlotNb, offered, &FlotillaChoice::id, remembered);
+    m_ui->cmdFlotInfo->setEnabled(m_ui->cmbFlotNm->currentIndex() >= 0);
+    FillBoatTypes(rememberedType);
+}
+
+void MainWindow::cmbFlotNmChange() {
+    FillBoatTypes(FromQt(m_ui->cmbSubType->currentText()));
+}
+
+void MainWindow::FillBoatTypes(const std::string& remembered) {
+    EmptyChoices(false);
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     std::vector<BoatTypeChoice> offered;
-    if (flotilla >= 0 || m_career.CareerStatus == kSingleMission) {
+    if (flotilla >= 0 || m_career.CareerStatus == CareerStatus::SingleMission) {
         offered =
             OfferedBoatTypes(m_paths, m_career.CareerStatus, FromQt(m_ui->cmbFlotNb->itemText(flotilla)),
                              m_ui->udYear->value(), m_ui->udMth->value(), ReadSettings(m_paths).UseSubDts);
     }
-    {
-        const QSignalBlocker blockTypes(m_ui->cmbSubType);
-        m_ui->cmbSubType->clear();
-        m_ui->cmbSubTypeNb->clear();
-        for (const BoatTypeChoice& choice : offered) {
-            m_ui->cmbSubType->addItem(ToQt(choice.name));
-            m_ui->cmbSubTypeNb->addItem(ToQt(choice.number));
-        }
-        m_ui->cmbSubType->setCurrentIndex(KeptChoice(Names(offered), remembered));
-    }
+    FillChoices(m_ui->cmbSubType, m_ui->cmbSubTypeNb, offered, &BoatTypeChoice::number, remembered);
     m_ui->cmdFlotInfo->setEnabled(flotilla >= 0);
     cmbSubTypeChange();
 }
 
-void TfrmMainForm::cmbSubTypeChange() {
+void MainWindow::cmbSubTypeChange() {
     const QString remembered = m_ui->cmbSubNo->currentText();
     m_ui->cmbSubNo->clear();
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
@@ -475,11 +541,11 @@ void TfrmMainForm::cmbSubTypeChange() {
     m_ui->cmbSubNo->setEditText(remembered);
 }
 
-void TfrmMainForm::cmdRndNmClick() {
+void MainWindow::cmdRndNmClick() {
     m_ui->txtCmdrNm->setText(ToQt(RandomName(m_paths, m_random, true)));
 }
 
-void TfrmMainForm::cmdFlotInfoClick() {
+void MainWindow::cmdFlotInfoClick() {
     const int flotilla = m_ui->cmbFlotNm->currentIndex();
     if (flotilla < 0) {
         return;
@@ -490,27 +556,28 @@ void TfrmMainForm::cmdFlotInfoClick() {
     m_prompter.ShowPlainMessage(info.title, info.text);
 }
 
-void TfrmMainForm::lblCarStsClick() {
-    if (m_career.CareerStatus == kInBase) {
+void MainWindow::lblCarStsClick() {
+    if (m_career.CareerStatus == CareerStatus::InBase) {
         m_career.InOtherBase = !m_career.InOtherBase;
         m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
+        FitDetailLabels();
     }
     // Lost and retired careers lead to the career actions (surrender, return from retirement).
 }
 
-void TfrmMainForm::lblUBoatNbClick() {
-    if (m_change->ShowModal(m_career, TfrmChange::Mode::BoatNumber, FromQt(m_ui->lblPatGrd->text()))) {
+void MainWindow::lblUBoatNbClick() {
+    if (m_change->ShowModal(m_career, ChangeDialog::Mode::BoatNumber, FromQt(m_ui->lblPatGrd->text()))) {
         tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
     }
 }
 
-void TfrmMainForm::lblPatGrdClick() {
-    if (m_change->ShowModal(m_career, TfrmChange::Mode::PatrolGrid, FromQt(m_ui->lblPatGrd->text()))) {
+void MainWindow::lblPatGrdClick() {
+    if (m_change->ShowModal(m_career, ChangeDialog::Mode::PatrolGrid, FromQt(m_ui->lblPatGrd->text()))) {
         tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
     }
 }
 
-void TfrmMainForm::imgClipsDblClick() {
+void MainWindow::imgClipsDblClick() {
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Select image to display"),
                                                         PathToQt(m_paths.ProgFolder / "Images" / "*.jpg"),
                                                         QStringLiteral("JPEG Image File (*.jpg)"));
@@ -519,7 +586,7 @@ void TfrmMainForm::imgClipsDblClick() {
     }
 }
 
-void TfrmMainForm::ChoosePortrait(const std::filesystem::path& chosen) {
+void MainWindow::ChoosePortrait(const std::filesystem::path& chosen) {
     if (!IsPortraitFile(m_paths, chosen)) {
         m_prompter.ShowMessage("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!",
                                MessageKind::Error, Button::Ok);
@@ -533,7 +600,7 @@ void TfrmMainForm::ChoosePortrait(const std::filesystem::path& chosen) {
     }
 }
 
-void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
+void MainWindow::ApplyDetailFont(bool useSystemFont) {
     QFont font(useSystemFont ? QStringLiteral("Tahoma") : QStringLiteral("Desyrel"));
     font.setStyleHint(useSystemFont ? QFont::SansSerif : QFont::Cursive);
     font.setPointSize(useSystemFont ? 10 : 13);
@@ -562,14 +629,34 @@ void TfrmMainForm::ApplyDetailFont(bool useSystemFont) {
         own.setUnderline(w->font().underline());
         w->setFont(own);
     }
+    m_detailFont = font;
+    FitDetailLabels();
     PlaceBoatType();
 }
 
-void TfrmMainForm::sbCloseClick() {
+// A detail text too long for its label is written smaller rather than cut off.
+void MainWindow::FitDetailLabels() {
+    if (!m_detailFont) {
+        return;  // the detail font is chosen when the window is shown
+    }
+    constexpr int kSmallestPoints = 8;
+    for (QLabel* label : {m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt, m_ui->lblLstPatEnd,
+                          m_ui->lblFlot, m_ui->lblPatGrd, m_ui->lblCarSvdDt}) {
+        QFont font = *m_detailFont;
+        font.setUnderline(label->font().underline());
+        while (font.pointSize() > kSmallestPoints &&
+               QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+            font.setPointSize(font.pointSize() - 1);
+        }
+        label->setFont(font);
+    }
+}
+
+void MainWindow::sbCloseClick() {
     close();
 }
 
-LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
+LaunchRequest MainWindow::MakeLaunchRequest() const {
     LaunchRequest request;
     request.career = m_career;
     request.treeEntry =
@@ -592,21 +679,32 @@ LaunchRequest TfrmMainForm::MakeLaunchRequest() const {
     return request;
 }
 
-void TfrmMainForm::sbLaunchClick() {
+void MainWindow::sbLaunchClick() {
     LaunchHooks hooks;
     hooks.setWindowEnabled = [this](bool enabled) { setEnabled(enabled); };
     hooks.keepResponsive = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
-    const LaunchOutcome outcome = [&] {
+    // However the launch ends short of starting the game, the window shows what it left: no
+    // progress text, and the Roll back button exactly when files remain to roll back.
+    const auto showWhatRemains = [this] {
+        HideStatus();
+        UpdateRollbackButton();
+    };
+    LaunchOutcome outcome = LaunchOutcome::Refused;
+    try {
         const BusyScope busy(m_prompter);
-        return RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
-    }();
-    UpdateRollbackButton();
+        outcome = RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
+    } catch (...) {
+        showWhatRemains();
+        throw;  // the handler's guard shows the error
+    }
     if (outcome == LaunchOutcome::Launched) {
         close();
+        return;
     }
+    showWhatRemains();
 }
 
-void TfrmMainForm::sbRollbackClick() {
+void MainWindow::sbRollbackClick() {
     RollBackGameFiles(m_paths, m_prompter);
     UpdateRollbackButton();
     tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));

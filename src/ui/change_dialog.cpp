@@ -1,24 +1,30 @@
-#include "ui/change_form.h"
+#include "ui/change_dialog.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
 
 #include "career/change.h"
+#include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/controls.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
-#include "ui_change_form.h"
+#include "ui_change_dialog.h"
 
 namespace seewolf::ui {
 
-TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
+namespace {
+constexpr const char* kGridMap = "documentation\\SH3_MAP.jpg";
+}  // namespace
+
+ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent)
     : QDialog(parent),
-      m_ui(std::make_unique<Ui::TfrmChange>()),
+      m_ui(std::make_unique<Ui::ChangeDialog>()),
       m_paths(paths),
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
+    setStyleSheet(StyleSheet());
     // A dialog border without title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
@@ -38,15 +44,30 @@ TfrmChange::TfrmChange(const Paths& paths, Random& random, Prompter& prompter, Q
             [this] { Guarded(m_prompter, [this] { cmdMapClick(); }); });
 }
 
-TfrmChange::~TfrmChange() = default;
+ChangeDialog::~ChangeDialog() = default;
 
-void TfrmChange::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+void ChangeDialog::TakeButtonPictures(const QToolButton& launch, const QToolButton& close) {
+    for (auto [button, picture] : {std::pair{m_ui->sbApply, &launch}, std::pair{m_ui->sbCancel, &close}}) {
+        button->setIcon(picture->icon());
+        button->setIconSize(picture->iconSize());
+        button->setToolButtonStyle(picture->toolButtonStyle());
+        button->resize(picture->size());
+    }
+    m_ui->sbApply->move(m_ui->sbCancel->x() - m_ui->sbApply->width() - 6, m_ui->sbApply->y());
+}
+
+void ChangeDialog::Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText) {
     m_career = career;
     m_ui->grpUBoatNo->setVisible(mode == Mode::BoatNumber);
     m_ui->grpPatGrid->setVisible(mode == Mode::PatrolGrid);
     m_ui->txtPatGrd->setText(ToQt(gridText));
     m_ui->cmbSubNo->setEditText(ToQt(BoatNumberOf(career.SubName)));
     m_ui->cbFilter->setChecked(false);
+    // The map button says so when the game has no grid map.
+    const bool map = platform::FileExists(m_paths.Game(kGridMap));
+    m_ui->cmdMap->setToolTip(map ? QStringLiteral("Show SH3 Grid Map")
+                                 : QStringLiteral("The game's grid map (") + ToQt(kGridMap) +
+                                       QStringLiteral(") is missing"));
     FillNumbers();
     m_ui->sbApply->hide();
     if (mode == Mode::BoatNumber) {
@@ -56,7 +77,7 @@ void TfrmChange::Prepare(const SelectedCareer& career, Mode mode, const std::str
     }
 }
 
-bool TfrmChange::ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText) {
+bool ChangeDialog::ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText) {
     Prepare(career, mode, gridText);
     if (parentWidget() != nullptr) {
         move(parentWidget()->geometry().center() - rect().center());
@@ -64,7 +85,7 @@ bool TfrmChange::ShowModal(const SelectedCareer& career, Mode mode, const std::s
     return exec() == QDialog::Accepted;
 }
 
-void TfrmChange::FillNumbers() {
+void ChangeDialog::FillNumbers() {
     const QString kept = m_ui->cmbSubNo->currentText();
     const QSignalBlocker blocker(m_ui->cmbSubNo);
     m_ui->cmbSubNo->clear();
@@ -74,21 +95,27 @@ void TfrmChange::FillNumbers() {
     m_ui->cmbSubNo->setEditText(kept);
 }
 
-void TfrmChange::cbFilterClick() {
+void ChangeDialog::cbFilterClick() {
     FillNumbers();
 }
 
-void TfrmChange::cmdRndClick() {
+void ChangeDialog::cmdRndClick() {
     if (const auto grid = RandomPatrolGrid(m_paths, m_career, m_random)) {
         m_ui->txtPatGrd->setText(ToQt(*grid));
     }
 }
 
-void TfrmChange::cmdMapClick() {
-    platform::OpenDocument(m_paths.Game("documentation\\SH3_MAP.jpg"));
+void ChangeDialog::cmdMapClick() {
+    const std::filesystem::path map = m_paths.Game(kGridMap);
+    if (!platform::FileExists(map)) {
+        m_prompter.ShowMessage("The game's grid map is missing: " + platform::TextFromPath(map),
+                               MessageKind::Error, Button::Ok);
+        return;
+    }
+    platform::OpenDocument(map);
 }
 
-void TfrmChange::sbApplyClick() {
+void ChangeDialog::sbApplyClick() {
     const std::string number = FromQt(m_ui->cmbSubNo->currentText());
     const std::string grid = FromQt(m_ui->txtPatGrd->text());
     if (number.empty() || grid.empty()) {

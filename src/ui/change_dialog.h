@@ -9,8 +9,10 @@
 #include "app/prompter.h"
 #include "career/career.h"
 
+class QToolButton;
+
 namespace Ui {
-class TfrmChange;
+class ChangeDialog;
 }
 
 namespace seewolf {
@@ -20,16 +22,19 @@ class Random;
 namespace seewolf::ui {
 
 // The change dialog: a career's boat number or its next patrol grid.
-class TfrmChange : public QDialog {
+class ChangeDialog : public QDialog {
     Q_OBJECT
   public:
     enum class Mode { BoatNumber, PatrolGrid };
 
-    TfrmChange(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent = nullptr);
-    ~TfrmChange() override;
+    ChangeDialog(const Paths& paths, Random& random, Prompter& prompter, QWidget* parent = nullptr);
+    ~ChangeDialog() override;
 
     // Fills the dialog for a career (`gridText` is what the main window shows as its grid).
     void Prepare(const SelectedCareer& career, Mode mode, const std::string& gridText);
+
+    // Apply and Cancel take the pictures and size of the main window's Launch and Close buttons.
+    void TakeButtonPictures(const QToolButton& launch, const QToolButton& close);
 
     // Prepares and shows the dialog modally; true when the changes were saved.
     bool ShowModal(const SelectedCareer& career, Mode mode, const std::string& gridText);
@@ -42,7 +47,7 @@ class TfrmChange : public QDialog {
   private:
     void FillNumbers();
 
-    std::unique_ptr<Ui::TfrmChange> m_ui;
+    std::unique_ptr<Ui::ChangeDialog> m_ui;
     const Paths& m_paths;
     Random& m_random;
     Prompter& m_prompter;
