@@ -45,6 +45,7 @@
 #include "app/error.h"
 #include "app/paths.h"
 #include "app/prompter.h"
+#include "launch/intro_movies.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -58,9 +59,6 @@ using NativeString = fs::path::string_type;
 
 constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
 constexpr std::string_view kHideStatus = "^";
-constexpr std::string_view kIntroMovies[] = {"data\\Movies\\Intro\\Logo.wmv",
-                                             "data\\Movies\\Intro\\Intro.wmv"};
-constexpr std::string_view kRenamedSuffix = ".Seewolf";
 
 fs::path NewFilesLog(const Paths& paths) {
     return paths.Prog("Seewolf.log");
@@ -604,7 +602,7 @@ namespace {
 
 void UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
     for (const std::string_view movie : kIntroMovies) {
-        const fs::path renamed = paths.Game(std::string(movie) + std::string(kRenamedSuffix));
+        const fs::path renamed = paths.Game(std::string(movie) + std::string(kRenamedMovieSuffix));
         if (!Occupied(renamed)) {
             continue;
         }

@@ -13,6 +13,7 @@
 #include "app/text.h"
 #include "launch/backup.h"
 #include "launch/days_in_base.h"
+#include "launch/intro_movies.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -54,11 +55,11 @@ std::vector<DatedSet> DatedSets(const Paths& paths, const std::string& date, Ran
 
 // The intro movies are renamed away when the player skips them; a failed rename is no matter.
 void SkipIntroMovies(const Paths& paths) {
-    for (const char* movie : {"data\\Movies\\Intro\\Logo.wmv", "data\\Movies\\Intro\\Intro.wmv"}) {
+    for (const std::string_view movie : kIntroMovies) {
         const std::filesystem::path from = paths.Game(movie);
         // The renamed movie keeps the game's own spelling of the name.
         std::filesystem::path to = from;
-        to += ".Seewolf";
+        to += kRenamedMovieSuffix;
         if (platform::FileExists(from) && !platform::FileExists(to)) {
             try {
                 platform::RenamePath(from, to);
