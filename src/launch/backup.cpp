@@ -193,29 +193,6 @@ std::string LogLine(const fs::path& path) {
     return platform::TextFromPath(path) + "\r\n";
 }
 
-// The temporary files of the platform layer's atomic writes: "." + name + ".seewolf-<pid>-<n>.tmp".
-// A process cut in the middle of such a write leaves one behind.
-bool IsLeftoverTemporary(std::string_view name) {
-    constexpr std::string_view kMarker = ".seewolf-";
-    constexpr std::string_view kEnd = ".tmp";
-    if (name.size() < 2 || name.front() != '.' || name.size() < kEnd.size() ||
-        name.substr(name.size() - kEnd.size()) != kEnd) {
-        return false;
-    }
-    const std::string_view body = name.substr(0, name.size() - kEnd.size());
-    const std::size_t marker = body.rfind(kMarker);
-    if (marker == std::string_view::npos || marker < 2) {
-        return false;
-    }
-    const std::string_view numbers = body.substr(marker + kMarker.size());
-    const std::size_t dash = numbers.find('-');
-    const auto digits = [](std::string_view s) {
-        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    return dash != std::string_view::npos && digits(numbers.substr(0, dash)) &&
-           digits(numbers.substr(dash + 1));
-}
-
 // Decides whether a path lies inside the game folder once "..", links and case are resolved, and
 // outside the backup folder. Folders are looked up once.
 class GameBounds {
@@ -709,7 +686,7 @@ void RemoveLeftoverTemporaries(const std::set<NativeString>& folders) {
     for (const NativeString& folder : folders) {
         for (const Entry& entry : ListEntries(fs::path(folder))) {
             if (entry.type == fs::file_type::regular && entry.name.native().front() == '.' &&
-                IsLeftoverTemporary(platform::TextFromPath(entry.name))) {
+                platform::IsTemporaryFileName(entry.name)) {
                 platform::RemovePath(fs::path(folder) / entry.name);
             }
         }
@@ -776,8 +753,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
         const fs::path gameFolder = GameFolderFor(gameRoot, *Below(backupRoot, folder));
         const bool inside = bounds.HoldsFolder(gameFolder);
         for (const Entry& entry : ListEntries(folder)) {
-            if (entry.type == fs::file_type::directory ||
-                IsLeftoverTemporary(platform::TextFromPath(entry.name))) {
+            if (entry.type == fs::file_type::directory || platform::IsTemporaryFileName(entry.name)) {
                 continue;
             }
             const fs::path backup = folder / entry.name;

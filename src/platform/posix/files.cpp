@@ -101,14 +101,7 @@ fs::path FollowLinks(fs::path path, bool& exists, struct stat& st) {
 // unique among processes, and O_EXCL settles any remaining clash.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    std::string name = ".";
-    name.append(target.filename().native())
-        .append(".seewolf-")
-        .append(std::to_string(::getpid()))
-        .append("-")
-        .append(std::to_string(counter.fetch_add(1)))
-        .append(".tmp");
-    return target.parent_path() / name;
+    return TemporaryPathFor(target, static_cast<std::uint64_t>(::getpid()), counter.fetch_add(1));
 }
 
 // Creates a new temporary file beside `target`; the kernel applies the umask to `mode`.

@@ -143,9 +143,7 @@ fs::path FollowLinks(const fs::path& path) {
 Handle CreateTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target.parent_path() / (L"." + target.filename().native() + L".seewolf-" +
-                                            std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                            std::to_wstring(counter.fetch_add(1)) + L".tmp");
+        temporary = TemporaryPathFor(target, ::GetCurrentProcessId(), counter.fetch_add(1));
         Handle handle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (handle.Valid() || ::GetLastError() != ERROR_FILE_EXISTS) {
