@@ -291,13 +291,10 @@ class NewFiles {
     std::unordered_multimap<std::string, fs::path> m_folded;
 };
 
+// A failure is no matter here: the operation that needed it fails and says so.
 void ClearReadOnly(const fs::path& path) {
-    try {
-        if (platform::IsReadOnly(path)) {
-            platform::SetReadOnly(path, false);
-        }
-    } catch (const Error&) {
-        // The operation that needed it fails and says so.
+    if (platform::IsReadOnly(path)) {
+        platform::TrySetReadOnly(path, false);
     }
 }
 
@@ -358,20 +355,16 @@ struct FolderListing {
 // Moves a pre-launch game file into the backup folder. False when no backup could be made; the
 // game file must then not be replaced.
 bool MoveAside(const fs::path& game, const fs::path& backup, bool isLink) {
-    try {
-        platform::RenamePath(game, backup);
+    if (platform::TryRenamePath(game, backup)) {
         return true;
-    } catch (const Error&) {
-        // Most likely another file system.
     }
+    // Most likely another file system.
     if (isLink) {
         return false;  // a copy would hold the target's bytes, not the link
     }
-    try {
-        // A flushed copy under a temporary name, renamed into place: the backup is complete
-        // before the game file goes.
-        platform::CopyFileAtomic(game, backup, true);
-    } catch (const Error&) {
+    // A flushed copy under a temporary name, renamed into place: the backup is complete before
+    // the game file goes.
+    if (!platform::TryCopyFileAtomic(game, backup, true)) {
         return false;
     }
     RemoveFile(game);  // should it stay, the set's copy cannot take its place: nothing is lost
@@ -534,23 +527,19 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
         if (folder.failed || (step.after != kNone && settled[step.after] == 0)) {
             continue;
         }
-        try {
-            if (!folder.gameReady) {
-                platform::CreateFolders(folder.game);
-                folder.gameReady = true;
+        if (!folder.gameReady) {
+            if (!platform::TryCreateFolders(folder.game)) {
+                folder.failed = true;
+                continue;
             }
-        } catch (const Error&) {
-            folder.failed = true;
-            continue;
+            folder.gameReady = true;
         }
         if (step.action == Action::MoveAside) {
-            try {
-                if (!folder.backupReady) {
-                    platform::CreateFolders(folder.backup);
-                    folder.backupReady = true;
+            if (!folder.backupReady) {
+                if (!platform::TryCreateFolders(folder.backup)) {
+                    continue;
                 }
-            } catch (const Error&) {
-                continue;
+                folder.backupReady = true;
             }
             if (!MoveAside(step.game, step.backup, step.isLink)) {
                 continue;  // unprotected: leave the game's file as it is
@@ -559,16 +548,13 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
             ClearReadOnly(step.game);
         }
         settled[i] = 1;
-        try {
-            // Into an empty place the copy goes straight to its name: cut half-way, it is
-            // deleted (a logged file) or replaced (its pre-launch copy is kept) like a whole one.
-            if (step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)) {
-                platform::CopyFileExclusive(step.source, step.game);
-            } else {
-                platform::CopyFileAtomic(step.source, step.game);
-            }
-        } catch (const Error&) {
-            // A copy that fails is not reported; what stands is restored or deleted by the roll-back.
+        // Into an empty place the copy goes straight to its name: cut half-way, it is deleted (a
+        // logged file) or replaced (its pre-launch copy is kept) like a whole one. A copy that
+        // fails is not reported; what stands is restored or deleted by the roll-back.
+        if (step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)) {
+            platform::TryCopyFileExclusive(step.source, step.game);
+        } else {
+            platform::TryCopyFileAtomic(step.source, step.game);
         }
     }
 }
@@ -590,10 +576,7 @@ void UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
                 platform::Resolve(original.parent_path(), platform::TextFromPath(original.filename())))) {
             continue;
         }
-        try {
-            platform::RenamePath(renamed, original);
-        } catch (const Error&) {
-        }
+        platform::TryRenamePath(renamed, original);
     }
 }
 
@@ -613,10 +596,7 @@ void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds) {
         if (!bounds.Holds(renamed) || !bounds.Holds(original) || Occupied(original)) {
             continue;
         }
-        try {
-            platform::RenamePath(renamed, original);
-        } catch (const Error&) {
-        }
+        platform::TryRenamePath(renamed, original);
     }
     platform::RemovePath(log);
 }
@@ -632,39 +612,33 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
         if (!bounds.Holds(game)) {
             return false;
         }
-        try {
-            ClearReadOnly(game);
-            platform::CopyFileAtomic(backup, game);
-        } catch (const Error&) {
+        ClearReadOnly(game);
+        if (!platform::TryCopyFileAtomic(backup, game)) {
             return false;
         }
         RemoveFile(backup);
         return true;
     }
-    try {
-        platform::RenamePath(backup, game);
+    if (platform::TryRenamePath(backup, game)) {
         return true;
-    } catch (const Error&) {
     }
     // Windows refuses to replace a read-only file; a folder the player removed is made again.
-    try {
-        if (there == fs::file_type::not_found) {
-            platform::CreateFolders(game.parent_path());
-        } else {
-            ClearReadOnly(game);
+    if (there == fs::file_type::not_found) {
+        if (platform::TryCreateFolders(game.parent_path()) && platform::TryRenamePath(backup, game)) {
+            return true;
         }
-        platform::RenamePath(backup, game);
-        return true;
-    } catch (const Error&) {
+    } else {
+        ClearReadOnly(game);
+        if (platform::TryRenamePath(backup, game)) {
+            return true;
+        }
     }
     if (OwnType(backup) != fs::file_type::regular) {
         return false;
     }
     // Another file system: the copy takes the game file's place in one rename, and only then
     // does the backup go. Cut in between, the next roll-back copies it once more.
-    try {
-        platform::CopyFileAtomic(backup, game);
-    } catch (const Error&) {
+    if (!platform::TryCopyFileAtomic(backup, game)) {
         return false;
     }
     RemoveFile(backup);
@@ -802,11 +776,8 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
             for (auto it = keptFolders.rbegin(); it != keptFolders.rend(); ++it) {
                 keptLines += *it + "\r\n";
             }
-            try {
-                platform::WriteFileAtomic(log, keptLines, true);
-            } catch (const Error&) {
-                // The whole log stays; a later roll-back goes through it again.
-            }
+            // Should this fail, the whole log stays; a later roll-back goes through it again.
+            platform::TryWriteFileAtomic(log, keptLines, true);
         }
     }
 

@@ -61,10 +61,7 @@ void SkipIntroMovies(const Paths& paths) {
         std::filesystem::path to = from;
         to += kRenamedMovieSuffix;
         if (platform::FileExists(from) && !platform::FileExists(to)) {
-            try {
-                platform::RenamePath(from, to);
-            } catch (const Error&) {
-            }
+            platform::TryRenamePath(from, to);
         }
     }
 }

@@ -397,20 +397,27 @@ bool IsReadOnly(const fs::path& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void SetReadOnly(const fs::path& path, bool readOnly) {
+bool TrySetReadOnly(const fs::path& path, bool readOnly) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        throw Error("Unable to change the attributes of " + TextFromPath(path));
+        return false;
     }
     DWORD wanted =
         readOnly ? (attributes | FILE_ATTRIBUTE_READONLY) : (attributes & ~FILE_ATTRIBUTE_READONLY);
     if (wanted == attributes) {
-        return;
+        return true;
     }
     if (wanted == 0) {
         wanted = FILE_ATTRIBUTE_NORMAL;
     }
     if (!::SetFileAttributesW(path.c_str(), wanted)) {
+        return false;
+    }
+    return true;
+}
+
+void SetReadOnly(const fs::path& path, bool readOnly) {
+    if (!TrySetReadOnly(path, readOnly)) {
         throw Error("Unable to change the attributes of " + TextFromPath(path));
     }
 }
@@ -435,18 +442,17 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
     return entries;
 }
 
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
-    const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
     const fs::path target = FollowLinks(path);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        throw fail();
+        return false;
     }
     fs::path temporary;
     Handle handle = CreateTemporary(target, temporary);
     if (!handle.Valid()) {
-        throw fail();
+        return false;
     }
     bool ok = WriteAll(handle.Get(), bytes);
     if (ok && durable) {
@@ -461,9 +467,16 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
     }
     if (!ok) {
         ::DeleteFileW(temporary.c_str());
-        throw fail();
+        return false;
     }
     CountChangingOperation();
+    return true;
+}
+
+void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
+    if (!TryWriteFileAtomic(path, bytes, durable)) {
+        throw Error("Unable to write to " + TextFromPath(path));
+    }
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -492,33 +505,37 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     CountChangingOperation();
 }
 
-void CreateFolders(const fs::path& folder) {
+bool TryCreateFolders(const fs::path& folder) {
     std::error_code ec;
     const bool created = fs::create_directories(WithoutTrailingSeparator(folder), ec);
     if (ec) {
-        throw Error("Unable to create the folder " + TextFromPath(folder));
+        return false;
     }
     if (created) {
         CountChangingOperation();
     }
+    return true;
 }
 
-void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    const auto fail = [&from, &to]() {
-        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    };
+void CreateFolders(const fs::path& folder) {
+    if (!TryCreateFolders(folder)) {
+        throw Error("Unable to create the folder " + TextFromPath(folder));
+    }
+}
+
+bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     const fs::path target = FollowLinks(to);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        throw fail();
+        return false;
     }
     // Reserve a unique temporary name, then let the system copy onto it (contents, attributes
     // and modification time).
     fs::path temporary;
     Handle reserved = CreateTemporary(target, temporary);
     if (!reserved.Valid()) {
-        throw fail();
+        return false;
     }
     reserved.Close();
     DWORD flags = 0;
@@ -535,24 +552,45 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
             ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         }
         ::DeleteFileW(temporary.c_str());
-        throw fail();
+        return false;
     }
     CountChangingOperation();
+    return true;
+}
+
+void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
+    if (!TryCopyFileAtomic(from, to, durable)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
+    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+        return false;
+    }
+    CountChangingOperation();
+    return true;
 }
 
 void CopyFileExclusive(const fs::path& from, const fs::path& to) {
-    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+    if (!TryCopyFileExclusive(from, to)) {
         throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
     }
+}
+
+bool TryRenamePath(const fs::path& from, const fs::path& to) {
+    if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+    }
     CountChangingOperation();
+    return true;
 }
 
 void RenamePath(const fs::path& from, const fs::path& to) {
-    if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING)) {
+    if (!TryRenamePath(from, to)) {
         throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
     }
-    CountChangingOperation();
 }
 
 bool RemovePath(const fs::path& path) {
