@@ -5,10 +5,40 @@
 // adds is recorded in Seewolf.log; renames are recorded in Gramophone.log or are the two fixed
 // intro-movie renames. The roll-back puts everything back and empties the backup folder.
 //
-// Crash safety: a backup copy is made under a temporary name and renamed into place, and a log
-// line reaches the disk before the file it records is created or renamed, so a launch or
-// roll-back cut at any moment loses nothing; the next roll-back restores the folder exactly.
-// Paths from the logs or file sets that lead outside the game folder are never touched.
+// How the game folder stays restorable, whatever point a launch or roll-back is cut at.
+// Invariants:
+//  (1) A path goes into Seewolf.log only when neither the game file nor its backup copy exists.
+//      During a launch a pre-launch file leaves its place only by moving into the backup folder,
+//      where it stays until the roll-back; so a logged path never held a file before the launch.
+//  (2) A pre-launch file is either still in place, unchanged, or its pre-launch bytes are in the
+//      backup folder: it is moved there (rename, or on another file system a flushed copy under a
+//      temporary name renamed into place before the original goes), or copied there (flushed)
+//      before an edit. A backup copy that already exists is never replaced, so it is always the
+//      pre-launch state, with its permissions.
+//  (3) The log lines of a file set are written (and flushed) in one piece before the set creates
+//      its first file or folder, so every file a launch adds is listed before it exists.
+//
+// The roll-back reads the log first. A backup copy whose game path is in the log is the copy of a
+// file the launch added (a set file later edited, or one set's file moved aside by the next set):
+// it is dropped, never restored, and the log line deletes the file. Every other copy is moved
+// back. Only then are the logged files deleted, the log removed and the backup folder emptied.
+// Each step can be repeated: a copy already moved back is gone from the backup, a file already
+// deleted is "not found", and the log disappears only after every copy of a logged path has left
+// the backup folder, so a repeated roll-back never mistakes such a copy for a pre-launch file. By
+// (1), deleting a logged path never deletes a restored file. A copy that cannot be moved back
+// stays where it is, with its folders.
+//
+// Flushing: the fault model is a process that dies between two file operations; for that, a
+// completed write() is enough, as the kernel holds it. Against a power cut, the writes whose loss
+// would lose a pre-launch file or leave an added file unlisted are flushed: each file set's log
+// lines (once per set, not per file), backup copies made by copying, and Gramophone.log lines.
+// Moves into the backup are renames: the pre-launch bytes themselves are not written again. The
+// copies of set files into the game folder are not flushed, and go straight to their names where
+// nothing stood: cut half-way, such a copy is deleted or replaced by the roll-back like a whole one.
+//
+// Paths from the logs or file sets that lead outside the game folder are never touched
+// (game_bounds.h). The pieces: folder_walk (entries and the walk), game_bounds, backup_log (the
+// two logs), install_file_set (BackUpGameFile, InstallFileSet), rollback (RollBackGameFiles).
 //
 // Logs are Windows-1252 text, one full path per line, each line ending in CR LF; a last line
 // without its line end is one that was being written when a launch was cut, and is ignored.
