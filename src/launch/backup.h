@@ -56,29 +56,48 @@ class Prompter;
 
 // Keeps the pre-launch copy of a game file that is about to be edited in place ("data\Cfg\Basic.cfg"),
 // unless a copy is already kept; then clears the file's read-only attribute (the copy keeps it,
-// so the roll-back gives the file back as it was). A missing game file is not reported; a copy
-// of an existing one that fails throws Error, since the edit could not be undone.
+// so the roll-back gives the file back as it was). A missing game file is listed in Seewolf.log
+// as added, since the edit creates it. A copy that fails throws Error, since the edit could not
+// be undone.
 void BackUpGameFile(const Paths& paths, std::string_view relative);
 
 // Mirrors the files of a file set folder into the game folder (matching names without regard to
 // case), keeping the pre-launch copies and logging the files and folders it adds. A missing folder
-// installs nothing; a copy that fails is not reported, and a game file that cannot be moved aside
-// is left as it is. Throws Error when Seewolf.log cannot be written (before anything changes).
+// installs nothing; a copy that fails is not reported. Throws Error when Seewolf.log cannot be
+// written (before anything changes), and when a game file cannot be moved to the backup folder
+// (it is left as it is; the files installed before it stay, backed up and logged).
 void InstallFileSet(const Paths& paths, const std::filesystem::path& source, Prompter& prompter);
+
+// The record of the game folder that a launch changes: program folder + "Seewolf.game", the
+// folder's full path (UTF-8) and a line end. The backups and logs belong to that folder, so every
+// roll-back acts on it, whatever game folder Seewolf was started with.
+std::filesystem::path GameFolderRecord(const Paths& paths);
+
+// Writes the record of paths.GameFolder, durably, unless it is there already; called before a
+// launch's first change of the game folder (BackUpGameFile, InstallFileSet and
+// RecordGramophoneRename call it themselves). Throws Error when the record names another game
+// folder, whose changes are still to be rolled back.
+void RecordGameFolder(const Paths& paths);
 
 struct RollbackResult {
     int notRestored = 0;  // pre-launch copies that could not be moved back (they stay in the backup)
     int notDeleted = 0;   // files a launch added that could not be deleted (they stay in Seewolf.log)
+    bool nothingToRollBack = false;    // no backup, no log, no renamed intro movie: nothing was done
+    std::filesystem::path gameFolder;  // the game folder that was rolled back (the recorded one)
 };
 
-// Restores the game folder: the intro-movie renames, the gramophone renames, the pre-launch
-// copies, the added files; then empties the backup folder (keeping copies that could not be
-// restored). Shows progress through the prompter and hides the status line at the end, or says
-// how many files could not be restored.
+// Restores the game folder that the last launch changed (the recorded one; without a record,
+// paths.GameFolder): the intro-movie renames, the gramophone renames, the pre-launch copies, the
+// added files; then empties the backup folder (keeping copies that could not be restored) and
+// removes the record once nothing is left. Shows progress through the prompter and hides the
+// status line at the end, or says how many files could not be restored, or which other game
+// folder was rolled back. Throws Error, changing nothing, when the recorded folder cannot be
+// reached or a log cannot be read.
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter);
 
 // Whether the Roll back button is to be shown: the backup folder holds a "data" folder, or a
-// launch log is left (files that a roll-back could not delete, or a launch that was cut).
+// launch log or the game-folder record is left (files that a roll-back could not delete, a launch
+// that was cut, or one that failed and could not be rolled back).
 bool BackupHoldsFiles(const Paths& paths);
 
 // Records in Gramophone.log, durably, that `original` is about to be renamed to `renamed` (both

@@ -6,6 +6,7 @@
 // last line without its line end was being written when a launch was cut, and is ignored.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,6 +23,17 @@ namespace seewolf::backup {
 
 std::filesystem::path NewFilesLog(const Paths& paths);
 std::filesystem::path GramophoneLog(const Paths& paths);
+
+// The text of a log; empty when it does not exist. Throws Error when it exists but cannot be
+// read: what it lists would otherwise be lost.
+std::string ReadLog(const std::filesystem::path& log);
+
+// The game folder of the record (with a trailing separator), or nothing when there is no record.
+// Throws Error when the record exists but cannot be read.
+std::optional<std::filesystem::path> RecordedGameFolder(const Paths& paths);
+
+// Whether two folder paths name the same folder.
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // The complete lines of a log (CR LF or LF ends a line), without empty lines.
 std::vector<std::string> CompleteLines(std::string_view text);

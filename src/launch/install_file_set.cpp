@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "app/error.h"
 #include "app/paths.h"
 #include "app/prompter.h"
 #include "app/text.h"
@@ -235,14 +236,16 @@ void ExecutePlan(SetPlan& plan) {
             folder.gameReady = true;
         }
         if (step.action == Action::MoveAside) {
-            if (!folder.backupReady) {
-                if (!platform::TryCreateFolders(folder.backup)) {
-                    continue;
+            // A game file that cannot be kept is not replaced, and the launch cannot go on
+            // without it: the caller rolls back what was changed so far.
+            folder.backupReady = folder.backupReady || platform::TryCreateFolders(folder.backup);
+            if (!folder.backupReady || !MoveAside(step.game, step.backup, step.isLink)) {
+                if (step.isLink && folder.backupReady) {
+                    continue;  // a link cannot be copied to another file system as itself: it stays
                 }
-                folder.backupReady = true;
-            }
-            if (!MoveAside(step.game, step.backup, step.isLink)) {
-                continue;  // unprotected: leave the game's file as it is
+                throw Error("Unable to keep a copy of the game file " + PathText(step.game) +
+                            " in the backup folder (as " + PathText(step.backup) +
+                            "), so the file set could not be installed.");
             }
         } else if (step.gameExisted || step.after != kNone) {
             ClearReadOnly(step.game);
@@ -264,10 +267,23 @@ void ExecutePlan(SetPlan& plan) {
 void BackUpGameFile(const Paths& paths, std::string_view relative) {
     const fs::path game = paths.Game(relative);
     const auto rel = Below(platform::WithTrailingSeparator(paths.GameFolder), game);
-    if (!rel || rel->empty() || HasDotComponents(fs::path(*rel)) || !platform::FileExists(game)) {
-        return;  // nothing to keep
+    if (!rel || rel->empty() || HasDotComponents(fs::path(*rel))) {
+        return;  // not a game file
     }
+    RecordGameFolder(paths);
     const fs::path backup(platform::WithTrailingSeparator(paths.BackupFolder).native() + *rel);
+    if (!platform::FileExists(game)) {
+        // The edit that follows creates the file: it is listed as added, durably, before it
+        // exists, so the roll-back deletes it again.
+        if (!Occupied(game) && !Occupied(backup)) {
+            if (platform::PathFromText(platform::TextFromPath(game)) != game) {
+                throw Error("The game file " + PathText(game) +
+                            " is missing, and its name cannot be recorded for the roll-back.");
+            }
+            platform::AppendToFile(NewFilesLog(paths), LogLine(game), true);
+        }
+        return;
+    }
     if (!Occupied(backup)) {
         // Copied before the read-only attribute is cleared, so the copy keeps it and the roll-back
         // gives the file back as it was. Unlike a missing file, a copy that fails is reported:
@@ -282,6 +298,7 @@ void BackUpGameFile(const Paths& paths, std::string_view relative) {
 
 void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompter) {
     BusyScope busy(prompter);
+    RecordGameFolder(paths);
     GameBounds bounds(paths);
     SetPlan plan = PlanFileSet(paths, platform::WithTrailingSeparator(source), bounds);
     if (!plan.logText.empty()) {

@@ -56,6 +56,7 @@ std::vector<DatedSet> DatedSets(const Paths& paths, const std::string& date, Ran
 
 // The intro movies are renamed away when the player skips them; a failed rename is no matter.
 void SkipIntroMovies(const Paths& paths) {
+    RecordGameFolder(paths);
     for (const std::string_view movie : kIntroMovies) {
         const std::filesystem::path from = paths.Game(movie);
         // The renamed movie keeps the game's own spelling of the name.
@@ -247,6 +248,21 @@ void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter
     platform::StartDetached(companion);
 }
 
+// Rolls back what a launch that failed had changed; the sentence that tells the player how it went.
+std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter) {
+    try {
+        const RollbackResult result = RollBackGameFiles(paths, prompter);
+        if (result.notRestored == 0 && result.notDeleted == 0) {
+            return "The game files this launch had changed were rolled back.";
+        }
+        return "Not every game file this launch had changed could be rolled back (see the status line); "
+               "use Roll back to try again.";
+    } catch (const Error& error) {
+        return "The game files this launch had changed could not be rolled back: " +
+               std::string(error.what()) + " Use Roll back to try again.";
+    }
+}
+
 }  // namespace
 
 LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
@@ -258,17 +274,27 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
         return LaunchOutcome::Refused;
     }
 
-    prompter.SetStatus("Calculating patrol start date...");
-    const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
-    InstallCrewSet(paths, request, *career, prompter);
-    InstallCareerSets(paths, *career, start, prompter, random);
-    ApplyModifications(paths, request, *career, start, settings, prompter);
-    if (settings.SkipIntros) {
-        SkipIntroMovies(paths);
-    }
-    RunWeatherTool(paths, *career, start, prompter, hooks);
-    if (!request.noLaunch) {
-        StartCompanion(paths, settings, prompter);
+    // A launch that fails half way takes back what it changed, so the game never starts (or is
+    // left) with part of it.
+    try {
+        prompter.SetStatus("Calculating patrol start date...");
+        const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
+        InstallCrewSet(paths, request, *career, prompter);
+        InstallCareerSets(paths, *career, start, prompter, random);
+        ApplyModifications(paths, request, *career, start, settings, prompter);
+        if (settings.SkipIntros) {
+            SkipIntroMovies(paths);
+        }
+        RunWeatherTool(paths, *career, start, prompter, hooks);
+        if (!request.noLaunch) {
+            StartCompanion(paths, settings, prompter);
+        }
+    } catch (const std::exception& error) {
+        std::string text = error.what();
+        if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') {
+            text += '.';
+        }
+        throw Error(text + " " + RollBackFailedLaunch(paths, prompter));
     }
     return LaunchOutcome::Launched;
 }

@@ -2,6 +2,7 @@
 
 // The roll-back: see backup.h for the order of its steps and why each can be repeated.
 
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,12 +28,15 @@ namespace {
 constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
 constexpr std::string_view kHideStatus = "^";
 
-void UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
+// Renames the skipped intro movies back; the number of renamed movies found.
+int UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
+    int found = 0;
     for (const std::string_view movie : kIntroMovies) {
         const fs::path renamed = paths.Game(std::string(movie) + std::string(kRenamedMovieSuffix));
         if (!Occupied(renamed)) {
             continue;
         }
+        ++found;
         const fs::path original = renamed.parent_path() / renamed.stem();
         // Never onto an existing file, nor one that differs only in case.
         if (!bounds.Holds(renamed) || !bounds.Holds(original) ||
@@ -42,27 +46,26 @@ void UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
         }
         platform::TryRenamePath(renamed, original);
     }
+    return found;
 }
 
-void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds) {
-    const fs::path log = GramophoneLog(paths);
-    const auto text = platform::ReadFile(log);
-    if (!text) {
-        return;
-    }
-    for (const std::string& line : CompleteLines(*text)) {
-        const std::size_t bar = line.find('|');
+// Undoes the renames of Gramophone.log, last first, so that a file renamed twice (or a name that
+// one rename freed and the next one took) comes back through the whole chain.
+void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::string& text) {
+    const std::vector<std::string> lines = CompleteLines(text);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const std::size_t bar = line->find('|');
         if (bar == std::string::npos) {
             continue;
         }
-        const fs::path renamed = platform::PathFromText(std::string_view(line).substr(0, bar));
-        const fs::path original = platform::PathFromText(std::string_view(line).substr(bar + 1));
+        const fs::path renamed = platform::PathFromText(std::string_view(*line).substr(0, bar));
+        const fs::path original = platform::PathFromText(std::string_view(*line).substr(bar + 1));
         if (!bounds.Holds(renamed) || !bounds.Holds(original) || Occupied(original)) {
             continue;
         }
         platform::TryRenamePath(renamed, original);
     }
-    platform::RemovePath(log);
+    platform::RemovePath(GramophoneLog(paths));
 }
 
 // Moves a pre-launch copy back into place; false when it has to stay in the backup folder.
@@ -156,22 +159,44 @@ std::string CountText(int count, std::string_view one, std::string_view many) {
 
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
     BusyScope busy(prompter);
-    prompter.SetStatus(kRollingBack);
-    GameBounds bounds(paths);
-    RollbackResult result;
-    const fs::path gameRoot = platform::WithTrailingSeparator(paths.GameFolder);
+    // What decides the roll-back is read before anything changes: a record or log that cannot be
+    // read, or a recorded game folder that cannot be reached, stops it with everything kept.
+    Paths target = paths;
+    const std::optional<fs::path> recorded = RecordedGameFolder(paths);
+    if (recorded && !SameFolder(*recorded, paths.GameFolder)) {
+        if (!platform::FolderExists(*recorded)) {
+            throw Error(
+                "The last launch changed the game folder " + FolderText(*recorded) +
+                ", which cannot be found now. Nothing was rolled back; its pre-launch files stay in " +
+                FolderText(paths.BackupFolder) +
+                " until that folder can be reached again. Should that installation be gone for good, "
+                "delete " +
+                PathText(GameFolderRecord(paths)) + " and the contents of the backup folder.");
+        }
+        target.GameFolder = *recorded;
+    }
+    const std::string gramophoneText = ReadLog(GramophoneLog(paths));
+    const std::string logText = ReadLog(NewFilesLog(paths));
+    const fs::path gameRoot = platform::WithTrailingSeparator(target.GameFolder);
     const fs::path backupRoot = platform::WithTrailingSeparator(paths.BackupFolder);
+    const bool launchState = recorded || Occupied(GramophoneLog(paths)) || Occupied(NewFilesLog(paths)) ||
+                             !ListEntries(backupRoot).empty();
+
+    prompter.SetStatus(kRollingBack);
+    GameBounds bounds(target);
+    RollbackResult result;
+    result.gameFolder = gameRoot;
     std::set<NativeString> touched;  // game folders where a cut write may have left a temporary file
 
-    UndoIntroRenames(paths, bounds);
-    UndoGramophoneRenames(paths, bounds);
+    const int renamedMovies = UndoIntroRenames(target, bounds);
+    UndoGramophoneRenames(paths, bounds, gramophoneText);
+    result.nothingToRollBack = !launchState && renamedMovies == 0;
 
     const fs::path log = NewFilesLog(paths);
-    const auto logText = platform::ReadFile(log);
     std::vector<std::pair<fs::path, std::string>> newFiles;
     std::vector<std::pair<fs::path, std::string>> newFolders;
     NewFiles listed;
-    for (std::string& line : CompleteLines(logText.value_or(std::string()))) {
+    for (std::string& line : CompleteLines(logText)) {
         const fs::path path = platform::PathFromText(line);
         if (!path.is_absolute()) {
             continue;  // only full paths are written; anything else is not ours to delete
@@ -246,6 +271,11 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
     }
 
     EmptyFolder(backupRoot, kept);
+    // The record goes last, once nothing of the launch is left: until then every roll-back,
+    // whatever folder Seewolf was started with, comes back to this folder.
+    if (result.notRestored == 0 && result.notDeleted == 0 && !keepLog) {
+        platform::RemovePath(GameFolderRecord(paths));
+    }
 
     std::string status;
     if (result.notRestored > 0) {
@@ -258,13 +288,19 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
                                                           "file added by the launch could not be deleted.",
                                                           "files added by the launch could not be deleted.");
     }
+    if (!SameFolder(target.GameFolder, paths.GameFolder)) {
+        // Not the folder the player is looking at: say which one was put back.
+        status = "Rolled back the game folder " + FolderText(target.GameFolder) +
+                 ", which the last launch changed." + (status.empty() ? "" : " ") + status;
+    }
     prompter.SetStatus(status.empty() ? kHideStatus : std::string_view(status));
     return result;
 }
 
 bool BackupHoldsFiles(const Paths& paths) {
     return platform::FolderExists(platform::Resolve(paths.BackupFolder, "data")) ||
-           platform::FileExists(NewFilesLog(paths)) || platform::FileExists(GramophoneLog(paths));
+           Occupied(NewFilesLog(paths)) || Occupied(GramophoneLog(paths)) ||
+           Occupied(GameFolderRecord(paths));
 }
 
 }  // namespace seewolf
