@@ -37,8 +37,7 @@ std::optional<std::filesystem::path> CommandLine::GameFolderArgument() const {
     std::optional<std::filesystem::path> folder;
     for (const std::string& argument : arguments) {
         if (argument.starts_with("/i:")) {
-            const std::string text = argument.substr(3);
-            folder = std::filesystem::path(std::u8string(text.begin(), text.end()));
+            folder = platform::PathFromUtf8(std::string_view(argument).substr(3));
         }
     }
     return folder;

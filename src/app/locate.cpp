@@ -9,6 +9,7 @@
 #include "app/prompter.h"
 #include "app/settings.h"
 #include "app/text.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 
@@ -19,10 +20,6 @@ namespace {
 constexpr const char* kGameKey = "software\\ubisoft\\silent hunter iii";
 constexpr const char* kGameKeyWow64 = "software\\wow6432node\\ubisoft\\silent hunter iii";
 constexpr std::uint64_t kSaveNameOffset = 38520;
-
-std::filesystem::path PathFromUtf8(std::string_view text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
 
 bool IsHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
@@ -234,7 +231,7 @@ std::filesystem::path RegistryGameFolder() {
     }
     std::filesystem::path prefix;
     if (auto value = platform::EnvironmentValue("WINEPREFIX"); value && !value->empty()) {
-        prefix = PathFromUtf8(*value);
+        prefix = platform::PathFromUtf8(*value);
     } else if (auto home = platform::HomeFolder(); !home.empty()) {
         prefix = home / ".wine";
     }

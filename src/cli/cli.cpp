@@ -18,6 +18,7 @@
 #include "career/new_career.h"
 #include "launch/backup.h"
 #include "launch/launch.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -87,13 +88,10 @@ class TerminalPrompter : public Prompter {
     std::ostream& m_err;
 };
 
-std::string Utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+using platform::PathFromUtf8;
 
-std::filesystem::path PathFromUtf8(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+std::string Utf8(const std::filesystem::path& path) {
+    return platform::Utf8FromPath(path);
 }
 
 // The record sheet of a listed career, label by label, as the main window shows it after the

@@ -2,17 +2,10 @@
 
 #include <filesystem>
 
+#include "platform/encoding.h"
 #include "platform/processes.h"
 
 namespace seewolf::companion {
-
-namespace {
-
-std::filesystem::path PathFromUtf8(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-}  // namespace
 
 int RunCompanion(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
@@ -25,17 +18,17 @@ int RunCompanion(const std::vector<std::string>& arguments) {
     // The game runs in its own folder; its exit code tells nothing Seewolf needs. A game that
     // cannot be started is no reason to stay away: Seewolf comes back and rolls back at once.
     platform::ProgramCall game;
-    game.program = PathFromUtf8(gameFolder) / "sh3.exe";
-    game.workingFolder = PathFromUtf8(gameFolder);
+    game.program = platform::PathFromUtf8(gameFolder) / "sh3.exe";
+    game.workingFolder = platform::PathFromUtf8(gameFolder);
     platform::StartAndWait(game);
 
     platform::ProgramCall seewolf;
-    seewolf.program = platform::ProgramFile(PathFromUtf8(programFolder), "seewolf");
+    seewolf.program = platform::ProgramFile(platform::PathFromUtf8(programFolder), "seewolf");
     seewolf.arguments.push_back("/i:" + gameFolder);
     if (!handOn.empty()) {
         seewolf.arguments.push_back(handOn);
     }
-    seewolf.workingFolder = PathFromUtf8(programFolder);
+    seewolf.workingFolder = platform::PathFromUtf8(programFolder);
     platform::StartDetached(seewolf);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "launch/backup.h"
 #include "launch/days_in_base.h"
 #include "launch/intro_movies.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -66,11 +67,6 @@ void SkipIntroMovies(const Paths& paths) {
             platform::TryRenamePath(from, to);
         }
     }
-}
-
-std::string Utf8Path(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
 }
 
 void KeepResponsive(void* hooks) {
@@ -240,7 +236,8 @@ void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter
     prompter.SetStatus("Loading SH3...");
     platform::ProgramCall companion;
     companion.program = platform::ProgramFile(paths.ProgFolder, "wachgang");
-    companion.arguments = {Utf8Path(paths.GameFolder), Utf8Path(paths.ProgFolder)};
+    companion.arguments = {platform::Utf8FromPath(paths.GameFolder),
+                           platform::Utf8FromPath(paths.ProgFolder)};
     if (settings.AutoRollback) {
         companion.arguments.emplace_back("/autorollbackandclose");
     }

@@ -2,6 +2,7 @@
 
 // Windows-1252, the code page of every text the game and Seewolf keep in their files.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -27,3 +28,13 @@ std::string UpperCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
 }  // namespace seewolf
+
+namespace seewolf::platform {
+
+// UTF-8 text (command-line arguments, terminal output, Qt strings) to a native path and back.
+// On Linux a path is UTF-8 bytes already; on Windows it is UTF-16 and these convert. Core text
+// (Windows-1252) goes through PathFromText / TextFromPath in files.h instead.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+}  // namespace seewolf::platform

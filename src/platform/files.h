@@ -7,7 +7,6 @@
 // runs under Wine, which ignores case, while Linux does not), and carry out every changing
 // file operation, so that they can all be counted for fault injection.
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -103,37 +102,11 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
 inline constexpr std::string_view kTemporaryMarker = ".seewolf-";
 inline constexpr std::string_view kTemporaryEnd = ".tmp";
 
-inline std::filesystem::path TemporaryPathFor(const std::filesystem::path& target, std::uint64_t processId,
-                                              std::uint64_t serial) {
-    std::filesystem::path name = ".";
-    name += target.filename();
-    name += std::string(kTemporaryMarker) + std::to_string(processId) + "-" + std::to_string(serial) +
-            std::string(kTemporaryEnd);
-    return target.parent_path() / name;
-}
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target, std::uint64_t processId,
+                                       std::uint64_t serial);
 
 // Whether a file name (no folder) has the form of such a temporary file.
-inline bool IsTemporaryFileName(const std::filesystem::path& name) {
-    using String = std::filesystem::path::string_type;
-    const String& n = name.native();
-    const String marker(kTemporaryMarker.begin(), kTemporaryMarker.end());
-    const String end(kTemporaryEnd.begin(), kTemporaryEnd.end());
-    if (n.size() < 2 || n.front() != '.' || n.size() < end.size() ||
-        n.compare(n.size() - end.size(), end.size(), end) != 0) {
-        return false;
-    }
-    const String body = n.substr(0, n.size() - end.size());
-    const std::size_t at = body.rfind(marker);
-    if (at == String::npos || at < 2) {
-        return false;  // no marker, or no target name before it
-    }
-    const String numbers = body.substr(at + marker.size());
-    const std::size_t dash = numbers.find('-');
-    const auto digits = [](const String& s) {
-        return !s.empty() && std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
-    };
-    return dash != String::npos && digits(numbers.substr(0, dash)) && digits(numbers.substr(dash + 1));
-}
+bool IsTemporaryFileName(const std::filesystem::path& name);
 
 // ---- Changing operations. Each one counts towards the fault-injection limit once it has
 // completed; one that finds nothing to do (a folder that already exists, a path already gone)
@@ -185,8 +158,10 @@ bool RemoveTree(const std::filesystem::path& folder);
 
 // ---- Fault injection ----
 // When the environment variable SEEWOLF_FAULT_AFTER holds a number N > 0, the process ends
-// abruptly (as a crash would) right after its N-th changing file operation has completed.
+// abruptly (as a crash would, with the exit code kFaultExitCode) right after its N-th changing
+// file operation has completed.
 // Tests use this to prove that a launch or roll-back cut at any point loses nothing.
 void CountChangingOperation();
+inline constexpr int kFaultExitCode = 86;
 
 }  // namespace seewolf::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,6 +25,11 @@ class InstanceGuard {
     // instance's window handle (on Linux its process id). Throws Error when the block cannot
     // be created.
     bool AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances);
+
+    // The same, but while another instance owns the program, asks again every few milliseconds
+    // until `wait` is over: for a start that must not be turned away while the instance before
+    // it is still ending.
+    bool AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances, std::chrono::milliseconds wait);
 
     // The handle stored by the first instance (after AnotherInstanceOwns returned true).
     std::int64_t FirstInstanceHandle() const { return m_firstHandle; }

@@ -1,14 +1,18 @@
 #include "ui/application.h"
 
+#include <chrono>
+#include <iostream>
 #include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProxyStyle>
 
+#include "app/error.h"
 #include "app/random.h"
 #include "app/startup.h"
 #include "launch/backup.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/instance_guard.h"
 #include "platform/processes.h"
@@ -22,12 +26,32 @@ namespace {
 
 std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesystem::path& executable) {
     // Argument 0 is the executable's full path as the system reports it.
-    const std::u8string self = executable.u8string();
-    std::vector<std::string> arguments{std::string(self.begin(), self.end())};
+    std::vector<std::string> arguments{platform::Utf8FromPath(executable)};
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }
     return arguments;
+}
+
+// The start that rolls back after the game may come while the Seewolf that launched it is still
+// ending; it waits this long for the instance guard.
+constexpr std::chrono::seconds kRollBackStartWait{10};
+
+// A start that cannot go on: the message box says why (standard error too, for a start without a
+// display), and the exit code tells the caller.
+int RefuseStart(int argc, char** argv, const std::string& text) {
+    std::cerr << "Seewolf: " << Utf8FromCp1252(text) << '\n';
+    QApplication application(argc, argv);
+    QtPrompter prompter;
+    prompter.ShowMessage(text, MessageKind::Error, Button::Ok);
+    return 1;
+}
+
+std::string RollBackRefusedText(const CommandLine& commandLine) {
+    const auto game = commandLine.GameFolderArgument();
+    return "The game files" + (game ? " in " + platform::TextFromPath(*game) : std::string()) +
+           " were not rolled back after the game: another Seewolf is still running from this folder. Press "
+           "Roll back in its window, or close it, start Seewolf again and press Roll back.";
 }
 
 class HintStyle : public QProxyStyle {
@@ -47,14 +71,28 @@ int RunSeewolf(int argc, char** argv) {
     const std::filesystem::path executable = platform::ExecutablePath();
     const std::vector<std::string> arguments = ArgumentsOf(argc, argv, executable);
 
+    const CommandLine commandLine = CommandLineFromArguments(arguments);
+
     platform::InstanceGuard guard(executable);
     const QString channelName = ChannelName(guard.BlockName());
-    if (guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1)) {
+    bool anotherOwns = false;
+    try {
+        anotherOwns = commandLine.AutoRollbackAndClose()
+                          ? guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1, kRollBackStartWait)
+                          : guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1);
+    } catch (const Error& error) {
+        return RefuseStart(argc, argv, error.what());
+    }
+    if (anotherOwns) {
         // The first instance brings its window forward when it hears from us; no window here.
-        QCoreApplication messenger(argc, argv);
-        InstanceChannel::Forward(channelName,
-                                 std::vector<std::string>(arguments.begin() + 1, arguments.end()));
-        return 0;
+        {
+            QCoreApplication messenger(argc, argv);
+            InstanceChannel::Forward(channelName,
+                                     std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+        }
+        // A roll-back that cannot run must not go unnoticed: the game folder stays changed.
+        return commandLine.AutoRollbackAndClose() ? RefuseStart(argc, argv, RollBackRefusedText(commandLine))
+                                                  : 0;
     }
 
     QApplication application(argc, argv);
@@ -67,7 +105,7 @@ int RunSeewolf(int argc, char** argv) {
     QtPrompter prompter;
     StartupResult startup;
     Guarded(prompter, [&] {
-        startup = RunStartup(CommandLineFromArguments(arguments), executable.parent_path(), prompter,
+        startup = RunStartup(commandLine, executable.parent_path(), prompter,
                              [] { return platform::ProcessRunning("sh3.exe"); });
     });
     if (startup.rollBackAndClose) {

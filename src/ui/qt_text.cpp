@@ -13,13 +13,11 @@ std::string FromQt(const QString& text) {
 }
 
 QString PathToQt(const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), static_cast<qsizetype>(utf8.size()));
+    return QString::fromStdString(platform::Utf8FromPath(path));
 }
 
 std::filesystem::path PathFromQt(const QString& path) {
-    const QByteArray utf8 = path.toUtf8();
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return platform::PathFromUtf8(path.toStdString());
 }
 
 }  // namespace seewolf::ui

@@ -61,10 +61,25 @@ grep -q "^AutoRollback=1" "$prog/Seewolf.ini" || fail "could not switch AutoRoll
 export SEEWOLF_WINE="$prog/stand-in-game.sh" SEEWOLF_STANDIN_SECONDS=1 QT_QPA_PLATFORM=offscreen
 "$cli" launch "Hans Kessler" 2>"$work/err" || fail "full launch: $(cat "$work/err")"
 [[ -d "$prog/!BACKUP/data" ]] || fail "full launch: nothing backed up"
-for _ in $(seq 150); do
-  if [[ -z "$(ls -A "$prog/!BACKUP")" ]]; then break; fi
-  sleep 0.2
-done
-snapshot > "$work/after"
-diff -q "$work/before" "$work/after" >/dev/null || fail "full launch: the companion's Seewolf did not roll back"
+# Waits up to 30 s for the companion's Seewolf to empty the backup folder, then compares.
+expect_rolled_back() {
+  for _ in $(seq 150); do
+    if [[ -z "$(ls -A "$prog/!BACKUP")" ]]; then break; fi
+    sleep 0.2
+  done
+  snapshot > "$work/after"
+  diff -q "$work/before" "$work/after" >/dev/null || fail "$1"
+}
+expect_rolled_back "full launch: the companion's Seewolf did not roll back"
+
+# The game ends at once while the Seewolf that launched it still holds the instance guard: the
+# roll-back start waits for the guard instead of being turned away.
+"$prog/seewolf" & first=$!
+sleep 1.5
+kill -0 "$first" 2>/dev/null || fail "the launching Seewolf did not start"
+SEEWOLF_STANDIN_SECONDS=0 "$cli" launch "Hans Kessler" 2>"$work/err" || fail "quick game: $(cat "$work/err")"
+sleep 2
+kill "$first"
+wait "$first" 2>/dev/null || true
+expect_rolled_back "quick game: the roll-back start was turned away"
 echo "launch and roll-back: all checks passed"

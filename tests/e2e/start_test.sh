@@ -34,6 +34,15 @@ grep -qx "SaveFolder: $work/demo/documents/SH3/data/Cfg/" <<<"$out" || fail "sav
 # The silent roll-back start ends at once, without a window.
 timeout 20 "$prog/seewolf" "/i:$work/demo/game/" /AutoRollbackAndClose || fail "roll-back start did not end with 0"
 
+# A guard that cannot make its shared block: the start shows the system's error and stays with
+# it (the box), instead of crashing.
+block="/dev/shm/$(printf '%s' "$prog/seewolf" | tr -d '/' | tr '[:upper:]' '[:lower:]')"
+mkfifo "$block"
+code=0; timeout 5 "$prog/seewolf" 2>"$work/err" || code=$?
+rm -f "$block"
+[[ $code -eq 124 ]] || fail "guard error: exit code $code, expected the error box to stay up"
+grep -q "Unable to create the shared block" "$work/err" || fail "guard error not said: $(cat "$work/err")"
+
 # One instance per program folder.
 "$prog/seewolf" & first=$!; pids+=("$first")
 for _ in $(seq 50); do
@@ -45,6 +54,13 @@ kill -0 "$first" 2>/dev/null || fail "first instance did not stay up"
 code=0; timeout 20 "$prog/seewolf" /extra-argument || code=$?
 [[ $code -eq 0 ]] || fail "second instance exit code $code"
 kill -0 "$first" 2>/dev/null || fail "first instance ended when the second started"
+
+# A roll-back start that never gets the guard waits for it, then says that nothing was rolled back
+# (the box stays up) instead of ending as if it had done its work.
+code=0; timeout 14 "$prog/seewolf" "/i:$work/demo/game/" /autorollbackandclose 2>"$work/err" || code=$?
+[[ $code -eq 124 ]] || fail "refused roll-back start: exit code $code, expected its message to stay up"
+grep -q "were not rolled back after the game" "$work/err" || fail "refused roll-back not said: $(cat "$work/err")"
+kill -0 "$first" 2>/dev/null || fail "first instance ended when the roll-back start gave up"
 
 # A copy in another folder is an instance of its own.
 cp -a "$prog" "$work/demo/Copy"

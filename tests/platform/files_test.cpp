@@ -304,7 +304,7 @@ TEST_F(FilesTest, FaultInjectionCutsAfterTheNthChangingOperation) {
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status)) << n;
         const bool cut = n <= 7;
-        EXPECT_EQ(WEXITSTATUS(status), cut ? 86 : 0) << n;
+        EXPECT_EQ(WEXITSTATUS(status), cut ? kFaultExitCode : 0) << n;
         EXPECT_EQ(stateOf(folder), expected[std::min(n, 7)]) << n;
         EXPECT_EQ(Get(output), cut ? "" : "unflushed") << n;
         // No temporary files survive a cut.

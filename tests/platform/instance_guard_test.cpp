@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/encoding.h"
+#include "platform/error.h"
 
 namespace seewolf::platform {
 namespace {
@@ -27,7 +28,9 @@ TEST(InstanceGuardName, SeparatorsRemovedAndLowerCase) {
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -205,6 +208,47 @@ TEST_F(InstanceGuardTest, BlockLeftByEndedOrForeignProcessIsTakenOver) {
     InstanceGuard guard(exe);
     EXPECT_TRUE(guard.AnotherInstanceOwns(::getpid(), 1));
     EXPECT_EQ(guard.FirstInstanceHandle(), twin.Pid());
+}
+
+TEST_F(InstanceGuardTest, AWaitingStartGetsTheProgramOnceItsOwnerEnds) {
+    using namespace std::chrono_literals;
+    const fs::path exe = Executable("a");
+    auto first = std::make_unique<InstanceGuard>(exe);
+    ASSERT_FALSE(first->AnotherInstanceOwns(::getpid(), 1));
+
+    // The owner stays: the wait runs out, and the refused start changed nothing.
+    const auto start = std::chrono::steady_clock::now();
+    {
+        InstanceGuard refused(exe);
+        EXPECT_TRUE(refused.AnotherInstanceOwns(::getpid(), 1, 200ms));
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+    EXPECT_EQ(ReadBlock(exe), std::make_pair(::getpid(), 1));
+
+    // The owner ends during the wait: the waiting start takes over.
+    std::thread owner([&first] {
+        std::this_thread::sleep_for(300ms);
+        first.reset();
+    });
+    InstanceGuard waiting(exe);
+    EXPECT_FALSE(waiting.AnotherInstanceOwns(::getpid(), 1, 10s));
+    owner.join();
+    EXPECT_EQ(ReadBlock(exe), std::make_pair(::getpid(), 1));
+}
+
+TEST_F(InstanceGuardTest, ABlockThatCannotBeMadeIsAnError) {
+    // Something that is no shared memory stands under the block's name.
+    const fs::path exe = Executable("a");
+    ASSERT_EQ(::mkfifo(("/dev/shm" + ShmName(exe)).c_str(), 0600), 0);
+    InstanceGuard guard(exe);
+    try {
+        guard.AnotherInstanceOwns(::getpid(), 1);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("Unable to create the shared block " + guard.BlockName()),
+                  std::string::npos)
+            << error.what();
+    }
 }
 
 TEST_F(InstanceGuardTest, VeryLongPathsStillGetTheirOwnBlock) {

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -208,17 +207,6 @@ mode_t CurrentUmask() {
     const mode_t mask = ::umask(022);
     ::umask(mask);
     return mask;
-}
-
-long long ReadFaultLimit() {
-    const char* value = std::getenv("SEEWOLF_FAULT_AFTER");
-    if (value == nullptr) {
-        return 0;
-    }
-    long long limit = 0;
-    const char* end = value + std::strlen(value);
-    const auto result = std::from_chars(value, end, limit);
-    return result.ec == std::errc() && result.ptr == end && limit > 0 ? limit : 0;
 }
 
 }  // namespace
@@ -556,24 +544,6 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     CountChangingOperation();
 }
 
-bool TryCreateFolders(const fs::path& folder) {
-    std::error_code ec;
-    const bool created = fs::create_directories(WithoutTrailingSeparator(folder), ec);
-    if (ec) {
-        return false;
-    }
-    if (created) {
-        CountChangingOperation();
-    }
-    return true;
-}
-
-void CreateFolders(const fs::path& folder) {
-    if (!TryCreateFolders(folder)) {
-        throw Error("Unable to create the folder " + TextFromPath(folder));
-    }
-}
-
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
     struct stat source {};
@@ -677,15 +647,6 @@ bool RemoveTree(const fs::path& folder) {
         CountChangingOperation();
     }
     return true;
-}
-
-void CountChangingOperation() {
-    static const long long limit = ReadFaultLimit();
-    static std::atomic<long long> count{0};
-    if (limit > 0 && count.fetch_add(1) + 1 == limit) {
-        // A crash, as far as the files can tell: no destructors, no flushing of buffers.
-        std::_Exit(86);
-    }
 }
 
 }  // namespace seewolf::platform

@@ -90,19 +90,6 @@ void Lock(int fd, int operation) {
 
 }  // namespace
 
-InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
-    : m_blockName(BlockNameFor(executable)) {}
-
-std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
-    std::string name;
-    for (const char c : TextFromPath(executable)) {
-        if (c != '/' && c != '\\') {
-            name += c;
-        }
-    }
-    return LowerCase(name);
-}
-
 bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances) {
     const std::string objectName = ObjectName(m_blockName);
     const auto own = static_cast<std::int32_t>(ownHandle);

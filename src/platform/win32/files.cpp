@@ -1,20 +1,11 @@
 #include "platform/files.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <algorithm>
 #include <atomic>
-#include <charconv>
-#include <cstdlib>
-#include <cstring>
 #include <system_error>
-#include <windows.h>
 
 #include "platform/error.h"
+#include "platform/win32/support.h"
 
 namespace seewolf::platform {
 
@@ -199,17 +190,6 @@ bool RemoveTreeWide(const std::wstring& folder, bool& removedAny) {
         ok = false;
     }
     return ok;
-}
-
-long long ReadFaultLimit() {
-    const char* value = std::getenv("SEEWOLF_FAULT_AFTER");
-    if (value == nullptr) {
-        return 0;
-    }
-    long long limit = 0;
-    const char* end = value + std::strlen(value);
-    const auto result = std::from_chars(value, end, limit);
-    return result.ec == std::errc() && result.ptr == end && limit > 0 ? limit : 0;
 }
 
 }  // namespace
@@ -505,24 +485,6 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     CountChangingOperation();
 }
 
-bool TryCreateFolders(const fs::path& folder) {
-    std::error_code ec;
-    const bool created = fs::create_directories(WithoutTrailingSeparator(folder), ec);
-    if (ec) {
-        return false;
-    }
-    if (created) {
-        CountChangingOperation();
-    }
-    return true;
-}
-
-void CreateFolders(const fs::path& folder) {
-    if (!TryCreateFolders(folder)) {
-        throw Error("Unable to create the folder " + TextFromPath(folder));
-    }
-}
-
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     const fs::path target = FollowLinks(to);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
@@ -631,15 +593,6 @@ bool RemoveTree(const fs::path& folder) {
         CountChangingOperation();
     }
     return ok;
-}
-
-void CountChangingOperation() {
-    static const long long limit = ReadFaultLimit();
-    static std::atomic<long long> count{0};
-    if (limit > 0 && count.fetch_add(1) + 1 == limit) {
-        // A crash, as far as the files can tell: no destructors, no flushing of buffers.
-        std::_Exit(86);
-    }
 }
 
 }  // namespace seewolf::platform

@@ -17,18 +17,7 @@ std::atomic_ref<std::int32_t> Slot(void* view, std::size_t offset) {
 }
 
 [[noreturn]] void ThrowSystemError(const std::string& what, DWORD error) {
-    wchar_t* message = nullptr;
-    ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
-    std::string text = message != nullptr ? wide::ToCp1252(message) : "system error " + std::to_string(error);
-    if (message != nullptr) {
-        ::LocalFree(message);
-    }
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    throw Error(what + ": " + text);
+    throw Error(what + ": " + SystemMessage(error));
 }
 
 // Window handles are 32-bit values even in 64-bit Windows, so the block's 32 bits hold one;
@@ -38,19 +27,6 @@ HWND WindowFrom(std::int64_t handle) {
 }
 
 }  // namespace
-
-InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
-    : m_blockName(BlockNameFor(executable)) {}
-
-std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
-    std::string name;
-    for (const char c : TextFromPath(executable)) {
-        if (c != '/' && c != '\\') {
-            name += c;
-        }
-    }
-    return LowerCase(name);
-}
 
 bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances) {
     const std::wstring name = wide::FromCp1252(m_blockName);

@@ -58,6 +58,26 @@ inline std::string ToCp1252(std::wstring_view text) {
 
 namespace seewolf::platform {
 
+// The system's text for an error code (core text, without the line end), or its number.
+inline std::string SystemMessage(DWORD error) {
+    wchar_t* message = nullptr;
+    ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+    std::string text = message != nullptr ? wide::ToCp1252(message) : "system error " + std::to_string(error);
+    if (message != nullptr) {
+        ::LocalFree(message);
+    }
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace seewolf::platform
+
+namespace seewolf::platform {
+
 // The shell's execute functions may use COM; they ask for it on the calling thread. When the
 // thread already has it (as a Qt GUI thread does), this changes nothing.
 class ComScope {

@@ -1,0 +1,162 @@
+// What the POSIX and the Windows sources share: the fault counter of the changing file
+// operations, the temporary-file names, the folder creation (std::filesystem does it alike on
+// both), the rule that names the instance block, and the waits for the instance guard and for
+// a file lock.
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "platform/encoding.h"
+#include "platform/error.h"
+#include "platform/file_lock.h"
+#include "platform/files.h"
+#include "platform/instance_guard.h"
+
+namespace seewolf::platform {
+
+namespace {
+
+long long ReadFaultLimit() {
+    const char* value = std::getenv("SEEWOLF_FAULT_AFTER");
+    if (value == nullptr) {
+        return 0;
+    }
+    long long limit = 0;
+    const char* end = value + std::strlen(value);
+    const auto result = std::from_chars(value, end, limit);
+    return result.ec == std::errc() && result.ptr == end && limit > 0 ? limit : 0;
+}
+
+}  // namespace
+
+void CountChangingOperation() {
+    static const long long limit = ReadFaultLimit();
+    static std::atomic<long long> count{0};
+    if (limit > 0 && count.fetch_add(1) + 1 == limit) {
+        // A crash, as far as the files can tell: no destructors, no flushing of buffers.
+        std::_Exit(kFaultExitCode);
+    }
+}
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target, std::uint64_t processId,
+                                       std::uint64_t serial) {
+    std::filesystem::path name = ".";
+    name += target.filename();
+    name += std::string(kTemporaryMarker) + std::to_string(processId) + "-" + std::to_string(serial) +
+            std::string(kTemporaryEnd);
+    return target.parent_path() / name;
+}
+
+bool IsTemporaryFileName(const std::filesystem::path& name) {
+    using String = std::filesystem::path::string_type;
+    const String& n = name.native();
+    const String marker(kTemporaryMarker.begin(), kTemporaryMarker.end());
+    const String end(kTemporaryEnd.begin(), kTemporaryEnd.end());
+    if (n.size() < 2 || n.front() != '.' || n.size() < end.size() ||
+        n.compare(n.size() - end.size(), end.size(), end) != 0) {
+        return false;
+    }
+    const String body = n.substr(0, n.size() - end.size());
+    const std::size_t at = body.rfind(marker);
+    if (at == String::npos || at < 2) {
+        return false;  // no marker, or no target name before it
+    }
+    const String numbers = body.substr(at + marker.size());
+    const std::size_t dash = numbers.find('-');
+    const auto digits = [](const String& s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
+    };
+    return dash != String::npos && digits(numbers.substr(0, dash)) && digits(numbers.substr(dash + 1));
+}
+
+bool TryCreateFolders(const std::filesystem::path& folder) {
+    std::error_code ec;
+    const bool created = std::filesystem::create_directories(WithoutTrailingSeparator(folder), ec);
+    if (ec) {
+        return false;
+    }
+    if (created) {
+        CountChangingOperation();
+    }
+    return true;
+}
+
+void CreateFolders(const std::filesystem::path& folder) {
+    if (!TryCreateFolders(folder)) {
+        throw Error("Unable to create the folder " + TextFromPath(folder));
+    }
+}
+
+InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
+    : m_blockName(BlockNameFor(executable)) {}
+
+std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
+    std::string name;
+    for (const char c : TextFromPath(executable)) {
+        if (c != '/' && c != '\\') {
+            name += c;
+        }
+    }
+    return LowerCase(name);
+}
+
+bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInstances,
+                                        std::chrono::milliseconds wait) {
+    constexpr std::chrono::milliseconds kPollInterval{50};
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (!AnotherInstanceOwns(ownHandle, allowedInstances)) {
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return true;
+        }
+        m_registered = true;  // a refused ask leaves nothing open; the next one starts afresh
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
+    }
+}
+
+// The lock is tried again every few milliseconds until the wait is over; the lock file is not a
+// changing operation of the fault counter (it holds nothing and stays).
+std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait) {
+    constexpr std::chrono::milliseconds kPollInterval{25};
+    FileLock lock(Open(path));  // closes the file again on every way out without the lock
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!TryLock(lock.m_file, path)) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
+    }
+    return lock;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : m_file(std::exchange(other.m_file, kNoFile)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (m_file != kNoFile) {
+            Close(m_file);
+        }
+        m_file = std::exchange(other.m_file, kNoFile);
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (m_file != kNoFile) {
+        Close(m_file);  // closing the file drops its lock
+    }
+}
+
+}  // namespace seewolf::platform
