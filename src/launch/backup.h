@@ -49,6 +49,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_lock.h"
+
 namespace seewolf {
 
 struct Paths;
@@ -86,14 +88,23 @@ struct RollbackResult {
     std::filesystem::path gameFolder;  // the game folder that was rolled back (the recorded one)
 };
 
+// Takes the lock of the program folder (program folder + "Seewolf.lock") that lets one launch or
+// roll-back at a time change the game and backup folders: the window, the command line and a
+// roll-back start could otherwise run at once. Waits a few seconds for another holder, then
+// throws Error. Released when the returned lock goes.
+[[nodiscard]] platform::FileLock LockGameFiles(const Paths& paths);
+
 // Restores the game folder that the last launch changed (the recorded one; without a record,
 // paths.GameFolder): the intro-movie renames, the gramophone renames, the pre-launch copies, the
 // added files; then empties the backup folder (keeping copies that could not be restored) and
 // removes the record once nothing is left. Shows progress through the prompter and hides the
 // status line at the end, or says how many files could not be restored, or which other game
-// folder was rolled back. Throws Error, changing nothing, when the recorded folder cannot be
-// reached or a log cannot be read.
+// folder was rolled back. Throws Error, changing nothing, when another launch or roll-back holds
+// the lock, the recorded folder cannot be reached or a log cannot be read.
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter);
+
+// The same, for a caller that holds the lock already (a launch, which rolls back first).
+RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const platform::FileLock& held);
 
 // Whether the Roll back button is to be shown: the backup folder holds a "data" folder, or a
 // launch log or the game-folder record is left (files that a roll-back could not delete, a launch

@@ -246,9 +246,9 @@ void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter
 }
 
 // Rolls back what a launch that failed had changed; the sentence that tells the player how it went.
-std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter) {
+std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const platform::FileLock& lock) {
     try {
-        const RollbackResult result = RollBackGameFiles(paths, prompter);
+        const RollbackResult result = RollBackGameFiles(paths, prompter, lock);
         if (result.notRestored == 0 && result.notDeleted == 0) {
             return "The game files this launch had changed were rolled back.";
         }
@@ -264,7 +264,8 @@ std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter) {
 
 LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
                         const LaunchHooks& hooks) {
-    RollBackGameFiles(paths, prompter);  // whatever an earlier launch left goes first
+    const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
+    RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
     const std::optional<LaunchCareer> career = CareerToLaunch(request, prompter);
     if (!career) {
@@ -291,7 +292,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
         if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') {
             text += '.';
         }
-        throw Error(text + " " + RollBackFailedLaunch(paths, prompter));
+        throw Error(text + " " + RollBackFailedLaunch(paths, prompter, lock));
     }
     return LaunchOutcome::Launched;
 }

@@ -2,6 +2,7 @@
 
 // The roll-back: see backup.h for the order of its steps and why each can be repeated.
 
+#include <chrono>
 #include <optional>
 #include <set>
 #include <string>
@@ -27,6 +28,8 @@ namespace {
 
 constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
 constexpr std::string_view kHideStatus = "^";
+// How long a launch or roll-back waits for another one to end before it refuses.
+constexpr std::chrono::milliseconds kLockWait{3000};
 
 // Renames the skipped intro movies back; the number of renamed movies found.
 int UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
@@ -157,7 +160,23 @@ std::string CountText(int count, std::string_view one, std::string_view many) {
 
 }  // namespace
 
+platform::FileLock LockGameFiles(const Paths& paths) {
+    const fs::path file = paths.Prog("Seewolf.lock");
+    std::optional<platform::FileLock> lock = platform::FileLock::Acquire(file, kLockWait);
+    if (!lock) {
+        throw Error("Another launch or roll-back of Seewolf is changing the game files (" + PathText(file) +
+                    " is locked). Wait until it has ended, then try again.");
+    }
+    return std::move(*lock);
+}
+
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
+    BusyScope busy(prompter);
+    const platform::FileLock lock = LockGameFiles(paths);
+    return RollBackGameFiles(paths, prompter, lock);
+}
+
+RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const platform::FileLock&) {
     BusyScope busy(prompter);
     // What decides the roll-back is read before anything changes: a record or log that cannot be
     // read, or a recorded game folder that cannot be reached, stops it with everything kept.
