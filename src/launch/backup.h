@@ -16,7 +16,11 @@
 //      before an edit. A backup copy that already exists is never replaced, so it is always the
 //      pre-launch state, with its permissions.
 //  (3) The log lines of a file set are written (and flushed) in one piece before the set creates
-//      its first file or folder, so every file a launch adds is listed before it exists.
+//      its first file or folder, so every file a launch adds is listed before it exists; a
+//      missing file that an edit will create is listed by BackUpGameFile.
+//  (4) The record of the changed game folder (Seewolf.game) is written, atomically and flushed,
+//      before the first change, and removed only by a roll-back that left nothing behind; so
+//      while anything of a launch remains, every roll-back goes to that folder.
 //
 // The roll-back reads the log first. A backup copy whose game path is in the log is the copy of a
 // file the launch added (a set file later edited, or one set's file moved aside by the next set):
