@@ -1,6 +1,7 @@
 #include "launch/launch.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/dates.h"
 #include "app/error.h"
@@ -13,6 +14,7 @@
 #include "app/text.h"
 #include "launch/backup.h"
 #include "launch/days_in_base.h"
+#include "launch/intro_movies.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
@@ -55,16 +57,14 @@ std::vector<DatedSet> DatedSets(const Paths& paths, const std::string& date, Ran
 
 // The intro movies are renamed away when the player skips them; a failed rename is no matter.
 void SkipIntroMovies(const Paths& paths) {
-    for (const char* movie : {"data\\Movies\\Intro\\Logo.wmv", "data\\Movies\\Intro\\Intro.wmv"}) {
+    RecordGameFolder(paths);
+    for (const std::string_view movie : kIntroMovies) {
         const std::filesystem::path from = paths.Game(movie);
         // The renamed movie keeps the game's own spelling of the name.
         std::filesystem::path to = from;
-        to += ".Seewolf";
+        to += kRenamedMovieSuffix;
         if (platform::FileExists(from) && !platform::FileExists(to)) {
-            try {
-                platform::RenamePath(from, to);
-            } catch (const Error&) {
-            }
+            platform::TryRenamePath(from, to);
         }
     }
 }
@@ -129,99 +129,172 @@ PatrolStart ComputePatrolStart(const Paths& paths, const LaunchRequest& request,
     return start;
 }
 
-LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
-                        const LaunchHooks& hooks) {
-    // 1. Whatever an earlier launch left goes first.
-    RollBackGameFiles(paths, prompter);
+namespace {
 
-    // 2. Settings, read fresh.
+// What the launch works with: the career's date, flotilla and boat type, or for a new career or
+// single mission those chosen in the window.
+struct LaunchCareer {
+    CareerStatus status = CareerStatus::NewCareer;
+    bool fresh = false;  // a new career or single mission
+    std::string date;    // "yyyymmdd"
+    std::string flotillaId;
+    std::string boatTypeName;
+};
+
+// Remembers the selected tree entry as the latest career and reads the launch settings fresh.
+LaunchSettings RememberCareerAndReadSettings(const Paths& paths, const LaunchRequest& request,
+                                             Prompter& prompter) {
     prompter.SetStatus("Reading Seewolf settings...");
     ProfileFile(paths.SettingsFile()).WriteString(kLatestCareerSection, "CAREER", request.treeEntry);
     const LaunchSettings settings = ReadLaunchSettings(paths);
     prompter.HideStatus();
+    return settings;
+}
 
-    // 4. A new career or single mission needs a flotilla and a boat type.
-    const CareerStatus status = request.career.CareerStatus;
-    const bool fresh = status == CareerStatus::NewCareer || status == CareerStatus::SingleMission;
-    std::string careerDate = request.career.StartDateText;
-    std::string flotillaId = request.career.FlotillaNb;
-    std::string boatTypeName = request.career.SubTypeName;
-    if (fresh) {
+// The career to launch; nothing (after the message) when a new career or single mission lacks a
+// flotilla or boat type.
+std::optional<LaunchCareer> CareerToLaunch(const LaunchRequest& request, Prompter& prompter) {
+    LaunchCareer career;
+    career.status = request.career.CareerStatus;
+    career.fresh = career.status == CareerStatus::NewCareer || career.status == CareerStatus::SingleMission;
+    career.date = request.career.StartDateText;
+    career.flotillaId = request.career.FlotillaNb;
+    career.boatTypeName = request.career.SubTypeName;
+    if (career.fresh) {
         if (request.flotillaName.empty() || request.boatTypeName.empty()) {
             prompter.ShowMessage(kNoFlotillaOrType, MessageKind::Error, Button::Ok);
-            return LaunchOutcome::Refused;
+            return std::nullopt;
         }
-        careerDate = FormatDate("yyyymmdd", EncodeDate(request.year, request.month, 1), DateTexts{});
-        flotillaId = request.flotillaId;
-        boatTypeName = request.boatTypeName;
+        career.date = FormatDate("yyyymmdd", EncodeDate(request.year, request.month, 1), DateTexts{});
+        career.flotillaId = request.flotillaId;
+        career.boatTypeName = request.boatTypeName;
     }
+    return career;
+}
 
-    // 5. The patrol start date.
-    prompter.SetStatus("Calculating patrol start date...");
-    const PatrolStart start = ComputePatrolStart(paths, request, careerDate, settings, random);
-
-    // 6. Crew files for a new career.
-    if (fresh && !request.career.ContinueCareer && !request.crewSet.empty()) {
+// A new career starts with the chosen crew set (none for "Already in SH3" or a continued career).
+void InstallCrewSet(const Paths& paths, const LaunchRequest& request, const LaunchCareer& career,
+                    Prompter& prompter) {
+    if (career.fresh && !request.career.ContinueCareer && !request.crewSet.empty()) {
         prompter.SetStatus("Copying crew config files into SH3...");
         InstallFileSet(paths, paths.Prog("Crew\\" + request.crewSet), prompter);
     }
     prompter.HideStatus();
+}
 
-    // 8. The file sets: flotilla, boat type, then the dated sets in date order.
+// The flotilla's set, the boat type's set, then the dated sets in date order.
+void InstallCareerSets(const Paths& paths, const LaunchCareer& career, const PatrolStart& start,
+                       Prompter& prompter, Random& random) {
     prompter.SetStatus("Copying Flotilla files into SH3...");
-    InstallFileSet(paths, paths.Prog("Flotilla\\" + flotillaId), prompter);
+    InstallFileSet(paths, paths.Prog("Flotilla\\" + career.flotillaId), prompter);
     prompter.SetStatus("Copying U-boat files into SH3...");
-    InstallFileSet(paths, paths.Prog("U-boat\\" + ReplaceAll(boatTypeName, "/", "")), prompter);
+    InstallFileSet(paths, paths.Prog("U-boat\\" + ReplaceAll(career.boatTypeName, "/", "")), prompter);
     prompter.SetStatus("Copying date based files into SH3...");
     for (const DatedSet& set : DatedSets(paths, start.date, random)) {
         InstallFileSet(paths, set.folder, prompter);
     }
+}
 
-    // 9. The modifications, in their fixed order.
+// The modifications of the game's files, in their fixed order; each backs up a game file before
+// its first change.
+void ApplyModifications(const Paths& paths, const LaunchRequest& request, const LaunchCareer& career,
+                        const PatrolStart& start, const LaunchSettings& settings, Prompter& prompter) {
     prompter.SetStatus("Applying changes to SH3 files...");
-    const std::string playerName = status == CareerStatus::NewCareer
+    // The commander's name for the game's new-career screen.
+    const std::string playerName = career.status == CareerStatus::NewCareer
                                        ? std::string(Trim(request.commanderName))
-                                   : status == CareerStatus::SingleMission ? std::string()
-                                                                           : request.treeEntry;
+                                   : career.status == CareerStatus::SingleMission ? std::string()
+                                                                                  : request.treeEntry;
     if (!playerName.empty()) {
         ProfileFile(paths.Save("main.cfg")).WriteString("PLAYER", "Name", playerName);
     }
     ApplyBasicCfgSettings(paths, start.writeDays ? start.daysInBase : -1, settings.FatigueModel,
-                          settings.UseSubDts, flotillaId);
+                          settings.UseSubDts, career.flotillaId);
+}
 
-    // 10. Intro movies.
-    if (settings.SkipIntros) {
-        SkipIntroMovies(paths);
-    }
-
-    // 11. The weather tool, waited for while the window keeps painting.
+// The weather tool, when the game folder has it, for a career about to leave base; waited for
+// while the window keeps painting.
+void RunWeatherTool(const Paths& paths, const LaunchCareer& career, const PatrolStart& start,
+                    Prompter& prompter, const LaunchHooks& hooks) {
     const std::filesystem::path weather = paths.Game("Wetterglas.exe");
-    if (platform::FileExists(weather) &&
-        (status == CareerStatus::InBase || status == CareerStatus::NewCareer)) {
-        prompter.SetStatus("Running Wetterglas...");
-        if (hooks.setWindowEnabled) {
-            hooks.setWindowEnabled(false);
+    if (!platform::FileExists(weather) ||
+        (career.status != CareerStatus::InBase && career.status != CareerStatus::NewCareer)) {
+        return;
+    }
+    prompter.SetStatus("Running Wetterglas...");
+    if (hooks.setWindowEnabled) {
+        hooks.setWindowEnabled(false);
+    }
+    platform::ProgramCall call{weather, {start.date, Utf8FromCp1252(career.flotillaId)}, paths.GameFolder};
+    LaunchHooks waiting = hooks;
+    platform::StartAndWait(call, &KeepResponsive, &waiting);
+    if (hooks.setWindowEnabled) {
+        hooks.setWindowEnabled(true);
+    }
+}
+
+// The companion starts the game and brings Seewolf back afterwards.
+void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter& prompter) {
+    prompter.SetStatus("Loading SH3...");
+    platform::ProgramCall companion;
+    companion.program = platform::ProgramFile(paths.ProgFolder, "wachgang");
+    companion.arguments = {platform::Utf8FromPath(paths.GameFolder),
+                           platform::Utf8FromPath(paths.ProgFolder)};
+    if (settings.AutoRollback) {
+        companion.arguments.emplace_back("/autorollbackandclose");
+    }
+    companion.workingFolder = paths.ProgFolder;
+    platform::StartDetached(companion);
+}
+
+// Rolls back what a launch that failed had changed; the sentence that tells the player how it went.
+std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const platform::FileLock& lock) {
+    try {
+        const RollbackResult result = RollBackGameFiles(paths, prompter, lock);
+        if (result.notRestored == 0 && result.notDeleted == 0) {
+            return "The game files this launch had changed were rolled back.";
         }
-        platform::ProgramCall call{weather, {start.date, Utf8FromCp1252(flotillaId)}, paths.GameFolder};
-        LaunchHooks waiting = hooks;
-        platform::StartAndWait(call, &KeepResponsive, &waiting);
-        if (hooks.setWindowEnabled) {
-            hooks.setWindowEnabled(true);
-        }
+        return "Not every game file this launch had changed could be rolled back (see the status line); "
+               "use Roll back to try again.";
+    } catch (const Error& error) {
+        return "The game files this launch had changed could not be rolled back: " +
+               std::string(error.what()) + " Use Roll back to try again.";
+    }
+}
+
+}  // namespace
+
+LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
+                        const LaunchHooks& hooks) {
+    const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
+    RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
+    const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
+    const std::optional<LaunchCareer> career = CareerToLaunch(request, prompter);
+    if (!career) {
+        return LaunchOutcome::Refused;
     }
 
-    // 12. The companion starts the game and brings Seewolf back afterwards.
-    if (!request.noLaunch) {
-        prompter.SetStatus("Loading SH3...");
-        platform::ProgramCall companion;
-        companion.program = platform::ProgramFile(paths.ProgFolder, "wachgang");
-        companion.arguments = {platform::Utf8FromPath(paths.GameFolder),
-                               platform::Utf8FromPath(paths.ProgFolder)};
-        if (settings.AutoRollback) {
-            companion.arguments.emplace_back("/autorollbackandclose");
+    // A launch that fails half way takes back what it changed, so the game never starts (or is
+    // left) with part of it.
+    try {
+        prompter.SetStatus("Calculating patrol start date...");
+        const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
+        InstallCrewSet(paths, request, *career, prompter);
+        InstallCareerSets(paths, *career, start, prompter, random);
+        ApplyModifications(paths, request, *career, start, settings, prompter);
+        if (settings.SkipIntros) {
+            SkipIntroMovies(paths);
         }
-        companion.workingFolder = paths.ProgFolder;
-        platform::StartDetached(companion);
+        RunWeatherTool(paths, *career, start, prompter, hooks);
+        if (!request.noLaunch) {
+            StartCompanion(paths, settings, prompter);
+        }
+    } catch (const std::exception& error) {
+        std::string text = error.what();
+        if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') {
+            text += '.';
+        }
+        throw Error(text + " " + RollBackFailedLaunch(paths, prompter, lock));
     }
     return LaunchOutcome::Launched;
 }

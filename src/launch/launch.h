@@ -55,8 +55,10 @@ enum class LaunchOutcome {
 
 inline constexpr const char* kNoFlotillaOrType = "No Flotilla or U-boat Type selected! Please try again.";
 
-// Runs the sequence. Errors of a step propagate as Error after the files changed so far were
-// backed up, so the next launch or the Roll back button restores them.
+// Runs the sequence. When a step after the first roll-back fails, what the launch changed is rolled
+// back and the step's error propagates as Error, with a sentence saying whether that roll-back
+// restored everything. If it did not, BackupHoldsFiles is true and the Roll back button is to be
+// shown; the status line is hidden (or says what stayed).
 LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
                         const LaunchHooks& hooks = {});
 

@@ -1,6 +1,7 @@
 // What the POSIX and the Windows sources share: the fault counter of the changing file
-// operations, the folder creation (std::filesystem does it alike on both), the rule that
-// names the instance block, and the waits for the instance guard and for a file lock.
+// operations, the temporary-file names, the folder creation (std::filesystem does it alike on
+// both), the rule that names the instance block, and the waits for the instance guard and for
+// a file lock.
 
 #include <algorithm>
 #include <atomic>
@@ -43,14 +44,52 @@ void CountChangingOperation() {
     }
 }
 
-void CreateFolders(const std::filesystem::path& folder) {
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target, std::uint64_t processId,
+                                       std::uint64_t serial) {
+    std::filesystem::path name = ".";
+    name += target.filename();
+    name += std::string(kTemporaryMarker) + std::to_string(processId) + "-" + std::to_string(serial) +
+            std::string(kTemporaryEnd);
+    return target.parent_path() / name;
+}
+
+bool IsTemporaryFileName(const std::filesystem::path& name) {
+    using String = std::filesystem::path::string_type;
+    const String& n = name.native();
+    const String marker(kTemporaryMarker.begin(), kTemporaryMarker.end());
+    const String end(kTemporaryEnd.begin(), kTemporaryEnd.end());
+    if (n.size() < 2 || n.front() != '.' || n.size() < end.size() ||
+        n.compare(n.size() - end.size(), end.size(), end) != 0) {
+        return false;
+    }
+    const String body = n.substr(0, n.size() - end.size());
+    const std::size_t at = body.rfind(marker);
+    if (at == String::npos || at < 2) {
+        return false;  // no marker, or no target name before it
+    }
+    const String numbers = body.substr(at + marker.size());
+    const std::size_t dash = numbers.find('-');
+    const auto digits = [](const String& s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
+    };
+    return dash != String::npos && digits(numbers.substr(0, dash)) && digits(numbers.substr(dash + 1));
+}
+
+bool TryCreateFolders(const std::filesystem::path& folder) {
     std::error_code ec;
     const bool created = std::filesystem::create_directories(WithoutTrailingSeparator(folder), ec);
     if (ec) {
-        throw Error("Unable to create the folder " + TextFromPath(folder));
+        return false;
     }
     if (created) {
         CountChangingOperation();
+    }
+    return true;
+}
+
+void CreateFolders(const std::filesystem::path& folder) {
+    if (!TryCreateFolders(folder)) {
+        throw Error("Unable to create the folder " + TextFromPath(folder));
     }
 }
 

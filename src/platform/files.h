@@ -83,6 +83,7 @@ std::string ReadBytes(const std::filesystem::path& path, std::uint64_t offset, s
 // the attributes cannot be changed (a missing file).
 bool IsReadOnly(const std::filesystem::path& path);
 void SetReadOnly(const std::filesystem::path& path, bool readOnly);
+bool TrySetReadOnly(const std::filesystem::path& path, bool readOnly);  // false instead of Error
 
 struct FolderEntry {
     std::string name;  // Windows-1252 text
@@ -93,9 +94,25 @@ struct FolderEntry {
 // or missing folder gives an empty list.
 std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
 
+// ---- Temporary files ----
+// Every write through a temporary file uses a name beside its target: "." + the target's name +
+// ".seewolf-" + process id + "-" + serial number + ".tmp". A process cut in the middle of such a
+// write leaves one behind, which a later clean-up recognises by its name.
+
+inline constexpr std::string_view kTemporaryMarker = ".seewolf-";
+inline constexpr std::string_view kTemporaryEnd = ".tmp";
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target, std::uint64_t processId,
+                                       std::uint64_t serial);
+
+// Whether a file name (no folder) has the form of such a temporary file.
+bool IsTemporaryFileName(const std::filesystem::path& name);
+
 // ---- Changing operations. Each one counts towards the fault-injection limit once it has
 // completed; one that finds nothing to do (a folder that already exists, a path already gone)
-// does not count, and neither does one that fails. ----
+// does not count, and neither does one that fails. Each one that throws has a Try... variant
+// that does the same and returns false instead of throwing, for callers to whom a failure is
+// an answer (a file left in place, a copy kept), not an error. ----
 
 // Writes `bytes` to a temporary file in the target's folder and renames it over the target,
 // so the target holds either its old or its new bytes, never a mix. An existing target keeps
@@ -103,6 +120,7 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
 // refused, as Windows does. `durable` flushes the data to the disk before the rename. Throws
 // Error ("Unable to write to <path>") on failure, leaving no temporary file behind.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
+bool TryWriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
 
 // Appends `bytes` to the end of a file, creating it when missing. `durable` flushes the file
 // (and, for a new file, its folder entry) to the disk before returning. A write that fails
@@ -112,20 +130,25 @@ void AppendToFile(const std::filesystem::path& path, std::string_view bytes, boo
 
 // Creates the folder and any missing parents. Throws Error on failure.
 void CreateFolders(const std::filesystem::path& folder);
+bool TryCreateFolders(const std::filesystem::path& folder);
 
 // Copies a file over `to` (through a temporary file and a rename), keeping the source's
 // permissions and modification time. A read-only target is refused. Throws Error
 // ("Unable to copy <from> to <to>") on failure.
 void CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to, bool durable = false);
+bool TryCopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to,
+                       bool durable = false);
 
 // Copies a file to `to`, where nothing may exist yet (not even a link), keeping the source's
 // permissions and modification time. No temporary file and no rename: for places where a cut,
 // partial copy under its own name is harmless and speed counts. A copy that fails is removed.
 // Throws Error ("Unable to copy <from> to <to>") on failure, also when `to` exists.
 void CopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to);
+bool TryCopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Renames a file or folder, replacing a file at `to`. Throws Error on failure.
 void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
+bool TryRenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Removes a file or an empty folder; false when it could not be removed. A missing path is true.
 bool RemovePath(const std::filesystem::path& path);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/error.h"
 #include "app/paths.h"
 #include "app/profile_file.h"
 #include "platform/files.h"
@@ -117,8 +118,8 @@ struct MiniWorld {
 };
 
 // What a launch does to the game folder, in its order: file sets, edits of backed-up files
-// (one of them a file a set added, one read-only, one missing), a gramophone rename, the intro
-// movies.
+// (one of them a file a set added, one read-only, one missing that the edit creates), a
+// gramophone rename, the intro movies.
 void LaunchLike(const Paths& paths, Prompter& prompter) {
     InstallFileSet(paths, paths.ProgFolder / "Flotilla" / "7", prompter);
     InstallFileSet(paths, paths.ProgFolder / "U-boat" / "VIIC" / "", prompter);
@@ -128,7 +129,8 @@ void LaunchLike(const Paths& paths, Prompter& prompter) {
     ProfileFile(paths.Game("data\\New\\Deep\\new1.txt")).WriteString("A", "b", "2");
     BackUpGameFile(paths, "data\\Menu\\en_menu.txt");
     ProfileFile(paths.Game("data\\Menu\\en_menu.txt")).WriteString("Menu", "1", "Hallo");
-    BackUpGameFile(paths, "data\\Missing.cfg");
+    BackUpGameFile(paths, "data\\Missing.cfg");  // created by the edit: listed as added
+    ProfileFile(paths.Game("data\\Missing.cfg")).WriteString("A", "b", "1");
     const fs::path track = paths.Game("data\\Sound\\Track1.ogg");
     const fs::path shuffled = paths.Game("data\\Sound\\Track9.ogg");
     RecordGramophoneRename(paths, shuffled, track);
@@ -157,6 +159,7 @@ class Backup : public ::testing::Test {
         EXPECT_TRUE(EmptyFolder(paths.BackupFolder));
         EXPECT_FALSE(fs::exists(Log()));
         EXPECT_FALSE(fs::exists(world.prog / "Gramophone.log"));
+        EXPECT_FALSE(fs::exists(GameFolderRecord(paths)));
         EXPECT_FALSE(BackupHoldsFiles(paths));
         ASSERT_GE(prompter.statuses.size(), 2u);
         EXPECT_EQ(prompter.statuses[prompter.statuses.size() - 2], kRollingBack);
@@ -276,11 +279,12 @@ TEST_F(Backup, GramophoneLogIsUndoneLineByLine) {
     const auto expected = Snapshot(world.game);
     RecordGramophoneRename(paths, sound / "Shuffled1.ogg", sound / "Track1.ogg");
     fs::rename(sound / "Track1.ogg", sound / "Shuffled1.ogg");
-    RecordGramophoneRename(paths, sound / "Shuffled2.ogg", sound / "Track2.ogg");
-    fs::rename(sound / "Track2.ogg", sound / "Shuffled2.ogg");
+    // A chain: the second rename takes the name the first one freed. Undone last first.
+    RecordGramophoneRename(paths, sound / "Track1.ogg", sound / "Track2.ogg");
+    fs::rename(sound / "Track2.ogg", sound / "Track1.ogg");
     EXPECT_EQ(ReadText(world.prog / "Gramophone.log"),
               (sound / "Shuffled1.ogg").string() + "|" + (sound / "Track1.ogg").string() + "\r\n" +
-                  (sound / "Shuffled2.ogg").string() + "|" + (sound / "Track2.ogg").string() + "\r\n");
+                  (sound / "Track1.ogg").string() + "|" + (sound / "Track2.ogg").string() + "\r\n");
     EXPECT_TRUE(BackupHoldsFiles(paths));
     // A line without "|", and a last line cut before its line end, rename nothing.
     WriteText(sound / "Other.ogg", "other");
@@ -449,7 +453,85 @@ TEST_F(Backup, LeftoversOfACutWriteAreRemoved) {
 TEST_F(Backup, AFullLaunchRollsBackExactlyAndASecondRollBackIsHarmless) {
     LaunchLike(paths, prompter);
     EXPECT_NE(Snapshot(world.game), before);
+    EXPECT_FALSE(RollBackGameFiles(paths, prompter).nothingToRollBack);
+    EXPECT_EQ(Snapshot(world.game), before);
     ExpectRolledBack();
+    EXPECT_TRUE(RollBackGameFiles(paths, prompter).nothingToRollBack);
+}
+
+TEST_F(Backup, ARollBackActsOnTheGameFolderTheLaunchChangedOrRefuses) {
+    // A second installation beside the first, and Seewolf started with it.
+    const fs::path other = temp.Path() / "other";
+    fs::copy(world.game, other, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    Paths otherPaths = paths;
+    otherPaths.GameFolder = platform::WithTrailingSeparator(other);
+    const auto otherBefore = Snapshot(other);
+
+    LaunchLike(paths, prompter);
+    const auto launched = Snapshot(world.game);
+    EXPECT_THROW(InstallFileSet(otherPaths, world.set1, prompter), Error);  // not before A is rolled back
+    EXPECT_THROW(BackUpGameFile(otherPaths, "data\\Cfg\\Basic.cfg"), Error);
+
+    // The recorded folder cannot be reached: nothing changes anywhere, and the message names it.
+    fs::rename(world.game, temp.Path() / "away");
+    try {
+        RollBackGameFiles(otherPaths, prompter);
+        ADD_FAILURE() << "rolled back without the recorded folder";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find(world.game.string()), std::string::npos) << e.what();
+    }
+    fs::rename(temp.Path() / "away", world.game);
+    EXPECT_EQ(Snapshot(world.game), launched);
+    EXPECT_EQ(Snapshot(other), otherBefore);
+    EXPECT_TRUE(BackupHoldsFiles(paths));
+
+    // Reachable again: the roll-back started for the other folder puts back the launched one.
+    const RollbackResult result = RollBackGameFiles(otherPaths, prompter);
+    EXPECT_EQ(result.gameFolder, paths.GameFolder);
+    EXPECT_NE(prompter.statuses.back().find(world.game.string()), std::string::npos);
+    EXPECT_EQ(Snapshot(world.game), before);
+    EXPECT_EQ(Snapshot(other), otherBefore);
+    EXPECT_FALSE(fs::exists(GameFolderRecord(paths)));
+
+    // Backups without a record (left by an earlier version) belong to the folder Seewolf runs with.
+    LaunchLike(paths, prompter);
+    fs::remove(GameFolderRecord(paths));
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, AGameFileThatCannotBeBackedUpStopsTheSetNamingIt) {
+    WriteText(paths.BackupFolder / "data", "in the way of the backup's folders");
+    try {
+        InstallFileSet(paths, world.set1, prompter);
+        ADD_FAILURE() << "installed without a backup";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("game file " + (world.game / "data/Cfg/").string()),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(Snapshot(world.game), before);  // not replaced
+    fs::remove(paths.BackupFolder / "data");
+    ExpectRolledBack();
+}
+
+TEST_F(Backup, AnUnreadableLogStopsTheRollBackAndKeepsEverything) {
+    LaunchLike(paths, prompter);
+    const auto launched = Snapshot(world.game);
+    const auto backups = Snapshot(paths.BackupFolder);
+    for (const char* name : {"Seewolf.log", "Gramophone.log"}) {
+        fs::rename(world.prog / name, world.prog / "saved");
+        fs::create_directory(world.prog / name);  // cannot be read as a file
+        try {
+            RollBackGameFiles(paths, prompter);
+            ADD_FAILURE() << "rolled back without " << name;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Snapshot(world.game), launched) << name;
+        EXPECT_EQ(Snapshot(paths.BackupFolder), backups) << name;
+        fs::remove(world.prog / name);
+        fs::rename(world.prog / "saved", world.prog / name);
+    }
     ExpectRolledBack();
 }
 
@@ -589,6 +671,7 @@ class CutAnywhere : public ::testing::TestWithParam<bool> {
             ASSERT_TRUE(EmptyFolder(run.world->paths.BackupFolder)) << what;
             ASSERT_FALSE(fs::exists(run.world->prog / "Seewolf.log")) << what;
             ASSERT_FALSE(fs::exists(run.world->prog / "Gramophone.log")) << what;
+            ASSERT_FALSE(fs::exists(GameFolderRecord(run.world->paths))) << what;
         }
     }
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <map>
 
+#include "app/error.h"
 #include "app/language.h"
 #include "app/profile_file.h"
 #include "app/random.h"
@@ -117,6 +118,26 @@ TEST_F(Launch, NoFlotillaRefusesAndLeavesTheGameAsTheRollBackLeftIt) {
     EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(Snapshot(paths.GameFolder), before);
     EXPECT_FALSE(BackupHoldsFiles(paths));
+}
+
+TEST_F(Launch, AFailedLaunchRollsBackWhatItChangedAndSaysSo) {
+    const auto before = Snapshot(paths.GameFolder);
+    const fs::path mainCfg = paths.SaveFolder / "main.cfg";
+    fs::permissions(mainCfg, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);  // the player name cannot be written
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+    r.commanderName = "Karl Probst";
+    try {
+        RunLaunch(paths, r, prompter, random);
+        ADD_FAILURE() << "launched without main.cfg";
+    } catch (const Error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("Unable to write to " + mainCfg.string() + "."), std::string::npos) << text;
+        EXPECT_NE(text.find("were rolled back"), std::string::npos) << text;
+    }
+    EXPECT_TRUE(Snapshot(paths.GameFolder) == before);
+    EXPECT_FALSE(BackupHoldsFiles(paths));
+    EXPECT_EQ(prompter.statuses.back(), ScriptedPrompter::kHidden);
 }
 
 TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {

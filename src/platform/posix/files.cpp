@@ -100,14 +100,7 @@ fs::path FollowLinks(fs::path path, bool& exists, struct stat& st) {
 // unique among processes, and O_EXCL settles any remaining clash.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    std::string name = ".";
-    name.append(target.filename().native())
-        .append(".seewolf-")
-        .append(std::to_string(::getpid()))
-        .append("-")
-        .append(std::to_string(counter.fetch_add(1)))
-        .append(".tmp");
-    return target.parent_path() / name;
+    return TemporaryPathFor(target, static_cast<std::uint64_t>(::getpid()), counter.fetch_add(1));
 }
 
 // Creates a new temporary file beside `target`; the kernel applies the umask to `mode`.
@@ -420,10 +413,10 @@ bool IsReadOnly(const fs::path& path) {
     return ::stat(path.c_str(), &st) == 0 && OwnerMayNotWrite(st);
 }
 
-void SetReadOnly(const fs::path& path, bool readOnly) {
+bool TrySetReadOnly(const fs::path& path, bool readOnly) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        throw Error("Unable to change the attributes of " + TextFromPath(path));
+        return false;
     }
     mode_t mode = st.st_mode & 07777;
     if (readOnly) {
@@ -435,6 +428,13 @@ void SetReadOnly(const fs::path& path, bool readOnly) {
         mode |= S_IWUSR | (static_cast<mode_t>(S_IWGRP | S_IWOTH) & ~mask);
     }
     if (mode != (st.st_mode & 07777) && ::chmod(path.c_str(), mode) != 0) {
+        return false;
+    }
+    return true;
+}
+
+void SetReadOnly(const fs::path& path, bool readOnly) {
+    if (!TrySetReadOnly(path, readOnly)) {
         throw Error("Unable to change the attributes of " + TextFromPath(path));
     }
 }
@@ -463,10 +463,9 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
 }
 
 // The last steps of every write through a temporary file: flush it when asked, close it, rename it
-// over the target (or remove it after a failure), and count the change.
-template <typename Fail>
-void FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target, bool durable,
-                     const Fail& fail) {
+// over the target (or remove it after a failure), and count the change. False after a failure.
+bool FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target,
+                     bool durable) {
     if (ok && durable) {
         ok = ::fdatasync(fd.Get()) == 0;
     }
@@ -476,27 +475,27 @@ void FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const f
     }
     if (!ok) {
         ::unlink(temporary.c_str());
-        throw fail();
+        return false;
     }
     if (durable) {
         SyncFolder(target.parent_path());
     }
     CountChangingOperation();
+    return true;
 }
 
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
-    const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
     struct stat existing {};
     bool exists = false;
     const fs::path target = FollowLinks(path, exists, existing);
     if (exists && (!S_ISREG(existing.st_mode) || OwnerMayNotWrite(existing))) {
-        throw fail();  // a folder, or a read-only file, which Windows refuses to replace too
+        return false;  // a folder, or a read-only file, which Windows refuses to replace too
     }
 
     fs::path temporary;
     Descriptor fd = CreateTemporary(target, 0666, temporary);
     if (!fd.Valid()) {
-        throw fail();
+        return false;
     }
     bool ok = WriteAll(fd.Get(), bytes);
     if (ok && exists) {
@@ -509,7 +508,13 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
             }
         }
     }
-    FinishTemporary(fd, ok, temporary, target, durable, fail);
+    return FinishTemporary(fd, ok, temporary, target, durable);
+}
+
+void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
+    if (!TryWriteFileAtomic(path, bytes, durable)) {
+        throw Error("Unable to write to " + TextFromPath(path));
+    }
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -539,26 +544,23 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     CountChangingOperation();
 }
 
-void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    const auto fail = [&from, &to]() {
-        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    };
+bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
     struct stat source {};
     if (!in.Valid() || ::fstat(in.Get(), &source) != 0 || !S_ISREG(source.st_mode)) {
-        throw fail();
+        return false;
     }
     struct stat existing {};
     bool exists = false;
     const fs::path target = FollowLinks(to, exists, existing);
     if (exists && (!S_ISREG(existing.st_mode) || OwnerMayNotWrite(existing))) {
-        throw fail();
+        return false;
     }
 
     fs::path temporary;
     Descriptor out = CreateTemporary(target, 0600, temporary);
     if (!out.Valid()) {
-        throw fail();
+        return false;
     }
     bool ok = CopyContents(in.Get(), out.Get(), static_cast<std::uint64_t>(source.st_size)) &&
               ::fchmod(out.Get(), source.st_mode & 07777) == 0;
@@ -566,22 +568,25 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
         const timespec times[2] = {source.st_atim, source.st_mtim};
         ok = ::futimens(out.Get(), times) == 0;
     }
-    FinishTemporary(out, ok, temporary, target, durable, fail);
+    return FinishTemporary(out, ok, temporary, target, durable);
 }
 
-void CopyFileExclusive(const fs::path& from, const fs::path& to) {
-    const auto fail = [&from, &to]() {
-        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    };
+void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
+    if (!TryCopyFileAtomic(from, to, durable)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
     struct stat source {};
     if (!in.Valid() || ::fstat(in.Get(), &source) != 0 || !S_ISREG(source.st_mode)) {
-        throw fail();
+        return false;
     }
     // O_EXCL also refuses a symbolic link, dangling or not: nothing is written through one.
     Descriptor out(OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
     if (!out.Valid()) {
-        throw fail();
+        return false;
     }
     bool ok = CopyContents(in.Get(), out.Get(), static_cast<std::uint64_t>(source.st_size)) &&
               ::fchmod(out.Get(), source.st_mode & 07777) == 0;
@@ -592,16 +597,30 @@ void CopyFileExclusive(const fs::path& from, const fs::path& to) {
     ok = out.Close() && ok;
     if (!ok) {
         ::unlink(to.c_str());
-        throw fail();
+        return false;
     }
     CountChangingOperation();
+    return true;
+}
+
+void CopyFileExclusive(const fs::path& from, const fs::path& to) {
+    if (!TryCopyFileExclusive(from, to)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+bool TryRenamePath(const fs::path& from, const fs::path& to) {
+    if (::rename(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str()) != 0) {
+        return false;
+    }
+    CountChangingOperation();
+    return true;
 }
 
 void RenamePath(const fs::path& from, const fs::path& to) {
-    if (::rename(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str()) != 0) {
+    if (!TryRenamePath(from, to)) {
         throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
     }
-    CountChangingOperation();
 }
 
 bool RemovePath(const fs::path& path) {

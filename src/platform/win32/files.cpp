@@ -134,9 +134,7 @@ fs::path FollowLinks(const fs::path& path) {
 Handle CreateTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target.parent_path() / (L"." + target.filename().native() + L".seewolf-" +
-                                            std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                            std::to_wstring(counter.fetch_add(1)) + L".tmp");
+        temporary = TemporaryPathFor(target, ::GetCurrentProcessId(), counter.fetch_add(1));
         Handle handle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (handle.Valid() || ::GetLastError() != ERROR_FILE_EXISTS) {
@@ -379,20 +377,27 @@ bool IsReadOnly(const fs::path& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void SetReadOnly(const fs::path& path, bool readOnly) {
+bool TrySetReadOnly(const fs::path& path, bool readOnly) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        throw Error("Unable to change the attributes of " + TextFromPath(path));
+        return false;
     }
     DWORD wanted =
         readOnly ? (attributes | FILE_ATTRIBUTE_READONLY) : (attributes & ~FILE_ATTRIBUTE_READONLY);
     if (wanted == attributes) {
-        return;
+        return true;
     }
     if (wanted == 0) {
         wanted = FILE_ATTRIBUTE_NORMAL;
     }
     if (!::SetFileAttributesW(path.c_str(), wanted)) {
+        return false;
+    }
+    return true;
+}
+
+void SetReadOnly(const fs::path& path, bool readOnly) {
+    if (!TrySetReadOnly(path, readOnly)) {
         throw Error("Unable to change the attributes of " + TextFromPath(path));
     }
 }
@@ -417,18 +422,17 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
     return entries;
 }
 
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
-    const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
     const fs::path target = FollowLinks(path);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        throw fail();
+        return false;
     }
     fs::path temporary;
     Handle handle = CreateTemporary(target, temporary);
     if (!handle.Valid()) {
-        throw fail();
+        return false;
     }
     bool ok = WriteAll(handle.Get(), bytes);
     if (ok && durable) {
@@ -443,9 +447,16 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable)
     }
     if (!ok) {
         ::DeleteFileW(temporary.c_str());
-        throw fail();
+        return false;
     }
     CountChangingOperation();
+    return true;
+}
+
+void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
+    if (!TryWriteFileAtomic(path, bytes, durable)) {
+        throw Error("Unable to write to " + TextFromPath(path));
+    }
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -474,22 +485,19 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     CountChangingOperation();
 }
 
-void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    const auto fail = [&from, &to]() {
-        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    };
+bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     const fs::path target = FollowLinks(to);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        throw fail();
+        return false;
     }
     // Reserve a unique temporary name, then let the system copy onto it (contents, attributes
     // and modification time).
     fs::path temporary;
     Handle reserved = CreateTemporary(target, temporary);
     if (!reserved.Valid()) {
-        throw fail();
+        return false;
     }
     reserved.Close();
     DWORD flags = 0;
@@ -506,24 +514,45 @@ void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
             ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         }
         ::DeleteFileW(temporary.c_str());
-        throw fail();
+        return false;
     }
     CountChangingOperation();
+    return true;
+}
+
+void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
+    if (!TryCopyFileAtomic(from, to, durable)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
+    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+        return false;
+    }
+    CountChangingOperation();
+    return true;
 }
 
 void CopyFileExclusive(const fs::path& from, const fs::path& to) {
-    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+    if (!TryCopyFileExclusive(from, to)) {
         throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
     }
+}
+
+bool TryRenamePath(const fs::path& from, const fs::path& to) {
+    if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+    }
     CountChangingOperation();
+    return true;
 }
 
 void RenamePath(const fs::path& from, const fs::path& to) {
-    if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING)) {
+    if (!TryRenamePath(from, to)) {
         throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
     }
-    CountChangingOperation();
 }
 
 bool RemovePath(const fs::path& path) {

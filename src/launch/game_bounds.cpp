@@ -1,0 +1,80 @@
+#include "launch/game_bounds.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "app/paths.h"
+#include "platform/files.h"
+
+namespace seewolf::backup {
+
+namespace fs = std::filesystem;
+
+std::optional<NativeString> Below(const fs::path& root, const fs::path& path) {
+    const NativeString& r = root.native();
+    const NativeString& p = path.native();
+    if (p.size() < r.size() || p.compare(0, r.size(), r) != 0) {
+        return std::nullopt;
+    }
+    return p.substr(r.size());
+}
+
+bool HasDotComponents(const fs::path& path) {
+    return std::any_of(path.begin(), path.end(), [](const fs::path& c) { return c == "." || c == ".."; });
+}
+
+namespace {
+
+bool Within(const fs::path& path, const fs::path& root, bool orRoot) {
+    if (root.empty()) {
+        return false;
+    }
+    const auto [r, p] = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
+    return r == root.end() && (p != path.end() || orRoot);
+}
+
+}  // namespace
+
+GameBounds::GameBounds(const Paths& paths) {
+    std::error_code ec;
+    m_game = fs::canonical(platform::WithoutTrailingSeparator(paths.GameFolder), ec);
+    if (ec) {
+        m_game.clear();
+    }
+    m_backup = fs::weakly_canonical(platform::WithoutTrailingSeparator(paths.BackupFolder), ec);
+    if (ec) {
+        m_backup.clear();
+    }
+}
+
+bool GameBounds::HoldsFolder(const fs::path& folder) {
+    const fs::path plain = platform::WithoutTrailingSeparator(folder);
+    const auto [it, added] = m_folders.try_emplace(plain.native(), false);
+    if (added) {
+        it->second = Resolves(plain, true);
+    }
+    return it->second;
+}
+
+std::optional<fs::file_type> GameBounds::TypeIfHeld(const fs::path& path) {
+    const fs::path plain = platform::WithoutTrailingSeparator(path);
+    if (!plain.has_filename() || HasDotComponents(plain) || !HoldsFolder(plain.parent_path())) {
+        return std::nullopt;
+    }
+    const fs::file_type type = OwnType(plain);
+    if (type == fs::file_type::symlink && !Resolves(plain, false)) {
+        return std::nullopt;
+    }
+    return type;
+}
+
+bool GameBounds::Resolves(const fs::path& path, bool orRoot) const {
+    if (HasDotComponents(path)) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    return !ec && Within(real, m_game, orRoot) && !Within(real, m_backup, true);
+}
+
+}  // namespace seewolf::backup

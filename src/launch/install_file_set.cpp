@@ -1,0 +1,310 @@
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "app/error.h"
+#include "app/paths.h"
+#include "app/prompter.h"
+#include "app/text.h"
+#include "launch/backup.h"
+#include "launch/backup_log.h"
+#include "launch/folder_walk.h"
+#include "launch/game_bounds.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+
+// Backing up single game files and installing file sets: see backup.h for the rules that keep a
+// launch restorable at every point.
+
+namespace seewolf {
+
+namespace fs = std::filesystem;
+using namespace backup;
+
+namespace {
+
+enum class Action {
+    MoveAside,  // the pre-launch file goes to the backup folder, then the set's copy takes its place
+    Copy,       // copy over what is there (a backup exists) or into an empty place
+};
+
+struct TargetFolder {
+    fs::path game;    // with trailing separator
+    fs::path backup;  // with trailing separator
+    bool gameReady = false;
+    bool backupReady = false;
+    bool failed = false;
+};
+
+struct Step {
+    fs::path source;
+    fs::path game;
+    fs::path backup;
+    Action action;
+    std::size_t folder;
+    bool gameExisted;
+    bool isLink;        // the game's entry is a symbolic link
+    std::size_t after;  // an earlier step for the same game file, or kNone
+};
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// The entries of a game folder: by exact name, and by name without regard to case (the first in
+// listing order, as platform::Resolve picks it).
+struct FolderListing {
+    std::unordered_map<NativeString, fs::file_type> exact;
+    std::unordered_map<std::string, std::pair<fs::path, fs::file_type>> folded;
+
+    explicit FolderListing(const fs::path& folder) {
+        for (Entry& entry : ListEntries(folder)) {
+            std::string text;
+            if (TextOfName(entry.name, text)) {
+                folded.try_emplace(UpperCase(text), entry.name, entry.type);
+            }
+            exact.emplace(entry.name.native(), entry.type);
+        }
+    }
+};
+
+// Moves a pre-launch game file into the backup folder. False when no backup could be made; the
+// game file must then not be replaced.
+bool MoveAside(const fs::path& game, const fs::path& backup, bool isLink) {
+    if (platform::TryRenamePath(game, backup)) {
+        return true;
+    }
+    // Most likely another file system.
+    if (isLink) {
+        return false;  // a copy would hold the target's bytes, not the link
+    }
+    // A flushed copy under a temporary name, renamed into place: the backup is complete before
+    // the game file goes.
+    if (!platform::TryCopyFileAtomic(game, backup, true)) {
+        return false;
+    }
+    RemoveFile(game);  // should it stay, the set's copy cannot take its place: nothing is lost
+    return true;
+}
+
+// What installing one set does, worked out before anything changes.
+struct SetPlan {
+    std::vector<TargetFolder> folders;
+    std::vector<Step> steps;
+    std::string logText;  // Seewolf.log lines of every file and folder the set adds
+};
+
+// Plans a file set: the game file and backup place of each of its files, what becomes of the
+// file in the game folder, and the log lines, so that they can be written in one piece before the
+// first file is created.
+SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds) {
+    const fs::path gameRoot = platform::WithTrailingSeparator(paths.GameFolder);
+    const fs::path backupRoot = platform::WithTrailingSeparator(paths.BackupFolder);
+    SetPlan plan;
+    std::vector<TargetFolder>& folders = plan.folders;
+    std::vector<Step>& steps = plan.steps;
+    std::string& logText = plan.logText;
+    std::unordered_set<NativeString> loggedFolders;
+    std::unordered_map<NativeString, std::size_t> plannedFiles;
+    for (const fs::path& setFolder : WalkFolders(root)) {
+        std::vector<std::pair<std::string, fs::path>> files;
+        for (const Entry& entry : ListEntries(setFolder)) {
+            const fs::path path = setFolder / entry.name;
+            std::error_code ec;
+            if (entry.type == fs::file_type::regular ||
+                (entry.type == fs::file_type::symlink && fs::is_regular_file(path, ec))) {
+                files.emplace_back(FoldedName(entry.name), entry.name);
+            }
+        }
+        if (files.empty()) {
+            continue;
+        }
+        std::sort(files.begin(), files.end());
+
+        std::string folderText;
+        const auto relFolder = Below(root, setFolder);
+        if (!relFolder || !TextOfName(fs::path(*relFolder), folderText)) {
+            continue;
+        }
+        const fs::path gameFolder =
+            folderText.empty() ? gameRoot
+                               : platform::WithTrailingSeparator(platform::Resolve(gameRoot, folderText));
+        const auto gameRel = Below(gameRoot, gameFolder);
+        if (!gameRel || !bounds.HoldsFolder(gameFolder)) {
+            continue;  // leads outside the game folder
+        }
+        // Only a file whose path the log can hold may be added.
+        const bool loggable = platform::PathFromText(platform::TextFromPath(gameFolder)) == gameFolder;
+        const bool folderExists = IsFolder(gameFolder);
+        if (!folderExists) {
+            if (!loggable || Occupied(platform::WithoutTrailingSeparator(gameFolder))) {
+                continue;  // a file stands where the folder would go
+            }
+            // The folders the set creates are listed too (parents first), so the roll-back can
+            // remove them again.
+            std::vector<fs::path> missing;
+            for (fs::path p = platform::WithoutTrailingSeparator(gameFolder);
+                 p.native().size() > gameRoot.native().size() && !Occupied(p); p = p.parent_path()) {
+                missing.push_back(p);
+            }
+            for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+                const fs::path line = platform::WithTrailingSeparator(*it);
+                if (loggedFolders.insert(line.native()).second) {
+                    logText += LogLine(line);
+                }
+            }
+        }
+        TargetFolder target;
+        target.game = gameFolder;
+        target.backup = fs::path(backupRoot.native() + *gameRel);
+        const FolderListing gameEntries(folderExists ? gameFolder : fs::path());
+        std::unordered_set<NativeString> backupNames;
+        for (const Entry& entry : ListEntries(target.backup)) {
+            backupNames.insert(entry.name.native());
+        }
+        folders.push_back(std::move(target));
+
+        for (const auto& [key, name] : files) {
+            std::string nameText;
+            if (!TextOfName(name, nameText)) {
+                continue;
+            }
+            fs::path gameName = name;
+            fs::file_type type = fs::file_type::not_found;
+            if (const auto exact = gameEntries.exact.find(name.native()); exact != gameEntries.exact.end()) {
+                type = exact->second;
+            } else if (const auto folded = gameEntries.folded.find(UpperCase(nameText));
+                       folded != gameEntries.folded.end()) {
+                gameName = folded->second.first;
+                type = folded->second.second;
+            }
+            Step step{setFolder / name,
+                      gameFolder / gameName,
+                      folders.back().backup / gameName,
+                      Action::Copy,
+                      folders.size() - 1,
+                      type != fs::file_type::not_found,
+                      type == fs::file_type::symlink,
+                      kNone};
+            if (type == fs::file_type::directory) {
+                continue;  // a folder is not replaced by a file
+            }
+            if (step.isLink && (!bounds.Holds(step.game) || IsFolder(step.game))) {
+                continue;  // leads outside the game folder, or to a folder
+            }
+            const bool inBackup = backupNames.count(gameName.native()) != 0;
+            if (const auto planned = plannedFiles.find(step.game.native()); planned != plannedFiles.end()) {
+                step.after = planned->second;  // the same file again: the first step settled it
+            } else {
+                if (step.gameExisted && !inBackup) {
+                    step.action = Action::MoveAside;
+                } else if (step.isLink) {
+                    continue;  // never write through a link
+                } else if (!step.gameExisted && !inBackup) {
+                    if (!loggable) {
+                        continue;
+                    }
+                    logText += LogLine(step.game);  // a file the game did not have
+                }
+                plannedFiles.emplace(step.game.native(), steps.size());
+            }
+            steps.push_back(std::move(step));
+        }
+    }
+
+    return plan;
+}
+
+// Carries out a plan whose log lines are written.
+void ExecutePlan(SetPlan& plan) {
+    const std::vector<Step>& steps = plan.steps;
+    std::vector<TargetFolder>& folders = plan.folders;
+    std::vector<char> settled(steps.size(), 0);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        TargetFolder& folder = folders[step.folder];
+        if (folder.failed || (step.after != kNone && settled[step.after] == 0)) {
+            continue;
+        }
+        if (!folder.gameReady) {
+            if (!platform::TryCreateFolders(folder.game)) {
+                folder.failed = true;
+                continue;
+            }
+            folder.gameReady = true;
+        }
+        if (step.action == Action::MoveAside) {
+            // A game file that cannot be kept is not replaced, and the launch cannot go on
+            // without it: the caller rolls back what was changed so far.
+            folder.backupReady = folder.backupReady || platform::TryCreateFolders(folder.backup);
+            if (!folder.backupReady || !MoveAside(step.game, step.backup, step.isLink)) {
+                if (step.isLink && folder.backupReady) {
+                    continue;  // a link cannot be copied to another file system as itself: it stays
+                }
+                throw Error("Unable to keep a copy of the game file " + PathText(step.game) +
+                            " in the backup folder (as " + PathText(step.backup) +
+                            "), so the file set could not be installed.");
+            }
+        } else if (step.gameExisted || step.after != kNone) {
+            ClearReadOnly(step.game);
+        }
+        settled[i] = 1;
+        // Into an empty place the copy goes straight to its name: cut half-way, it is deleted (a
+        // logged file) or replaced (its pre-launch copy is kept) like a whole one. A copy that
+        // fails is not reported; what stands is restored or deleted by the roll-back.
+        if (step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)) {
+            platform::TryCopyFileExclusive(step.source, step.game);
+        } else {
+            platform::TryCopyFileAtomic(step.source, step.game);
+        }
+    }
+}
+
+}  // namespace
+
+void BackUpGameFile(const Paths& paths, std::string_view relative) {
+    const fs::path game = paths.Game(relative);
+    const auto rel = Below(platform::WithTrailingSeparator(paths.GameFolder), game);
+    if (!rel || rel->empty() || HasDotComponents(fs::path(*rel))) {
+        return;  // not a game file
+    }
+    RecordGameFolder(paths);
+    const fs::path backup(platform::WithTrailingSeparator(paths.BackupFolder).native() + *rel);
+    if (!platform::FileExists(game)) {
+        // The edit that follows creates the file: it is listed as added, durably, before it
+        // exists, so the roll-back deletes it again.
+        if (!Occupied(game) && !Occupied(backup)) {
+            if (platform::PathFromText(platform::TextFromPath(game)) != game) {
+                throw Error("The game file " + PathText(game) +
+                            " is missing, and its name cannot be recorded for the roll-back.");
+            }
+            platform::AppendToFile(NewFilesLog(paths), LogLine(game), true);
+        }
+        return;
+    }
+    if (!Occupied(backup)) {
+        // Copied before the read-only attribute is cleared, so the copy keeps it and the roll-back
+        // gives the file back as it was. Unlike a missing file, a copy that fails is reported:
+        // the edit that follows could not be undone.
+        platform::CreateFolders(backup.parent_path());
+        platform::CopyFileAtomic(game, backup, true);
+    }
+    if (platform::IsReadOnly(game)) {
+        platform::SetReadOnly(game, false);
+    }
+}
+
+void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompter) {
+    BusyScope busy(prompter);
+    RecordGameFolder(paths);
+    GameBounds bounds(paths);
+    SetPlan plan = PlanFileSet(paths, platform::WithTrailingSeparator(source), bounds);
+    if (!plan.logText.empty()) {
+        platform::AppendToFile(NewFilesLog(paths), plan.logText, true);
+    }
+    ExecutePlan(plan);
+}
+
+}  // namespace seewolf

@@ -1,0 +1,324 @@
+#include "launch/backup.h"
+
+// The roll-back: see backup.h for the order of its steps and why each can be repeated.
+
+#include <chrono>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/error.h"
+#include "app/paths.h"
+#include "app/prompter.h"
+#include "launch/backup_log.h"
+#include "launch/folder_walk.h"
+#include "launch/game_bounds.h"
+#include "launch/intro_movies.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+
+namespace seewolf {
+
+namespace fs = std::filesystem;
+using namespace backup;
+
+namespace {
+
+constexpr std::string_view kRollingBack = "Rolling back previously copied files...";
+// How long a launch or roll-back waits for another one to end before it refuses.
+constexpr std::chrono::milliseconds kLockWait{3000};
+
+// Renames the skipped intro movies back; the number of renamed movies found.
+int UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
+    int found = 0;
+    for (const std::string_view movie : kIntroMovies) {
+        const fs::path renamed = paths.Game(std::string(movie) + std::string(kRenamedMovieSuffix));
+        if (!Occupied(renamed)) {
+            continue;
+        }
+        ++found;
+        const fs::path original = renamed.parent_path() / renamed.stem();
+        // Never onto an existing file, nor one that differs only in case.
+        if (!bounds.Holds(renamed) || !bounds.Holds(original) ||
+            Occupied(
+                platform::Resolve(original.parent_path(), platform::TextFromPath(original.filename())))) {
+            continue;
+        }
+        platform::TryRenamePath(renamed, original);
+    }
+    return found;
+}
+
+// Undoes the renames of Gramophone.log, last first, so that a file renamed twice (or a name that
+// one rename freed and the next one took) comes back through the whole chain.
+void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::string& text) {
+    const std::vector<std::string> lines = CompleteLines(text);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const std::size_t bar = line->find('|');
+        if (bar == std::string::npos) {
+            continue;
+        }
+        const fs::path renamed = platform::PathFromText(std::string_view(*line).substr(0, bar));
+        const fs::path original = platform::PathFromText(std::string_view(*line).substr(bar + 1));
+        if (!bounds.Holds(renamed) || !bounds.Holds(original) || Occupied(original)) {
+            continue;
+        }
+        platform::TryRenamePath(renamed, original);
+    }
+    platform::RemovePath(GramophoneLog(paths));
+}
+
+// Moves a pre-launch copy back into place; false when it has to stay in the backup folder.
+bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
+    const fs::file_type there = OwnType(game);
+    if (there == fs::file_type::directory) {
+        return false;
+    }
+    if (there == fs::file_type::symlink && OwnType(backup) != fs::file_type::symlink) {
+        // The file was reached through a link and edited through it: its bytes go back the same way.
+        if (!bounds.Holds(game)) {
+            return false;
+        }
+        ClearReadOnly(game);
+        if (!platform::TryCopyFileAtomic(backup, game)) {
+            return false;
+        }
+        RemoveFile(backup);
+        return true;
+    }
+    if (platform::TryRenamePath(backup, game)) {
+        return true;
+    }
+    // Windows refuses to replace a read-only file; a folder the player removed is made again.
+    if (there == fs::file_type::not_found) {
+        if (platform::TryCreateFolders(game.parent_path()) && platform::TryRenamePath(backup, game)) {
+            return true;
+        }
+    } else {
+        ClearReadOnly(game);
+        if (platform::TryRenamePath(backup, game)) {
+            return true;
+        }
+    }
+    if (OwnType(backup) != fs::file_type::regular) {
+        return false;
+    }
+    // Another file system: the copy takes the game file's place in one rename, and only then
+    // does the backup go. Cut in between, the next roll-back copies it once more.
+    if (!platform::TryCopyFileAtomic(backup, game)) {
+        return false;
+    }
+    RemoveFile(backup);
+    return true;
+}
+
+// The game folder a backup folder mirrors.
+fs::path GameFolderFor(const fs::path& gameRoot, const NativeString& rel) {
+    const fs::path exact(gameRoot.native() + rel);
+    std::string text;
+    if (rel.empty() || IsFolder(exact) || !TextOfName(fs::path(rel), text)) {
+        return exact;
+    }
+    // The player may have renamed a folder in case only; the game does not mind.
+    return platform::WithTrailingSeparator(platform::Resolve(gameRoot, text));
+}
+
+void RemoveLeftoverTemporaries(const std::set<NativeString>& folders) {
+    for (const NativeString& folder : folders) {
+        for (const Entry& entry : ListEntries(fs::path(folder))) {
+            if (entry.type == fs::file_type::regular && entry.name.native().front() == '.' &&
+                platform::IsTemporaryFileName(entry.name)) {
+                platform::RemovePath(fs::path(folder) / entry.name);
+            }
+        }
+    }
+}
+
+// Removes everything in `folder` except the kept files and the folders that hold them; true when
+// the folder is empty afterwards.
+bool EmptyFolder(const fs::path& folder, const std::set<NativeString>& kept) {
+    bool empty = true;
+    for (const Entry& entry : ListEntries(folder)) {
+        const fs::path path = folder / entry.name;
+        if (entry.type == fs::file_type::directory) {
+            if (!EmptyFolder(path, kept) || !platform::RemovePath(path)) {
+                empty = false;
+            }
+        } else if (kept.count(path.native()) != 0 || !RemoveFile(path)) {
+            empty = false;
+        }
+    }
+    return empty;
+}
+
+std::string CountText(int count, std::string_view one, std::string_view many) {
+    return count == 1 ? "1 " + std::string(one) : std::to_string(count) + " " + std::string(many);
+}
+
+}  // namespace
+
+platform::FileLock LockGameFiles(const Paths& paths) {
+    const fs::path file = paths.Prog("Seewolf.lock");
+    std::optional<platform::FileLock> lock = platform::FileLock::Acquire(file, kLockWait);
+    if (!lock) {
+        throw Error("Another launch or roll-back of Seewolf is changing the game files (" + PathText(file) +
+                    " is locked). Wait until it has ended, then try again.");
+    }
+    return std::move(*lock);
+}
+
+RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter) {
+    BusyScope busy(prompter);
+    const platform::FileLock lock = LockGameFiles(paths);
+    return RollBackGameFiles(paths, prompter, lock);
+}
+
+RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const platform::FileLock&) {
+    BusyScope busy(prompter);
+    // What decides the roll-back is read before anything changes: a record or log that cannot be
+    // read, or a recorded game folder that cannot be reached, stops it with everything kept.
+    Paths target = paths;
+    const std::optional<fs::path> recorded = RecordedGameFolder(paths);
+    if (recorded && !SameFolder(*recorded, paths.GameFolder)) {
+        if (!platform::FolderExists(*recorded)) {
+            throw Error(
+                "The last launch changed the game folder " + FolderText(*recorded) +
+                ", which cannot be found now. Nothing was rolled back; its pre-launch files stay in " +
+                FolderText(paths.BackupFolder) +
+                " until that folder can be reached again. Should that installation be gone for good, "
+                "delete " +
+                PathText(GameFolderRecord(paths)) + " and the contents of the backup folder.");
+        }
+        target.GameFolder = *recorded;
+    }
+    const std::string gramophoneText = ReadLog(GramophoneLog(paths));
+    const std::string logText = ReadLog(NewFilesLog(paths));
+    const fs::path gameRoot = platform::WithTrailingSeparator(target.GameFolder);
+    const fs::path backupRoot = platform::WithTrailingSeparator(paths.BackupFolder);
+    const bool launchState = recorded || Occupied(GramophoneLog(paths)) || Occupied(NewFilesLog(paths)) ||
+                             !ListEntries(backupRoot).empty();
+
+    prompter.SetStatus(kRollingBack);
+    GameBounds bounds(target);
+    RollbackResult result;
+    result.gameFolder = gameRoot;
+    std::set<NativeString> touched;  // game folders where a cut write may have left a temporary file
+
+    const int renamedMovies = UndoIntroRenames(target, bounds);
+    UndoGramophoneRenames(paths, bounds, gramophoneText);
+    result.nothingToRollBack = !launchState && renamedMovies == 0;
+
+    const fs::path log = NewFilesLog(paths);
+    std::vector<std::pair<fs::path, std::string>> newFiles;
+    std::vector<std::pair<fs::path, std::string>> newFolders;
+    NewFiles listed;
+    for (std::string& line : CompleteLines(logText)) {
+        const fs::path path = platform::PathFromText(line);
+        if (!path.is_absolute()) {
+            continue;  // only full paths are written; anything else is not ours to delete
+        }
+        if (line.back() == '\\' || line.back() == '/') {
+            newFolders.emplace_back(path, std::move(line));
+        } else {
+            listed.Add(path);
+            newFiles.emplace_back(path, std::move(line));
+        }
+    }
+
+    // The pre-launch copies go back first.
+    std::set<NativeString> kept;
+    bool keepLog = false;
+    for (const fs::path& folder : Walk(backupRoot, false)) {
+        const fs::path gameFolder = GameFolderFor(gameRoot, *Below(backupRoot, folder));
+        const bool inside = bounds.HoldsFolder(gameFolder);
+        for (const Entry& entry : ListEntries(folder)) {
+            if (entry.type == fs::file_type::directory || platform::IsTemporaryFileName(entry.name)) {
+                continue;
+            }
+            const fs::path backup = folder / entry.name;
+            const fs::path game = gameFolder / entry.name;
+            if (listed.Contains(game)) {
+                // The copy of a file the launch added: it must never come back. Until it is gone,
+                // the log stays, so that a later roll-back knows it too.
+                keepLog = !RemoveFile(backup) || keepLog;
+                continue;
+            }
+            if (inside && Restore(backup, game, bounds)) {
+                touched.insert(gameFolder.native());
+            } else {
+                kept.insert(backup.native());
+                ++result.notRestored;
+            }
+        }
+    }
+
+    // Then the files the launch added, and the folders it made for them (deepest first).
+    std::string keptLines;
+    for (const auto& [path, line] : newFiles) {
+        const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
+        if (!type || *type == fs::file_type::not_found || *type == fs::file_type::directory) {
+            continue;
+        }
+        touched.insert(platform::WithTrailingSeparator(path.parent_path()).native());
+        if (!RemoveFile(path)) {
+            keptLines += line + "\r\n";
+            ++result.notDeleted;
+        }
+    }
+    RemoveLeftoverTemporaries(touched);
+    std::vector<std::string> keptFolders;
+    for (auto it = newFolders.rbegin(); it != newFolders.rend(); ++it) {
+        const fs::path folder = platform::WithoutTrailingSeparator(it->first);
+        if (bounds.TypeIfHeld(folder) == fs::file_type::directory && !platform::RemovePath(folder) &&
+            result.notDeleted > 0) {
+            keptFolders.push_back(it->second);  // may still hold a file that could not be deleted
+        }
+    }
+    if (!keepLog) {
+        if (keptLines.empty()) {
+            platform::RemovePath(log);
+        } else {
+            for (auto it = keptFolders.rbegin(); it != keptFolders.rend(); ++it) {
+                keptLines += *it + "\r\n";
+            }
+            // Should this fail, the whole log stays; a later roll-back goes through it again.
+            platform::TryWriteFileAtomic(log, keptLines, true);
+        }
+    }
+
+    EmptyFolder(backupRoot, kept);
+    // The record goes last, once nothing of the launch is left: until then every roll-back,
+    // whatever folder Seewolf was started with, comes back to this folder.
+    if (result.notRestored == 0 && result.notDeleted == 0 && !keepLog) {
+        platform::RemovePath(GameFolderRecord(paths));
+    }
+
+    std::string status;
+    if (result.notRestored > 0) {
+        status = CountText(result.notRestored, "file could not be restored; its pre-launch copy is kept",
+                           "files could not be restored; their pre-launch copies are kept") +
+                 " in the backup folder.";
+    }
+    if (result.notDeleted > 0) {
+        status += (status.empty() ? "" : " ") + CountText(result.notDeleted,
+                                                          "file added by the launch could not be deleted.",
+                                                          "files added by the launch could not be deleted.");
+    }
+    if (!SameFolder(target.GameFolder, paths.GameFolder)) {
+        // Not the folder the player is looking at: say which one was put back.
+        status = "Rolled back the game folder " + FolderText(target.GameFolder) +
+                 ", which the last launch changed." + (status.empty() ? "" : " ") + status;
+    }
+    status.empty() ? prompter.HideStatus() : prompter.SetStatus(status);
+    return result;
+}
+
+bool BackupHoldsFiles(const Paths& paths) {
+    return platform::FolderExists(platform::Resolve(paths.BackupFolder, "data")) ||
+           Occupied(NewFilesLog(paths)) || Occupied(GramophoneLog(paths)) ||
+           Occupied(GameFolderRecord(paths));
+}
+
+}  // namespace seewolf
