@@ -453,11 +453,8 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 0;
         }
         if (command == "rollback") {
-            // The roll-back runs either way: it also undoes the intro-movie renames, which leave
-            // nothing in the backup folder.
-            const bool held = BackupHoldsFiles(p);
             const RollbackResult result = RollBackGameFiles(p, prompter);
-            if (!held) {
+            if (result.nothingToRollBack) {
                 out << "Nothing to roll back: no launch has left changes in " << Utf8(p.GameFolder) << '\n';
             }
             return result.notRestored == 0 && result.notDeleted == 0 ? 0 : 1;

@@ -30,7 +30,7 @@ using demo::DemoCareers;
 using testing::WriteText;
 
 fs::path FromUtf8(std::string_view text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
+    return platform::PathFromUtf8(text);
 }
 
 // A history date "05SEP39" read back (English month names, years of the 1900s).

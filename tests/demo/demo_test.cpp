@@ -31,12 +31,11 @@ using testing::TempFolder;
 using testing::WriteText;
 
 fs::path FromUtf8(std::string_view text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
+    return platform::PathFromUtf8(text);
 }
 
 std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return platform::Utf8FromPath(path);
 }
 
 std::string BeforeSemicolon(const std::string& text) {

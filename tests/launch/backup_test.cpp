@@ -572,7 +572,7 @@ TEST(BackupAcrossFileSystems, MovedAsideByCopyAndBack) {
 // is read from its environment), which runs BackupChild.Run below with SEEWOLF_FAULT_AFTER=N: it
 // performs a launch or a roll-back and is cut after its N-th changing file operation.
 
-constexpr int kCutExit = 86;
+constexpr int kCutExit = platform::kFaultExitCode;
 
 int RunChild(const std::string& mode, const fs::path& game, const fs::path& prog, int faultAfter) {
     const pid_t pid = ::fork();

@@ -25,8 +25,7 @@ int Usage() {
 }
 
 std::string Shown(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return seewolf::platform::Utf8FromPath(path);
 }
 
 // A path quoted for a POSIX shell.
@@ -55,10 +54,10 @@ int main(int argc, char** argv) {
         } else if (!arg.empty() && arg.front() == '-') {
             return Usage();
         } else if (positional == 0) {
-            options.root = fs::path(std::u8string(arg.begin(), arg.end()));
+            options.root = seewolf::platform::PathFromUtf8(arg);
             ++positional;
         } else if (positional == 1) {
-            options.programSource = fs::path(std::u8string(arg.begin(), arg.end()));
+            options.programSource = seewolf::platform::PathFromUtf8(arg);
             ++positional;
         } else {
             return Usage();

@@ -30,13 +30,10 @@ namespace fs = std::filesystem;
 // Small helpers
 
 inline std::string Utf8Of(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return platform::Utf8FromPath(path);
 }
 
-inline fs::path PathFromUtf8(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
+using platform::PathFromUtf8;
 
 [[noreturn]] inline void Fail(std::string_view what, const fs::path& path, const std::error_code& ec = {}) {
     std::string text = "Cannot write the demo installation: " + std::string(what) + " \"" +
