@@ -93,6 +93,37 @@ void CreateFolders(const std::filesystem::path& folder) {
     }
 }
 
+// The throwing forms of the Try... operations: the same on every system.
+void SetReadOnly(const std::filesystem::path& path, bool readOnly) {
+    if (!TrySetReadOnly(path, readOnly)) {
+        throw Error("Unable to change the attributes of " + TextFromPath(path));
+    }
+}
+
+void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable) {
+    if (!TryWriteFileAtomic(path, bytes, durable)) {
+        throw Error("Unable to write to " + TextFromPath(path));
+    }
+}
+
+void CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to, bool durable) {
+    if (!TryCopyFileAtomic(from, to, durable)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+void CopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!TryCopyFileExclusive(from, to)) {
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
+void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!TryRenamePath(from, to)) {
+        throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
+    }
+}
+
 InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
     : m_blockName(BlockNameFor(executable)) {}
 

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/encoding.h"
 #include "platform/error.h"
@@ -33,6 +34,7 @@ class Descriptor {
     explicit Descriptor(int fd = -1) : m_fd(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     ~Descriptor() { Close(); }
     int Get() const { return m_fd; }
     bool Valid() const { return m_fd >= 0; }
@@ -433,12 +435,6 @@ bool TrySetReadOnly(const fs::path& path, bool readOnly) {
     return true;
 }
 
-void SetReadOnly(const fs::path& path, bool readOnly) {
-    if (!TrySetReadOnly(path, readOnly)) {
-        throw Error("Unable to change the attributes of " + TextFromPath(path));
-    }
-}
-
 std::vector<FolderEntry> ListFolder(const fs::path& folder) {
     std::vector<FolderEntry> entries;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -464,6 +460,25 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
 
 // The last steps of every write through a temporary file: flush it when asked, close it, rename it
 // over the target (or remove it after a failure), and count the change. False after a failure.
+// A regular file opened for reading, with its status; an invalid descriptor for anything else.
+Descriptor OpenRegularFile(const fs::path& path, struct stat& st) {
+    Descriptor fd(OpenRetrying(path.c_str(), O_RDONLY));
+    if (fd.Valid() && (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))) {
+        return Descriptor(-1);
+    }
+    return fd;
+}
+
+// The bytes of `in`, its permissions and its times, into `out`.
+bool CopyAsIs(int in, int out, const struct stat& source) {
+    if (!CopyContents(in, out, static_cast<std::uint64_t>(source.st_size)) ||
+        ::fchmod(out, source.st_mode & 07777) != 0) {
+        return false;
+    }
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    return ::futimens(out, times) == 0;
+}
+
 bool FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target,
                      bool durable) {
     if (ok && durable) {
@@ -511,12 +526,6 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
     return FinishTemporary(fd, ok, temporary, target, durable);
 }
 
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
-    if (!TryWriteFileAtomic(path, bytes, durable)) {
-        throw Error("Unable to write to " + TextFromPath(path));
-    }
-}
-
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
     struct stat before {};
@@ -545,9 +554,9 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
 }
 
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
     struct stat source {};
-    if (!in.Valid() || ::fstat(in.Get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+    Descriptor in = OpenRegularFile(from, source);
+    if (!in.Valid()) {
         return false;
     }
     struct stat existing {};
@@ -562,25 +571,14 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     if (!out.Valid()) {
         return false;
     }
-    bool ok = CopyContents(in.Get(), out.Get(), static_cast<std::uint64_t>(source.st_size)) &&
-              ::fchmod(out.Get(), source.st_mode & 07777) == 0;
-    if (ok) {
-        const timespec times[2] = {source.st_atim, source.st_mtim};
-        ok = ::futimens(out.Get(), times) == 0;
-    }
+    bool ok = CopyAsIs(in.Get(), out.Get(), source);
     return FinishTemporary(out, ok, temporary, target, durable);
 }
 
-void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    if (!TryCopyFileAtomic(from, to, durable)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
-}
-
 bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
-    Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
     struct stat source {};
-    if (!in.Valid() || ::fstat(in.Get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+    Descriptor in = OpenRegularFile(from, source);
+    if (!in.Valid()) {
         return false;
     }
     // O_EXCL also refuses a symbolic link, dangling or not: nothing is written through one.
@@ -588,12 +586,7 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     if (!out.Valid()) {
         return false;
     }
-    bool ok = CopyContents(in.Get(), out.Get(), static_cast<std::uint64_t>(source.st_size)) &&
-              ::fchmod(out.Get(), source.st_mode & 07777) == 0;
-    if (ok) {
-        const timespec times[2] = {source.st_atim, source.st_mtim};
-        ok = ::futimens(out.Get(), times) == 0;
-    }
+    bool ok = CopyAsIs(in.Get(), out.Get(), source);
     ok = out.Close() && ok;
     if (!ok) {
         ::unlink(to.c_str());
@@ -603,24 +596,12 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     return true;
 }
 
-void CopyFileExclusive(const fs::path& from, const fs::path& to) {
-    if (!TryCopyFileExclusive(from, to)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
-}
-
 bool TryRenamePath(const fs::path& from, const fs::path& to) {
     if (::rename(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str()) != 0) {
         return false;
     }
     CountChangingOperation();
     return true;
-}
-
-void RenamePath(const fs::path& from, const fs::path& to) {
-    if (!TryRenamePath(from, to)) {
-        throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
 }
 
 bool RemovePath(const fs::path& path) {

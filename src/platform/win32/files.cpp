@@ -396,12 +396,6 @@ bool TrySetReadOnly(const fs::path& path, bool readOnly) {
     return true;
 }
 
-void SetReadOnly(const fs::path& path, bool readOnly) {
-    if (!TrySetReadOnly(path, readOnly)) {
-        throw Error("Unable to change the attributes of " + TextFromPath(path));
-    }
-}
-
 std::vector<FolderEntry> ListFolder(const fs::path& folder) {
     std::vector<FolderEntry> entries;
     const std::wstring pattern = WithTrailingSeparator(folder).native() + L"*";
@@ -451,12 +445,6 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
     }
     CountChangingOperation();
     return true;
-}
-
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
-    if (!TryWriteFileAtomic(path, bytes, durable)) {
-        throw Error("Unable to write to " + TextFromPath(path));
-    }
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -520,24 +508,12 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     return true;
 }
 
-void CopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
-    if (!TryCopyFileAtomic(from, to, durable)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
-}
-
 bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
         return false;
     }
     CountChangingOperation();
     return true;
-}
-
-void CopyFileExclusive(const fs::path& from, const fs::path& to) {
-    if (!TryCopyFileExclusive(from, to)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
 }
 
 bool TryRenamePath(const fs::path& from, const fs::path& to) {
@@ -547,12 +523,6 @@ bool TryRenamePath(const fs::path& from, const fs::path& to) {
     }
     CountChangingOperation();
     return true;
-}
-
-void RenamePath(const fs::path& from, const fs::path& to) {
-    if (!TryRenamePath(from, to)) {
-        throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
-    }
 }
 
 bool RemovePath(const fs::path& path) {
