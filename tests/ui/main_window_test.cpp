@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -148,6 +149,23 @@ class MainWindowTest : public QObject {
         QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::Latest));
         QVERIFY(w.Find("lblNm")->isVisible());
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        // Selected or not, an entry's text starts at the same place.
+        const QImage shot = tree->viewport()->grab().toImage();
+        const auto textStart = [&shot, tree](QTreeWidgetItem* item) {
+            const QRect row = tree->visualItemRect(item);
+            const int background = qGray(shot.pixel(row.left() + 1, row.center().y()));
+            for (int x = row.left(); x < row.right(); ++x) {
+                for (int y = row.top(); y <= row.bottom(); ++y) {
+                    if (qAbs(qGray(shot.pixel(x, y)) - background) > 80) {
+                        return x;
+                    }
+                }
+            }
+            return -1;
+        };
+        const int selectedStart = textStart(tree->currentItem());
+        QVERIFY2(selectedStart >= 0 && qAbs(selectedStart - textStart(tree->topLevelItem(0))) <= 1,
+                 qPrintable(QString::number(selectedStart)));
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
             QVERIFY(w.window->grab().save(folder + "/main_window_career.png"));
             w.Select(QStringLiteral("New career"));
