@@ -618,10 +618,13 @@ void MainWindow::ChoosePortrait(const std::filesystem::path& chosen) {
                                MessageKind::Error, Button::Ok);
         return;
     }
+    // The record keeps the picture's name in Windows-1252: a name it cannot hold would be kept as
+    // "?" and lead to no picture.
+    const std::string number = TypedFromQt(PathToQt(chosen.stem()), "picture name");
     m_ui->imgCaptain->setPixmap(JpegPixmap(chosen));
     std::vector<std::string> items = ReadCareerHistory(m_paths, m_career.Name);
     if (items.size() > kHistoryPortrait) {
-        items[kHistoryPortrait] = platform::TextFromPath(chosen.stem());
+        items[kHistoryPortrait] = number;
         WriteCareerHistory(m_paths, m_career.Name, items);
     }
 }

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/error.h"
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/startup.h"
@@ -357,6 +358,11 @@ class MainWindowTest : public QObject {
         QCOMPARE(
             QString::fromStdString(w.prompter.messages[0].text),
             QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
+        QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name), before);
+        // A name that Windows-1252 cannot hold is refused, not kept as "?".
+        const auto unholdable = images / platform::PathFromUtf8("\xD0\x96.jpg");
+        std::filesystem::copy_file(images / "05.jpg", unholdable);
+        QVERIFY_THROWS_EXCEPTION(Error, w.window->ChoosePortrait(unholdable));
         QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name), before);
 
         const std::string other = before[kHistoryPortrait] == "05" ? "06" : "05";
