@@ -116,8 +116,8 @@ void ChangeDialog::cmdMapClick() {
 }
 
 void ChangeDialog::sbApplyClick() {
-    const std::string number = FromQt(m_ui->cmbSubNo->currentText());
-    const std::string grid = FromQt(m_ui->txtPatGrd->text());
+    const std::string number = TypedFromQt(m_ui->cmbSubNo->currentText(), "boat number");
+    const std::string grid = TypedFromQt(m_ui->txtPatGrd->text(), "patrol grid");
     if (number.empty() || grid.empty()) {
         m_prompter.ShowMessage(kInvalidDetails, MessageKind::Error, Button::Ok);
         return;

@@ -228,13 +228,16 @@ void MainWindow::FillCrewSets() {
 
 void MainWindow::PopulateTreeView() {
     QTreeWidget* tree = m_ui->tvCareer;
+    std::vector<std::filesystem::path> unlisted;
     {
         const QSignalBlocker blocker(tree);
         tree->setUpdatesEnabled(false);
         tree->clear();
         tree->addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("New career"))));
         tree->addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("Single mission"))));
-        m_careerNames = ListCareers(m_paths);
+        CareerListing listing = ListCareerFolders(m_paths);
+        m_careerNames = std::move(listing.names);
+        unlisted = std::move(listing.unlisted);
         QList<QTreeWidgetItem*> items;
         items.reserve(static_cast<qsizetype>(m_careerNames.size()));
         for (const std::string& name : m_careerNames) {
@@ -253,7 +256,30 @@ void MainWindow::PopulateTreeView() {
         tree->setCurrentItem(selected);
         tree->setUpdatesEnabled(true);
     }
+    ReportUnlistedCareers(unlisted);  // before the sheet, whose loading may fail
     tvCareerChange(tree->indexOfTopLevelItem(tree->currentItem()));
+}
+
+// The tree is refilled after every change and roll-back: each folder is reported once a run, the
+// first time it is found, so that the warning does not come back at every refill while a folder
+// that appears later is still named.
+void MainWindow::ReportUnlistedCareers(const std::vector<std::filesystem::path>& unlisted) {
+    std::string folders;
+    for (const std::filesystem::path& folder : unlisted) {
+        if (m_reportedUnlisted.insert(folder).second) {
+            folders += "\n" + platform::TextFromPath(folder);
+        }
+    }
+    if (folders.empty()) {
+        return;
+    }
+    m_prompter.ShowMessage(
+        "These career folders are not listed: their names hold characters that the game "
+        "cannot use (shown as \"?\"; it keeps names in the Windows-1252 code page)." +
+            folders +
+            "\n\nRename such a folder using other characters, and its career appears "
+            "in the list.",
+        MessageKind::Warning, Button::Ok);
 }
 
 void MainWindow::ShowExCareer(bool existing) {
@@ -592,10 +618,13 @@ void MainWindow::ChoosePortrait(const std::filesystem::path& chosen) {
                                MessageKind::Error, Button::Ok);
         return;
     }
+    // The record keeps the picture's name in Windows-1252: a name it cannot hold would be kept as
+    // "?" and lead to no picture.
+    const std::string number = TypedFromQt(PathToQt(chosen.stem()), "picture name");
     m_ui->imgCaptain->setPixmap(JpegPixmap(chosen));
     std::vector<std::string> items = ReadCareerHistory(m_paths, m_career.Name);
     if (items.size() > kHistoryPortrait) {
-        items[kHistoryPortrait] = platform::TextFromPath(chosen.stem());
+        items[kHistoryPortrait] = number;
         WriteCareerHistory(m_paths, m_career.Name, items);
     }
 }
@@ -669,9 +698,14 @@ LaunchRequest MainWindow::MakeLaunchRequest() const {
     request.boatTypeName = FromQt(m_ui->cmbSubType->currentText());
     const int type = m_ui->cmbSubType->currentIndex();
     request.boatTypeNumber = type >= 0 ? m_ui->cmbSubTypeNb->itemText(type).toInt() : 0;
-    request.commanderName = FromQt(m_ui->txtCmdrNm->text());
-    request.boatNumber = FromQt(m_ui->cmbSubNo->currentText());
-    request.patrolGrid = FromQt(m_ui->txtPatGrd->text());
+    if (m_career.CareerStatus == CareerStatus::NewCareer) {
+        // What the player typed goes into the game's files: a character they cannot hold stops the
+        // launch here, before anything changes, instead of being written as "?". The boxes belong
+        // to the new career only; hidden, they hold nothing that is used.
+        request.commanderName = TypedFromQt(m_ui->txtCmdrNm->text(), "commander name");
+        request.boatNumber = TypedFromQt(m_ui->cmbSubNo->currentText(), "boat number");
+        request.patrolGrid = TypedFromQt(m_ui->txtPatGrd->text(), "patrol grid");
+    }
     request.crewSet =
         m_ui->cmbUseCrew->currentIndex() > 0 ? FromQt(m_ui->cmbUseCrew->currentText()) : std::string();
     request.randomCrewDetails = m_ui->chkRndCrewDets->isChecked();
@@ -705,7 +739,15 @@ void MainWindow::sbLaunchClick() {
 }
 
 void MainWindow::sbRollbackClick() {
-    RollBackGameFiles(m_paths, m_prompter);
+    try {
+        RollBackGameFiles(m_paths, m_prompter);
+    } catch (...) {
+        // Refused (the lock is held, a log cannot be read, the recorded game folder is gone): no
+        // progress or earlier outcome stays in the status line, and the button shows what remains.
+        HideStatus();
+        UpdateRollbackButton();
+        throw;  // the handler's guard shows the error
+    }
     UpdateRollbackButton();
     tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,7 @@ class MainWindow : public QWidget {
 
   private:
     void LoadWindowPictures();
+    void ReportUnlistedCareers(const std::vector<std::filesystem::path>& unlisted);
     void FillCrewSets();
     void ShowExCareer(bool existing);
     void ShowCareer(const std::string& name);
@@ -117,7 +119,8 @@ class MainWindow : public QWidget {
     SelectedCareer m_career;
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
     std::unique_ptr<ChangeDialog> m_change;
-    std::optional<QFont> m_detailFont;  // set when the window is shown
+    std::optional<QFont> m_detailFont;                   // set when the window is shown
+    std::set<std::filesystem::path> m_reportedUnlisted;  // career folders already reported as unlisted
 };
 
 }  // namespace seewolf::ui

@@ -1,5 +1,6 @@
 #include "ui/qt_text.h"
 
+#include "app/text.h"
 #include "platform/encoding.h"
 
 namespace seewolf::ui {
@@ -10,6 +11,10 @@ QString ToQt(std::string_view cp1252) {
 
 std::string FromQt(const QString& text) {
     return Cp1252FromUtf8(text.toStdString());
+}
+
+std::string TypedFromQt(const QString& text, std::string_view what) {
+    return Cp1252FromUtf8OrThrow(text.toStdString(), what);
 }
 
 QString PathToQt(const std::filesystem::path& path) {

@@ -1,20 +1,25 @@
 #include "ui/main_window.h"
 
+#include <map>
 #include <thread>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/error.h"
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/startup.h"
@@ -22,12 +27,14 @@
 #include "career/change.h"
 #include "launch/backup.h"
 #include "launch/launch.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 #include "ui/change_dialog.h"
 #include "ui/instance_channel.h"
+#include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
 
 using namespace seewolf;
@@ -110,6 +117,17 @@ struct Window {
     }
 };
 
+// Every file below `root` with its contents.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().string()] = testing::ReadText(entry.path());
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -132,10 +150,53 @@ class MainWindowTest : public QObject {
         QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::Latest));
         QVERIFY(w.Find("lblNm")->isVisible());
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        // Selected or not, an entry's text starts at the same place.
+        const QImage shot = tree->viewport()->grab().toImage();
+        const auto textStart = [&shot, tree](QTreeWidgetItem* item) {
+            const QRect row = tree->visualItemRect(item);
+            const int background = qGray(shot.pixel(row.left() + 1, row.center().y()));
+            for (int x = row.left(); x < row.right(); ++x) {
+                for (int y = row.top(); y <= row.bottom(); ++y) {
+                    if (qAbs(qGray(shot.pixel(x, y)) - background) > 80) {
+                        return x;
+                    }
+                }
+            }
+            return -1;
+        };
+        const int selectedStart = textStart(tree->currentItem());
+        QVERIFY2(selectedStart >= 0 && qAbs(selectedStart - textStart(tree->topLevelItem(0))) <= 1,
+                 qPrintable(QString::number(selectedStart)));
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
             QVERIFY(w.window->grab().save(folder + "/main_window_career.png"));
             w.Select(QStringLiteral("New career"));
             QVERIFY(w.window->grab().save(folder + "/main_window_new_career.png"));
+        }
+
+        // A career folder whose name Windows-1252 cannot hold is reported, once, and not listed.
+        const auto careers = w.GetPaths().Save("Careers");
+        const auto unlisted = careers / platform::PathFromUtf8("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD");
+        w.Select(DemoCareers::Latest);
+        std::filesystem::copy(w.window->Career().CareerFolder, unlisted,
+                              std::filesystem::copy_options::recursive);
+        w.window->PopulateTreeView();
+        w.window->PopulateTreeView();
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        const auto& warning = w.prompter.messages[0];
+        QCOMPARE(warning.kind, MessageKind::Warning);
+        QVERIFY2(warning.text.find(platform::TextFromPath(unlisted)) != std::string::npos,
+                 w.Errors().c_str());
+        QVERIFY(warning.text.find("Rename") != std::string::npos);
+        QCOMPARE(tree->topLevelItemCount(), static_cast<int>(ListCareers(w.GetPaths()).size()) + 2);
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            // The warning as the program's own prompter shows it.
+            ui::QtPrompter shown(w.window.get());
+            QTimer::singleShot(0, [folder] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(box != nullptr && box->grab().save(folder + "/unlisted_careers_warning.png"));
+                box->close();
+            });
+            shown.ShowMessage(warning.text, warning.kind, Button::Ok);
         }
     }
 
@@ -298,6 +359,11 @@ class MainWindowTest : public QObject {
             QString::fromStdString(w.prompter.messages[0].text),
             QStringLiteral("Image must be a JPG file and must reside in the Seewolf \"Images\" folder!"));
         QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name), before);
+        // A name that Windows-1252 cannot hold is refused, not kept as "?".
+        const auto unholdable = images / platform::PathFromUtf8("\xD0\x96.jpg");
+        std::filesystem::copy_file(images / "05.jpg", unholdable);
+        QVERIFY_THROWS_EXCEPTION(Error, w.window->ChoosePortrait(unholdable));
+        QCOMPARE(ReadCareerHistory(w.window->GetPaths(), name), before);
 
         const std::string other = before[kHistoryPortrait] == "05" ? "06" : "05";
         w.window->ChoosePortrait(images / (other + ".jpg"));
@@ -341,6 +407,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(QString::fromStdString(patrols.ReadString(section, "PatrolArea", "")),
                  QStringLiteral("AN12"));
         QCOMPARE(patrols.ReadString(section, "SubName", ""), inBase.SubName);  // number unchanged
+        // A grid that Windows-1252 cannot hold is refused, not written as "?".
+        grid->setText(
+            QString::fromUtf8("\xD0\x96"
+                              "12"));
+        change.findChild<QToolButton*>("sbApply")->click();
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        QVERIFY2(w.prompter.messages[0].text.starts_with("The patrol grid"), w.Errors().c_str());
+        QCOMPARE(patrols.ReadString(section, "PatrolArea", ""), std::string("AN12"));
 
         change.Prepare(inBase, ui::ChangeDialog::Mode::BoatNumber, "AN12");
         auto* number = change.findChild<QComboBox*>("cmbSubNo");
@@ -528,9 +602,34 @@ class MainWindowTest : public QObject {
                  QStringLiteral("No Flotilla or U-boat Type selected! Please try again."));
     }
 
-    void aFailedLaunchLeavesTheWindowRight() {
+    void aFailedLaunchOrRollBackLeavesTheWindowRight() {
         Window w;
         const Paths& paths = w.GetPaths();
+        // Typed text that Windows-1252 cannot hold is refused before anything changes.
+        w.Select(QStringLiteral("New career"));
+        w.Find<QSpinBox>("udYear")->setValue(1941);
+        const auto before = Snapshot(w.world.Root());
+        const struct {
+            const char* name;
+            const char* grid;
+            const char* refused;
+        } typed[] = {{"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "", "commander name"},
+                     {"K\xC3\xBChn",
+                      "\xD0\x96"
+                      "12",
+                      "patrol grid"}};
+        for (const auto& t : typed) {
+            w.Find<QLineEdit>("txtCmdrNm")->setText(QString::fromUtf8(t.name));
+            w.Find<QLineEdit>("txtPatGrd")->setText(QString::fromUtf8(t.grid));
+            QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+            QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+            QVERIFY2(w.prompter.messages[0].text.starts_with(std::string("The ") + t.refused),
+                     w.Errors().c_str());
+            QVERIFY(w.window->isVisible());
+            QVERIFY(Snapshot(w.world.Root()) == before);
+            w.prompter.messages.clear();
+        }
+
         w.Select(DemoCareers::InHomeBase);
         // The launch fails late, at the player's name, after the file sets went in.
         std::filesystem::permissions(paths.Save("main.cfg"), std::filesystem::perms::owner_write,
@@ -544,6 +643,22 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.Find("lblStatus")->isVisible());
         QCOMPARE(w.Find("sbRollback")->isVisible(), BackupHoldsFiles(paths));
         RollBackGameFiles(paths, w.prompter);
+
+        // A roll-back that cannot read its log: the outcome of the one before does not stay.
+        w.prompter.messages.clear();
+        testing::WriteText(paths.BackupFolder / "data" / "x.txt", "x");
+        std::filesystem::create_directory(paths.Prog("Seewolf.log"));  // cannot be read as a file
+        w.window->UpdateRollbackButton();
+        w.window->SetStatus(
+            "1 file could not be restored; its pre-launch copy is kept in the backup folder.");
+        QTest::mouseClick(w.Find<QToolButton>("sbRollback"), Qt::LeftButton);
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        QVERIFY(w.prompter.messages[0].text.starts_with("Unable to read "));
+        QVERIFY(!w.Find("lblStatus")->isVisible());
+        QVERIFY(w.Find("sbRollback")->isVisible() && BackupHoldsFiles(paths));
+        std::filesystem::remove(paths.Prog("Seewolf.log"));
+        QTest::mouseClick(w.Find<QToolButton>("sbRollback"), Qt::LeftButton);
+        QVERIFY(!w.Find("sbRollback")->isVisible());
     }
 
     void mainWindowRules() {
