@@ -171,6 +171,17 @@ TEST(Cli, RollbackSaysWhenThereIsNothingToRollBack) {
     const CliRun restored = Cli(world, {"rollback"});
     EXPECT_EQ(restored.code, 0) << restored.err;
     EXPECT_EQ(restored.out.find("Nothing to roll back"), std::string::npos) << restored.out;
+
+    // A pre-launch copy that cannot go back (a folder now stands where its file was) fails the
+    // command, and the copy stays for another try.
+    ASSERT_EQ(Cli(world, {"launch", demo::DemoCareers::InHomeBase, "--nolaunch"}).code, 0);
+    const std::filesystem::path convoys = world.GetPaths().Game("data\\Cfg\\Convoys.cfg");
+    std::filesystem::remove(convoys);
+    testing::WriteText(convoys / "inside.txt", "in the way");
+    const CliRun stuck = Cli(world, {"rollback"});
+    EXPECT_EQ(stuck.code, 1);
+    EXPECT_NE(stuck.err.find("could not be restored"), std::string::npos) << stuck.err;
+    EXPECT_TRUE(std::filesystem::exists(world.GetPaths().BackupFolder / "data" / "Cfg" / "Convoys.cfg"));
 }
 
 TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {
