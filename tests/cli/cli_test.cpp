@@ -161,7 +161,7 @@ TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {
     EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
 }
 
-TEST(Cli, RollbackSaysWhenThereIsNothingToRollBack) {
+TEST(Cli, RollbackSaysWhatItDidAndFailsWhenACopyCannotGoBack) {
     testing::TempWorld world;
     const CliRun clean = Cli(world, {"rollback"});
     EXPECT_EQ(clean.code, 0) << clean.err;
