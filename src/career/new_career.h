@@ -3,6 +3,7 @@
 // What the new-career controls offer: months, flotillas, boat types and numbers by date, from the
 // game's Flotilla.cfg and Basic.cfg and the program's option files.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,12 @@ enum class CareerStatus : int;
 
 inline constexpr int kFirstYear = 1939;
 inline constexpr int kLastYear = 1945;
+
+// What the new-career boxes take: the commander's name, the boat number (digits only) and the
+// patrol grid (upper case).
+inline constexpr std::size_t kCommanderNameLength = 16;
+inline constexpr std::size_t kBoatNumberLength = 4;
+inline constexpr std::size_t kPatrolGridLength = 8;
 
 // The earliest month a career can start in 1939 (9 unless a flotilla starts earlier).
 int FirstMonth1939(const Paths& paths);

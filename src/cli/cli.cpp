@@ -270,9 +270,20 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
         }
     }
     if (newCareer) {
+        // The limits of the window's boxes, said rather than cut.
         request.commanderName = text("--commander", "commander name");
+        if (request.commanderName.size() > kCommanderNameLength) {
+            throw Error("--commander takes at most " + std::to_string(kCommanderNameLength) + " characters");
+        }
         request.boatNumber = text("--number", "boat number");
-        request.patrolGrid = text("--grid", "patrol grid");
+        if (request.boatNumber.size() > kBoatNumberLength ||
+            request.boatNumber.find_first_not_of("0123456789") != std::string::npos) {
+            throw Error("--number takes at most " + std::to_string(kBoatNumberLength) + " digits");
+        }
+        request.patrolGrid = UpperCase(text("--grid", "patrol grid"));
+        if (request.patrolGrid.size() > kPatrolGridLength) {
+            throw Error("--grid takes at most " + std::to_string(kPatrolGridLength) + " characters");
+        }
     }
     request.crewSet = text("--crew", "crew set name");
     if (!request.crewSet.empty()) {

@@ -6,6 +6,7 @@
 #include <QRegularExpressionValidator>
 
 #include "app/error.h"
+#include "career/new_career.h"
 
 // The resource lives in a static library: naming its initialiser keeps it in the program.
 static void InitSeewolfResources() {
@@ -24,12 +25,13 @@ QString StyleSheet() {
 }
 
 void MakeBoatNumberBox(QComboBox* box) {
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), box));
-    box->lineEdit()->setMaxLength(4);
+    box->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kBoatNumberLength)), box));
+    box->lineEdit()->setMaxLength(static_cast<int>(kBoatNumberLength));
 }
 
 void MakeGridBox(QLineEdit* box) {
-    box->setMaxLength(8);
+    box->setMaxLength(static_cast<int>(kPatrolGridLength));
     QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& text) {
         const int at = box->cursorPosition();
         box->setText(text.toUpper());

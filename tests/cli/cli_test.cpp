@@ -151,10 +151,17 @@ TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {
         {"launch", demo::DemoCareers::InHomeBase, "--year", "1941", "--nolaunch"},
         {"launch", "--new-career", "--single-mission", "--year", "1941", "--month", "3", "--nolaunch"},
         {"list", "--nolaunch"},
+        // Beyond what the window's boxes take: refused, not cut.
+        {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type", "VIIB",
+         "--commander", "Karl-Heinrich Probst", "--nolaunch"},
+        {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type", "VIIB",
+         "--number", "U47", "--nolaunch"},
+        {"launch", "--new-career", "--year", "1941", "--month", "3", "--flotilla-id", "661", "--type", "VIIB",
+         "--grid", "AN1234567", "--nolaunch"},
     };
     for (const std::vector<std::string>& arguments : refused) {
         const CliRun run = Cli(world, arguments);
-        EXPECT_EQ(run.code, 1) << arguments[1];
+        EXPECT_EQ(run.code, 1) << arguments[1] << " " << arguments[arguments.size() - 2];
         EXPECT_FALSE(run.err.empty()) << arguments[1];
     }
     EXPECT_FALSE(std::filesystem::exists(world.GetPaths().BackupFolder / "data"));
