@@ -202,5 +202,19 @@ TEST_F(RuleFiles, EffectsLevelAndVariantsChooseTheSectionsAndLines) {
     EXPECT_EQ(ReadText(Game("data\\Rules\\ship.cfg")), kProfileText);
 }
 
+TEST_F(RuleFiles, ShippedRuleFilesApplyToTheDemoGameWithoutANote) {
+    const fs::path basic = Game("data\\Cfg\\Basic.cfg");
+    const std::string original = ReadText(basic);
+    for (const char* date : {"19391001", "19420601", "19440601"}) {
+        for (const bool atSea : {false, true}) {
+            SCOPED_TRACE(std::string(date) + (atSea ? " at sea" : ""));
+            WriteText(basic, original);
+            EXPECT_EQ(ApplyStaticSettings(paths, date), RuleNotes{});
+            EXPECT_EQ(ApplyRandomisedEvents(paths, date, 1, atSea, random), RuleNotes{});
+            EXPECT_NE(ReadText(basic), original);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace seewolf
