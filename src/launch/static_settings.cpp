@@ -301,7 +301,7 @@ std::optional<std::string> DrawValue(RuleFile& rules, std::string_view section, 
     if (whole) {
         // Both ends included; a maximum below the minimum draws nothing and gives the minimum.
         const long long span = static_cast<long long>(*high) - *low + 1;
-        return std::to_string(span <= 1 ? *low : *low + Draw(random, span));
+        return std::to_string(span < 1 ? *low : *low + Draw(random, span));
     }
     // [minimum, maximum): a whole step, then a fraction cut (not rounded) to the decimals, so
     // that the text never reaches the maximum. Computed in whole units of the last decimal.
