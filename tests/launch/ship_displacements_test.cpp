@@ -46,6 +46,12 @@ class ShipDisplacements : public ::testing::Test {
 };
 
 TEST_F(ShipDisplacements, DrawsMultiplesOfThePrecisionInTheBandScaledByTheYear) {
+    // The shipped rules: a large tanker of 10500 tons in 1939, 0.9 to 1.2, in steps of 50.
+    Ship("Large_Tanker");
+    for (const int d : Displacements("Large_Tanker", "19390901", 20)) {
+        EXPECT_TRUE(d >= 9450 && d <= 12600 && d % 50 == 0) << d;
+    }
+
     Ship("Freighter");
     Rules(
         "[SETTINGS]\r\nDispPrecision=100\r\nRenownAwardedEqualsRandomTonnage=1\r\n"
@@ -137,11 +143,11 @@ TEST_F(ShipDisplacements, RuleFileValuesNeverDivideByZeroOverflowOrDamageTheShip
     failsNaming("[Liner]\r\nDisplacement=2000000000\r\nUpperDisp=2\r\n", "[Liner]");
     failsNaming("[Liner]\r\nDisplacement=1000\r\nRenownAwarded=1000\r\nYearlyDispAdjust=1e30\r\n", "[Liner]");
 
-    // Bounds the wrong way round: the lower one, brought down to the precision.
+    // Bounds the wrong way round (44500 and 44400): the lower one, brought down to the precision.
     Rules(
-        "[SETTINGS]\r\nDispPrecision=1000\r\n[Liner]\r\nDisplacement=40000\r\nUpperDisp=0.9\r\nLowerDisp=1."
-        "1\r\n");
-    EXPECT_EQ(Displacements("Liner", "19390901", 3), std::set<int>{44000});
+        "[SETTINGS]\r\nDispPrecision=1000\r\n"
+        "[Liner]\r\nDisplacement=40000\r\nUpperDisp=1.11\r\nLowerDisp=1.1125\r\n");
+    EXPECT_EQ(Displacements("Liner", "19390901", 10), std::set<int>{44000});
 
     // A span wider than int is drawn whole, in both halves.
     Rules("[Liner]\r\nDisplacement=2000000000\r\nLowerDisp=-1\r\n");
