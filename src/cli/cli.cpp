@@ -477,7 +477,8 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         if (command == "launch") {
             Random random(Random::ClockSeed());
             const LaunchRequest request = MakeLaunchRequest(p, startup.language, o);
-            return RunLaunch(p, request, prompter, random) == LaunchOutcome::Launched ? 0 : 1;
+            return RunLaunch(p, startup.language, request, prompter, random) == LaunchOutcome::Launched ? 0
+                                                                                                        : 1;
         }
         out << "ProgFolder: " << Utf8(p.ProgFolder) << '\n'
             << "GameFolder: " << Utf8(p.GameFolder) << '\n'

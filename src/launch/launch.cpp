@@ -15,6 +15,9 @@
 #include "launch/backup.h"
 #include "launch/days_in_base.h"
 #include "launch/intro_movies.h"
+#include "launch/menu_texts.h"
+#include "launch/ship_displacements.h"
+#include "launch/static_settings.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
@@ -195,10 +198,23 @@ void InstallCareerSets(const Paths& paths, const LaunchCareer& career, const Pat
     }
 }
 
+// What a rule file left out, said in one warning rather than skipped without a word.
+void ShowLeftOut(Prompter& prompter, std::string_view ruleFile, const std::vector<std::string>& notes) {
+    if (notes.empty()) {
+        return;
+    }
+    std::string text = "Some entries of " + std::string(ruleFile) + " were left out of this launch:";
+    for (const std::string& note : notes) {
+        text += "\n" + note;
+    }
+    prompter.ShowMessage(text, MessageKind::Warning, Button::Ok);
+}
+
 // The modifications of the game's files, in their fixed order; each backs up a game file before
 // its first change.
-void ApplyModifications(const Paths& paths, const LaunchRequest& request, const LaunchCareer& career,
-                        const PatrolStart& start, const LaunchSettings& settings, Prompter& prompter) {
+void ApplyModifications(const Paths& paths, const Language& language, const LaunchRequest& request,
+                        const LaunchCareer& career, const PatrolStart& start, const LaunchSettings& settings,
+                        Prompter& prompter, Random& random) {
     prompter.SetStatus("Applying changes to SH3 files...");
     // The commander's name for the game's new-career screen.
     const std::string playerName = career.status == CareerStatus::NewCareer
@@ -208,8 +224,17 @@ void ApplyModifications(const Paths& paths, const LaunchRequest& request, const 
     if (!playerName.empty()) {
         ProfileFile(paths.Save("main.cfg")).WriteString("PLAYER", "Name", playerName);
     }
+    ShowLeftOut(prompter, "Cfg\\Static settings.cfg", ApplyStaticSettings(paths, start.date));
+    ApplyMenuTexts(paths, language, settings.HullIntegrityText != 0, start.date, career.flotillaId, prompter);
     ApplyBasicCfgSettings(paths, start.writeDays ? start.daysInBase : -1, settings.FatigueModel,
                           settings.UseSubDts, career.flotillaId);
+    if (settings.RndTonnage) {
+        ShowLeftOut(prompter, "Cfg\\Ship displacements.cfg",
+                    RandomiseTonnage(paths, start.date, random).notes);
+    }
+    ShowLeftOut(prompter, "Cfg\\Randomised events.cfg",
+                ApplyRandomisedEvents(paths, start.date, settings.Effects,
+                                      career.status == CareerStatus::AtSea, random));
 }
 
 // The weather tool, when the game folder has it, for a career about to leave base; waited for
@@ -264,8 +289,8 @@ std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const p
 
 }  // namespace
 
-LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
-                        const LaunchHooks& hooks) {
+LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
+                        Prompter& prompter, Random& random, const LaunchHooks& hooks) {
     const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
     RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
@@ -281,7 +306,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompt
         const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
         InstallCrewSet(paths, request, *career, prompter);
         InstallCareerSets(paths, *career, start, prompter, random);
-        ApplyModifications(paths, request, *career, start, settings, prompter);
+        ApplyModifications(paths, language, request, *career, start, settings, prompter, random);
         if (settings.SkipIntros) {
             SkipIntroMovies(paths);
         }

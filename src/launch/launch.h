@@ -12,6 +12,7 @@
 namespace seewolf {
 
 struct Paths;
+struct Language;
 class Prompter;
 class Random;
 
@@ -59,8 +60,8 @@ inline constexpr const char* kNoFlotillaOrType = "No Flotilla or U-boat Type sel
 // back and the step's error propagates as Error, with a sentence saying whether that roll-back
 // restored everything. If it did not, BackupHoldsFiles is true and the Roll back button is to be
 // shown; the status line is hidden (or says what stayed).
-LaunchOutcome RunLaunch(const Paths& paths, const LaunchRequest& request, Prompter& prompter, Random& random,
-                        const LaunchHooks& hooks = {});
+LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
+                        Prompter& prompter, Random& random, const LaunchHooks& hooks = {});
 
 // The patrol start date ("yyyymmdd") for the request, with the days in base it used and whether
 // they are to be written into the game.

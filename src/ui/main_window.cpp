@@ -726,7 +726,7 @@ void MainWindow::sbLaunchClick() {
     LaunchOutcome outcome = LaunchOutcome::Refused;
     try {
         const BusyScope busy(m_prompter);
-        outcome = RunLaunch(m_paths, MakeLaunchRequest(), m_prompter, m_random, hooks);
+        outcome = RunLaunch(m_paths, m_language, MakeLaunchRequest(), m_prompter, m_random, hooks);
     } catch (...) {
         showWhatRemains();
         throw;  // the handler's guard shows the error

@@ -38,6 +38,7 @@ class Launch : public ::testing::Test {
     const Paths& paths = world.GetPaths();
     ScriptedPrompter prompter;
     Random random{11};
+    const Language language = ChooseLanguage(paths);
 
     LaunchRequest Fresh(CareerStatus status, int year, int month) {
         LaunchRequest r;
@@ -45,7 +46,6 @@ class Launch : public ::testing::Test {
         r.treeEntry = status == CareerStatus::NewCareer ? "New career" : "Single mission";
         r.year = year;
         r.month = month;
-        Language language;
         const auto flotillas = OfferedFlotillas(paths, language, status, year, month);
         if (!flotillas.empty()) {
             r.flotillaId = flotillas[0].id;
@@ -112,7 +112,7 @@ TEST_F(Launch, NoFlotillaRefusesAndLeavesTheGameAsTheRollBackLeftIt) {
     const auto before = Snapshot(paths.GameFolder);
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     r.flotillaName.clear();
-    EXPECT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Refused);
+    EXPECT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Refused);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text, kNoFlotillaOrType);
     EXPECT_EQ(prompter.messages[0].kind, MessageKind::Error);
@@ -128,7 +128,7 @@ TEST_F(Launch, AFailedLaunchRollsBackWhatItChangedAndSaysSo) {
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     r.commanderName = "Karl Probst";
     try {
-        RunLaunch(paths, r, prompter, random);
+        RunLaunch(paths, language, r, prompter, random);
         ADD_FAILURE() << "launched without main.cfg";
     } catch (const Error& e) {
         const std::string text = e.what();
@@ -150,7 +150,7 @@ TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
     WriteText(prog / "Random" / "0" / "Date" / "19390901" / "data" / "order.txt", "random 19390901");
     LaunchRequest r = Fresh(CareerStatus::SingleMission, 1939, 12);
     ASSERT_FALSE(r.flotillaName.empty());
-    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "order.txt"), "random 19390901");
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "early.txt"), "fixed 19390801");
     EXPECT_EQ(ProfileFile(paths.SettingsFile()).ReadString(kLatestCareerSection, "CAREER", ""),
@@ -165,7 +165,7 @@ TEST_F(Launch, BoatTypeSetWithoutSlashAndPlayerName) {
     r.boatTypeName = "VIIC/41";
     r.commanderName = "  Jörg Brandes ";
     WriteText(paths.ProgFolder / "U-boat" / "VIIC41" / "data" / "type.txt", "VIIC/41 set");
-    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(paths.GameFolder / "data" / "type.txt"), "VIIC/41 set");
     EXPECT_EQ(ProfileFile(paths.SaveFolder / "main.cfg").ReadString("PLAYER", "Name", ""), "Jörg Brandes");
 }
@@ -175,12 +175,12 @@ TEST_F(Launch, DaysInBaseWrittenOnlyWhenAdjusted) {
     const std::string before = ReadText(basic);
     const std::string days = ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "?");
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
-    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ProfileFile(basic).ReadString("TIME", "NbDaysInBase", "!"), days);  // no adjustment: untouched
 
     Settings("SetDaysInBase", "1");
     Settings("DaysInBaseValue", "17");
-    ASSERT_EQ(RunLaunch(paths, r, prompter, random), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ProfileFile(basic).ReadString("TIME", "NbDaysInBase", ""), "17");
     RollBackGameFiles(paths, prompter);
     EXPECT_EQ(ReadText(basic), before);
@@ -197,14 +197,15 @@ TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
     LaunchHooks hooks;
     hooks.setWindowEnabled = [&](bool enabled) { disabled += enabled ? -1 : 1; };
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
-    ASSERT_EQ(RunLaunch(paths, r, prompter, random, hooks), LaunchOutcome::Launched);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random, hooks), LaunchOutcome::Launched);
     EXPECT_EQ(disabled, 0);  // disabled while it ran, enabled again after
     const std::string ran = ReadText(log);
     EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " +
                        r.flotillaId + "\n");
 
-    ASSERT_EQ(RunLaunch(paths, Fresh(CareerStatus::SingleMission, 1941, 3), prompter, random, hooks),
-              LaunchOutcome::Launched);
+    ASSERT_EQ(
+        RunLaunch(paths, language, Fresh(CareerStatus::SingleMission, 1941, 3), prompter, random, hooks),
+        LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(log), ran);  // not for a single mission
 }
 
@@ -212,7 +213,7 @@ TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {
     WriteText(paths.Game("data\\Movies\\Intro\\Logo.wmv"), "logo");
     WriteText(paths.Game("data\\Movies\\Intro\\Intro.wmv"), "intro");
     Settings("SkipIntros", "1");
-    ASSERT_EQ(RunLaunch(paths, Fresh(CareerStatus::NewCareer, 1941, 3), prompter, random),
+    ASSERT_EQ(RunLaunch(paths, language, Fresh(CareerStatus::NewCareer, 1941, 3), prompter, random),
               LaunchOutcome::Launched);
     EXPECT_FALSE(fs::exists(paths.Game("data\\Movies\\Intro\\Logo.wmv")));
     EXPECT_EQ(ReadText(paths.Game("data\\Movies\\Intro\\Intro.wmv.Seewolf")), "intro");
