@@ -138,6 +138,10 @@ TEST_F(BinaryPatches, AMissingOrOutsideFileIsAnErrorAndNothingIsCreated) {
 }
 
 TEST_F(BinaryPatches, WaveHeightScalesTheBaseInSinglePrecisionRoundingHalvesToEven) {
+    // The shipped options give every month a factor that reads.
+    for (const char* month : {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12"}) {
+        EXPECT_GT(GetWaveHeight(paths, 4, "1941"s + month + "01"), 0.0f) << month;
+    }
     Options("[WAVE HEIGHT]\r\n1x=256\r\n07=0.8\r\n");
     EXPECT_EQ(GetWaveHeight(paths, 0, "19410701"), 256.0f);
     EXPECT_EQ(GetWaveHeight(paths, 1, "19410701"), 320.0f);
