@@ -1,5 +1,6 @@
 #include "launch/binary_patches.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -85,6 +86,62 @@ int ScaledDepth(const ProfileFile& options, std::string_view key, std::string_vi
     return static_cast<int>(RoundHalfEven(scaled));
 }
 
+// Finds a property name without regard to letter case (Windows-1252), in place: the bytes whose
+// lower case is the name's first letter are located with memchr, and only there is the rest of
+// the name compared. A lower-cased copy of a 10 MB file would cost more than the search.
+class NameFinder {
+  public:
+    explicit NameFinder(std::string_view name) : m_name(LowerCase(name)) {
+        for (int b = 0; b < 256; ++b) {
+            m_lower[static_cast<std::size_t>(b)] = LowerCp1252(static_cast<char>(b));
+            if (m_lower[static_cast<std::size_t>(b)] == m_name.front()) {
+                m_firsts.push_back(static_cast<char>(b));
+            }
+        }
+    }
+
+    // The start of the first occurrence at or after `from`, or npos.
+    std::size_t Find(std::string_view bytes, std::size_t from) const {
+        // The next position of each first-letter spelling; npos once there is none.
+        std::vector<std::size_t> next(m_firsts.size(), 0);
+        bool located = false;
+        while (from < bytes.size()) {
+            std::size_t at = std::string_view::npos;
+            for (std::size_t i = 0; i < m_firsts.size(); ++i) {
+                if (!located || (next[i] != std::string_view::npos && next[i] < from)) {
+                    next[i] = bytes.find(m_firsts[i], from);
+                }
+                at = std::min(at, next[i]);
+            }
+            located = true;
+            if (at == std::string_view::npos || bytes.size() - at < m_name.size()) {
+                return std::string_view::npos;
+            }
+            if (MatchesAt(bytes, at)) {
+                return at;
+            }
+            from = at + 1;
+        }
+        return std::string_view::npos;
+    }
+
+    std::size_t Size() const { return m_name.size(); }
+
+  private:
+    bool MatchesAt(std::string_view bytes, std::size_t at) const {
+        for (std::size_t i = 1; i < m_name.size(); ++i) {
+            if (m_lower[static_cast<unsigned char>(bytes[at + i])] != m_name[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::string m_name;
+    std::array<char, 256> m_lower{};
+    std::vector<char> m_firsts;
+};
+
 // A folder name that stays one folder: no separators, no drive, not "." or "..".
 bool IsOneFolderName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
@@ -110,9 +167,6 @@ std::vector<PatchResult> PatchBinaryValues(const Paths& paths, std::string_view 
     if (!bytes) {
         throw Error("Unable to read " + PathText(file));
     }
-    // Names are found in a lower-cased copy, which follows every patch so that a later search
-    // sees the file as the earlier patches left it.
-    std::string lower = LowerCase(*bytes);
     std::vector<PatchResult> results;
     results.reserve(patches.size());
     bool changed = false;
@@ -120,11 +174,12 @@ std::vector<PatchResult> PatchBinaryValues(const Paths& paths, std::string_view 
         if (patch.occurrence < 1 || patch.property.empty()) {
             throw Error("A binary value needs a property name and an occurrence of 1 or more.");
         }
-        const std::string name = LowerCase(patch.property);
+        // Each search sees the file as the patches before it left it.
+        const NameFinder finder(patch.property);
         std::size_t at = std::string::npos;
         std::size_t from = 0;
         for (int found = 0; found < patch.occurrence; ++found) {
-            at = std::string_view(lower).find(name, from);
+            at = finder.Find(*bytes, from);
             if (at == std::string::npos) {
                 break;
             }
@@ -135,7 +190,7 @@ std::vector<PatchResult> PatchBinaryValues(const Paths& paths, std::string_view 
             continue;
         }
         // Counted so that no sum can wrap: the name's zero byte, the offset, then 4 bytes.
-        const std::size_t valueAt = at + name.size() + 1;
+        const std::size_t valueAt = at + finder.Size() + 1;
         if (valueAt > bytes->size() || bytes->size() - valueAt < patch.extraOffset ||
             bytes->size() - valueAt - patch.extraOffset < 4) {
             results.push_back(PatchResult::PastEnd);
@@ -145,7 +200,6 @@ std::vector<PatchResult> PatchBinaryValues(const Paths& paths, std::string_view 
         for (std::size_t i = 0; i < value.size(); ++i) {
             const std::size_t offset = valueAt + patch.extraOffset + i;
             (*bytes)[offset] = value[i];
-            lower[offset] = LowerCp1252(value[i]);
         }
         changed = true;
         results.push_back(PatchResult::Written);
