@@ -242,7 +242,8 @@ float GetWaveHeight(const Paths& paths, int index, std::string_view date) {
     }
     const float height = static_cast<float>(base) * factor;
     if (!(height <= kLargest)) {
-        const std::string_view key = index == 4 ? date.substr(4, 2) : "1x";
+        // The base alone, or the month's factor with it.
+        const std::string_view key = index == 4 && base <= kLargest ? date.substr(4, 2) : "1x";
         ThrowBadOption(options, kWaveSection, key, options.FindString(kWaveSection, key).value_or(""),
                        "a value that gives waves below 1,000,000,000");
     }
