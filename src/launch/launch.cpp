@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/text.h"
 #include "launch/backup.h"
+#include "launch/binary_patches.h"
 #include "launch/days_in_base.h"
 #include "launch/intro_movies.h"
 #include "launch/menu_texts.h"
@@ -198,12 +199,12 @@ void InstallCareerSets(const Paths& paths, const LaunchCareer& career, const Pat
     }
 }
 
-// What a rule file left out, said in one warning rather than skipped without a word.
-void ShowLeftOut(Prompter& prompter, std::string_view ruleFile, const std::vector<std::string>& notes) {
+// What a modification left out, said in one warning rather than skipped without a word.
+void ShowLeftOut(Prompter& prompter, std::string_view what, const std::vector<std::string>& notes) {
     if (notes.empty()) {
         return;
     }
-    std::string text = "Some entries of " + std::string(ruleFile) + " were left out of this launch:";
+    std::string text = "Left out of this launch (" + std::string(what) + "):";
     for (const std::string& note : notes) {
         text += "\n" + note;
     }
@@ -228,6 +229,8 @@ void ApplyModifications(const Paths& paths, const Language& language, const Laun
     ApplyMenuTexts(paths, language, settings.HullIntegrityText != 0, start.date, career.flotillaId, prompter);
     ApplyBasicCfgSettings(paths, start.writeDays ? start.daysInBase : -1, settings.FatigueModel,
                           settings.UseSubDts, career.flotillaId);
+    ShowLeftOut(prompter, "reload times, water density, wave height, crush depth",
+                ApplyBinaryPatches(paths, settings, start.date, career.boatTypeName, random));
     if (settings.RndTonnage) {
         ShowLeftOut(prompter, "Cfg\\Ship displacements.cfg",
                     RandomiseTonnage(paths, start.date, random).notes);

@@ -186,6 +186,30 @@ TEST_F(Launch, DaysInBaseWrittenOnlyWhenAdjusted) {
     EXPECT_EQ(ReadText(basic), before);
 }
 
+// The modifications change the game in their order, draw from the one generator in a fixed order
+// (so a seeded launch is repeatable), and the roll-back takes every change back.
+TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
+    Settings("ModelEffects", "1");
+    Settings("Effects", "1");
+    Settings("RndTonnage", "1");
+    const auto before = Snapshot(paths.GameFolder);
+    auto launched = [&](std::uint64_t seed) {
+        Random seeded{seed};
+        const LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+        EXPECT_EQ(RunLaunch(paths, language, r, prompter, seeded), LaunchOutcome::Launched);
+        auto after = Snapshot(paths.GameFolder);
+        RollBackGameFiles(paths, prompter);
+        EXPECT_EQ(Snapshot(paths.GameFolder), before);
+        return after;
+    };
+    const auto first = launched(5);
+    EXPECT_NE(first, before);
+    const std::string menu = "data/Menu/" + language.MenuTextFile;
+    EXPECT_NE(first.at(menu).find("(1941)"), std::string::npos) << "the career's year in the menu table";
+    EXPECT_EQ(launched(5), first);
+    EXPECT_NE(launched(6), first) << "another seed draws other events";
+}
+
 TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
     const fs::path log = world.Root() / "weather.log";
     WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
