@@ -66,6 +66,12 @@ TEST_F(CareerLength, TheLastReachedThresholdDecidesWithWholeDrawsAndOneDrawPerCh
         {"400=0\r\nRANGE=7\r\n", false},
         {"RANGE=1\r\n", false},
     };
+    {
+        // The shipped rules: read without error, and 350 is below their first draw.
+        SelectedCareer career = HandMadeCareer();
+        Random random(3);
+        EXPECT_FALSE(CheckCareerLength(paths, career, prompter, random).ended);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rules);
         SelectedCareer career = HandMadeCareer();
