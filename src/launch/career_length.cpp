@@ -1,8 +1,10 @@
 #include "launch/career_length.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/dates.h"
