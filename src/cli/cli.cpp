@@ -477,8 +477,11 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         if (command == "launch") {
             Random random(Random::ClockSeed());
             const LaunchRequest request = MakeLaunchRequest(p, startup.language, o);
-            return RunLaunch(p, startup.language, request, prompter, random) == LaunchOutcome::Launched ? 0
-                                                                                                        : 1;
+            const LaunchOutcome outcome = RunLaunch(p, startup.language, request, prompter, random);
+            if (outcome == LaunchOutcome::CareerEnded) {
+                err << "The career has ended; nothing was launched.\n";
+            }
+            return outcome == LaunchOutcome::Launched ? 0 : 1;
         }
         out << "ProgFolder: " << Utf8(p.ProgFolder) << '\n'
             << "GameFolder: " << Utf8(p.GameFolder) << '\n'

@@ -14,6 +14,7 @@
 #include "app/text.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
+#include "launch/career_length.h"
 #include "launch/days_in_base.h"
 #include "launch/intro_movies.h"
 #include "launch/menu_texts.h"
@@ -297,6 +298,12 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
     const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
     RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
+    if (settings.RealisticLength && request.career.CareerStatus == CareerStatus::InBase) {
+        SelectedCareer checked = request.career;
+        if (CheckCareerLength(paths, checked, prompter, random).ended) {
+            return LaunchOutcome::CareerEnded;
+        }
+    }
     const std::optional<LaunchCareer> career = CareerToLaunch(request, prompter);
     if (!career) {
         return LaunchOutcome::Refused;

@@ -50,8 +50,9 @@ struct LaunchHooks {
 };
 
 enum class LaunchOutcome {
-    Refused,   // stopped with a message; the window stays open
-    Launched,  // the files are prepared (and the companion started): close the window
+    Refused,      // stopped with a message; the window stays open
+    Launched,     // the files are prepared (and the companion started): close the window
+    CareerEnded,  // the career length check ended the career: the window stays open and shows it again
 };
 
 inline constexpr const char* kNoFlotillaOrType = "No Flotilla or U-boat Type selected! Please try again.";

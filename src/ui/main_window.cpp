@@ -736,6 +736,10 @@ void MainWindow::sbLaunchClick() {
         return;
     }
     showWhatRemains();
+    if (outcome == LaunchOutcome::CareerEnded) {
+        // The career files now say it is over: show it so.
+        tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
+    }
 }
 
 void MainWindow::sbRollbackClick() {
