@@ -7,6 +7,11 @@
 //                 only cuts sections, keys and values without indexing or caching
 //
 // ColdParse against PlainParse shows what the layer's index costs over the bare minimum.
+//
+//   WriteKeysOneEdit   700 keys of a copy of the file set through one ProfileEdit and one Commit
+//   WriteKeysOneByOne  the same 700 keys set by 700 ProfileFile::WriteString calls, each of
+//                      which reads, rewrites and renames the file
+// Each iteration gives the keys other values than the one before, so every write changes the file.
 
 #include <benchmark/benchmark.h>
 #include <charconv>
@@ -157,6 +162,50 @@ void ColdParse(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * roster.size));
 }
 
+// ---- 700 keys written: one edit against single writes ----
+
+constexpr std::size_t kKeysWritten = 700;
+
+fs::path CopyOfRoster(const char* name) {
+    const fs::path copy = TheRoster().folder / name;
+    fs::copy_file(TheRoster().file, copy, fs::copy_options::overwrite_existing);
+    return copy;
+}
+
+// The i-th key of the roster, slot by slot.
+std::pair<const std::string&, const std::string&> KeyNumber(std::size_t i) {
+    const Roster& roster = TheRoster();
+    return {roster.sections[i / roster.keys.size()], roster.keys[i % roster.keys.size()]};
+}
+
+void WriteKeysOneEdit(benchmark::State& state) {
+    const seewolf::ProfileFile ini(CopyOfRoster("OneEdit.cfg"));
+    int round = 0;
+    for (auto _ : state) {
+        const std::string value = "value " + std::to_string(++round);
+        seewolf::ProfileEdit edit(ini);
+        for (std::size_t i = 0; i < kKeysWritten; ++i) {
+            const auto [section, key] = KeyNumber(i);
+            edit.WriteString(section, key, value);
+        }
+        edit.Commit();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kKeysWritten));
+}
+
+void WriteKeysOneByOne(benchmark::State& state) {
+    const seewolf::ProfileFile ini(CopyOfRoster("OneByOne.cfg"));
+    int round = 0;
+    for (auto _ : state) {
+        const std::string value = "value " + std::to_string(++round);
+        for (std::size_t i = 0; i < kKeysWritten; ++i) {
+            const auto [section, key] = KeyNumber(i);
+            ini.WriteString(section, key, value);
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kKeysWritten));
+}
+
 // ---- A plain parser, for comparison: one pass, no index, no cache ----
 
 struct PlainSection {
@@ -226,6 +275,8 @@ BENCHMARK(ReadEverySlot)->Unit(benchmark::kMillisecond);
 BENCHMARK(StatPerKey)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdParse)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainParse)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WriteKeysOneEdit)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteKeysOneByOne)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "app/error.h"
 #include "app/numbers.h"
@@ -97,10 +101,11 @@ struct Line {
 };
 
 struct Section {
-    std::uint32_t header = 0;   // line index of the header
-    std::uint32_t lineEnd = 0;  // one past the section's last line
-    std::uint32_t lastKey = 0;  // the last key line, or the header when there is none
-    bool first = false;         // the first section of its name: the only one ever searched
+    std::uint32_t header = 0;    // line index of the header
+    std::uint32_t lineEnd = 0;   // one past the section's last line
+    std::uint32_t lastKey = 0;   // the last key line, or the header when there is none
+    bool first = false;          // the first section of its name: the only one ever searched
+    bool duplicateKeys = false;  // a first section where some key name comes more than once
 };
 
 // Open-addressing hash table slot: the hash and the index + 1 of what it names (0 = empty).
@@ -257,7 +262,7 @@ void BuildIndex(Document& doc) {
     doc.keySlots.assign(TableSize(keyCount), Slot{});
     const std::size_t keyMask = doc.keySlots.size() - 1;
     for (std::uint32_t s = 0; s < doc.sections.size(); ++s) {
-        const Section& section = doc.sections[s];
+        Section& section = doc.sections[s];
         if (!section.first) {
             continue;
         }
@@ -278,6 +283,7 @@ void BuildIndex(Document& doc) {
                 // same name means an earlier key already won.
                 const Line& other = doc.lines[slot.index - 1];
                 if (slot.hash == hash && other.section == s && SameText(doc.Name(other), name)) {
+                    section.duplicateKeys = true;
                     break;
                 }
             }
@@ -285,8 +291,8 @@ void BuildIndex(Document& doc) {
     }
 }
 
-std::unique_ptr<Document> Parse(std::string bytes) {
-    auto doc = std::make_unique<Document>();
+std::shared_ptr<const Document> Parse(std::string bytes) {
+    auto doc = std::make_shared<Document>();
     doc->bytes = std::move(bytes);
     SplitLines(*doc);
     BuildIndex(*doc);
@@ -334,19 +340,23 @@ std::string Cut(std::string_view text) {
     return std::string(text.substr(0, kValueLimit));
 }
 
-// The value as read: one pair of matching outer quotes removed, cut to the buffer's size.
-// Nothing for a missing key.
-std::optional<std::string> ValueOf(const Document& doc, std::uint32_t section, std::string_view key) {
-    const Line* line = FindKey(doc, section, key);
-    if (line == nullptr) {
-        return std::nullopt;
-    }
-    std::string_view value = doc.Value(*line);
+// A value as read from its stored text: one pair of matching outer quotes removed, cut to the
+// buffer's size.
+std::string ReadValue(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return Cut(value);
+}
+
+// The value as read, or nothing for a missing key.
+std::optional<std::string> ValueOf(const Document& doc, std::uint32_t section, std::string_view key) {
+    const Line* line = FindKey(doc, section, key);
+    if (line == nullptr) {
+        return std::nullopt;
+    }
+    return ReadValue(doc.Value(*line));
 }
 
 // Appends a name to a list that must fit a buffer of kNameListLimit bytes (each name followed by
@@ -377,6 +387,393 @@ std::vector<std::string> KeyNames(const Document& doc, std::uint32_t section) {
         }
     }
     return names;
+}
+
+// ---- Changes over a parsed file ----
+//
+// An Overlay holds what a sequence of writes, deletes and section erases has made of a parsed
+// file, without copying it: lines removed or given a new value, key lines added to a section
+// (all right after its last key line), new sections at the end, and whether the file's last line
+// has gained the line end it lacked. Each change follows the rules of a single operation on the
+// file as the changes before it left it; Render gives the bytes.
+
+constexpr std::uint32_t kNoLine = std::numeric_limits<std::uint32_t>::max();
+
+std::string Lower(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) {
+        c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
+    }
+    return lower;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A key line that would not read back as the key written: a name with "=" (the line splits at
+// it) or one starting with "[" or ";" (a header or a comment). Such a line is added all the same,
+// as the Windows functions do; the overlay then parses its bytes again.
+bool ReadsAsAnotherKey(std::string_view key) {
+    return key.find('=') != std::string_view::npos ||
+           (!key.empty() && (key.front() == '[' || key.front() == ';'));
+}
+
+struct AddedLine {
+    std::string key;
+    std::string value;
+    bool present = true;
+};
+
+// The key lines added to one section, in file order; the present ones indexed by name.
+struct AddedLines {
+    std::vector<AddedLine> lines;
+    std::unordered_map<std::string, std::size_t> index;
+
+    bool Empty() const { return index.empty(); }
+
+    const AddedLine* Find(std::string_view key) const {
+        if (index.empty()) {
+            return nullptr;
+        }
+        const auto it = index.find(Lower(key));
+        return it == index.end() ? nullptr : &lines[it->second];
+    }
+    AddedLine* Find(std::string_view key) { return const_cast<AddedLine*>(std::as_const(*this).Find(key)); }
+    void Add(std::string_view key, std::string_view value) {
+        index[Lower(key)] = lines.size();
+        lines.push_back({std::string(key), std::string(value)});
+    }
+    void Remove(std::string_view key) {
+        if (index.empty()) {
+            return;
+        }
+        if (const auto it = index.find(Lower(key)); it != index.end()) {
+            lines[it->second].present = false;
+            index.erase(it);
+        }
+    }
+    void AppendTo(std::string& out) const {
+        for (const AddedLine& line : lines) {
+            if (line.present) {
+                out.append(line.key).append("=").append(line.value).append("\r\n");
+            }
+        }
+    }
+};
+
+// A line of the parsed file that was deleted or given a new value.
+struct LineChange {
+    bool removed = false;
+    std::optional<std::string> value;
+};
+
+// Changes to a section of the parsed file.
+struct SectionChange {
+    std::uint32_t anchor = kNoLine;  // the line the added key lines follow
+    std::uint32_t lastKey = 0;       // the section's last key line not deleted, or its header
+    AddedLines added;
+};
+
+struct NewSection {
+    std::string name;
+    AddedLines keys;
+    bool present = true;
+};
+
+class Overlay {
+  public:
+    explicit Overlay(std::shared_ptr<const Document> base) : m_base(std::move(base)) {}
+
+    // Names are trimmed and checked by the caller.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    void Delete(std::string_view section, std::string_view key);
+    void Erase(std::string_view section);
+    // The stored value text (blanks around it dropped, as on reading), or nothing.
+    std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
+    std::string Render() const;
+
+  private:
+    // The first section of a name: one of the parsed file, one added, or neither.
+    struct Place {
+        std::uint32_t parsed = kNoSection;
+        std::uint32_t added = kNoSection;
+    };
+
+    const Document& Doc() const { return *m_base; }
+    Place Find(std::string_view section) const;
+    std::uint32_t FindParsedKey(std::uint32_t section, std::string_view key) const;
+    const LineChange* ChangeOf(std::uint32_t line) const;
+    bool Removed(std::uint32_t line) const;
+    bool Erased(std::uint32_t line) const;
+    SectionChange& ChangeOfSection(std::uint32_t section);
+    void Reparse();
+
+    std::shared_ptr<const Document> m_base;
+    std::map<std::uint32_t, LineChange> m_lines;                // by line
+    std::map<std::uint32_t, SectionChange> m_sections;          // by section
+    std::vector<bool> m_erased;                                 // by section, once one is erased
+    std::unordered_set<std::string> m_erasedNames;              // lower case
+    std::vector<NewSection> m_added;                            // in file order
+    std::unordered_map<std::string, std::size_t> m_addedIndex;  // lower case, present ones
+    bool m_lastLineEnded = false;  // the parsed file's last line has a line end, had it none
+};
+
+Overlay::Place Overlay::Find(std::string_view section) const {
+    Place place;
+    const std::uint32_t s = FindSection(Doc(), section);
+    if (s != kNoSection && (m_erased.empty() || !m_erased[s])) {
+        place.parsed = s;
+    } else if (!m_addedIndex.empty()) {
+        if (const auto it = m_addedIndex.find(Lower(section)); it != m_addedIndex.end()) {
+            place.added = static_cast<std::uint32_t>(it->second);
+        }
+    }
+    return place;
+}
+
+const LineChange* Overlay::ChangeOf(std::uint32_t line) const {
+    if (m_lines.empty()) {
+        return nullptr;
+    }
+    const auto it = m_lines.find(line);
+    return it == m_lines.end() ? nullptr : &it->second;
+}
+
+bool Overlay::Removed(std::uint32_t line) const {
+    const LineChange* change = ChangeOf(line);
+    return change != nullptr && change->removed;
+}
+
+// A header or key line of an erased section (its comments and blank lines stay).
+bool Overlay::Erased(std::uint32_t line) const {
+    const Line& l = Doc().lines[line];
+    return !m_erased.empty() && l.section != kNoSection && m_erased[l.section] &&
+           (l.kind == LineKind::Header || l.kind == LineKind::Key);
+}
+
+// The first key line of that name still present in a section of the parsed file, or kNoLine.
+// Once the first is deleted, a later one of the same name is the first.
+std::uint32_t Overlay::FindParsedKey(std::uint32_t section, std::string_view key) const {
+    const Document& doc = Doc();
+    const Line* found = FindKey(doc, section, key);
+    if (found == nullptr) {
+        return kNoLine;
+    }
+    auto l = static_cast<std::uint32_t>(found - doc.lines.data());
+    if (!Removed(l)) {
+        return l;
+    }
+    if (!doc.sections[section].duplicateKeys) {
+        return kNoLine;
+    }
+    for (++l; l < doc.sections[section].lineEnd; ++l) {
+        const Line& line = doc.lines[l];
+        if (line.kind == LineKind::Key && line.hasValue && SameText(doc.Name(line), key) && !Removed(l)) {
+            return l;
+        }
+    }
+    return kNoLine;
+}
+
+SectionChange& Overlay::ChangeOfSection(std::uint32_t section) {
+    const auto [it, added] = m_sections.try_emplace(section);
+    if (added) {
+        it->second.lastKey = Doc().sections[section].lastKey;
+    }
+    return it->second;
+}
+
+void Overlay::Set(std::string_view section, std::string_view key, std::string_view value) {
+    const Document& doc = Doc();
+    const Place place = Find(section);
+    if (place.parsed != kNoSection) {
+        if (const std::uint32_t l = FindParsedKey(place.parsed, key); l != kNoLine) {
+            // The line keeps the stored spelling of its name; a last line without line end
+            // gets one.
+            m_lines[l].value = std::string(value);
+            m_lastLineEnded = m_lastLineEnded || doc.lines[l].next == doc.lines[l].end;
+            return;
+        }
+        SectionChange& change = ChangeOfSection(place.parsed);
+        if (AddedLine* line = change.added.Find(key)) {
+            line->value = value;
+            return;
+        }
+        // Right after the last key line. Lines added before are key lines and follow the last
+        // key line of the parsed file, so while one of them is present the new one follows them;
+        // otherwise the last parsed key line decides.
+        if (change.added.Empty() && change.anchor != change.lastKey) {
+            change.added = AddedLines();
+            change.anchor = change.lastKey;
+        }
+        m_lastLineEnded = m_lastLineEnded || doc.lines[change.anchor].next == doc.lines[change.anchor].end;
+        change.added.Add(key, value);
+    } else if (place.added != kNoSection) {
+        AddedLines& keys = m_added[place.added].keys;
+        if (AddedLine* line = keys.Find(key)) {
+            line->value = value;
+            return;
+        }
+        keys.Add(key, value);
+    } else {
+        // On a line of its own: the file's last line gets its line end (if it is still there;
+        // only that line can lack one).
+        m_lastLineEnded = true;
+        m_addedIndex[Lower(section)] = m_added.size();
+        NewSection& added = m_added.emplace_back();
+        added.name = section;
+        added.keys.Add(key, value);
+        // A "]" in the name ends the header early: the section reads under another name.
+        if (section.find(']') != std::string_view::npos) {
+            Reparse();
+            return;
+        }
+    }
+    if (ReadsAsAnotherKey(key)) {
+        Reparse();
+    }
+}
+
+void Overlay::Delete(std::string_view section, std::string_view key) {
+    const Document& doc = Doc();
+    const Place place = Find(section);
+    if (place.parsed != kNoSection) {
+        if (const std::uint32_t l = FindParsedKey(place.parsed, key); l != kNoLine) {
+            m_lines[l].removed = true;
+            SectionChange& change = ChangeOfSection(place.parsed);
+            if (change.lastKey == l) {
+                // The last key line before it (a line without "=" counts), or the header.
+                const std::uint32_t header = doc.sections[place.parsed].header;
+                do {
+                    --change.lastKey;
+                } while (change.lastKey > header &&
+                         (doc.lines[change.lastKey].kind != LineKind::Key || Removed(change.lastKey)));
+            }
+        } else if (const auto it = m_sections.find(place.parsed); it != m_sections.end()) {
+            it->second.added.Remove(key);
+        }
+    } else if (place.added != kNoSection) {
+        m_added[place.added].keys.Remove(key);
+    }
+}
+
+void Overlay::Erase(std::string_view section) {
+    const Document& doc = Doc();
+    const std::string lower = Lower(section);
+    // Every section of the name goes; one added later is found among the new sections.
+    if (m_erasedNames.insert(lower).second) {
+        for (std::uint32_t s = 0; s < doc.sections.size(); ++s) {
+            if (SameText(doc.Name(doc.lines[doc.sections[s].header]), section)) {
+                if (m_erased.empty()) {
+                    m_erased.assign(doc.sections.size(), false);
+                }
+                m_erased[s] = true;
+            }
+        }
+    }
+    if (const auto it = m_addedIndex.find(lower); it != m_addedIndex.end()) {
+        m_added[it->second].present = false;
+        m_addedIndex.erase(it);
+    }
+}
+
+std::optional<std::string_view> Overlay::Value(std::string_view section, std::string_view key) const {
+    const Document& doc = Doc();
+    const Place place = Find(section);
+    const AddedLine* added = nullptr;
+    if (place.parsed != kNoSection) {
+        if (const std::uint32_t l = FindParsedKey(place.parsed, key); l != kNoLine) {
+            const LineChange* change = ChangeOf(l);
+            return change != nullptr && change->value ? TrimBlanks(*change->value) : doc.Value(doc.lines[l]);
+        }
+        if (const auto it = m_sections.find(place.parsed); it != m_sections.end()) {
+            added = it->second.added.Find(key);
+        }
+    } else if (place.added != kNoSection) {
+        added = m_added[place.added].keys.Find(key);
+    }
+    if (added == nullptr) {
+        return std::nullopt;
+    }
+    return TrimBlanks(added->value);
+}
+
+std::string Overlay::Render() const {
+    const Document& doc = Doc();
+    // The lines that differ from the parsed file's bytes, or are followed by added lines.
+    std::vector<std::uint32_t> touched;
+    touched.reserve(m_lines.size() + m_sections.size() + 1);
+    for (const auto& [line, change] : m_lines) {
+        touched.push_back(line);
+    }
+    std::vector<std::pair<std::uint32_t, const AddedLines*>> blocks;
+    for (const auto& [s, change] : m_sections) {
+        if (!change.added.Empty() && (m_erased.empty() || !m_erased[s])) {
+            blocks.emplace_back(change.anchor, &change.added);
+            touched.push_back(change.anchor);
+        }
+    }
+    for (std::uint32_t s = 0; s < m_erased.size(); ++s) {
+        if (m_erased[s]) {
+            for (std::uint32_t l = doc.sections[s].header; l < doc.sections[s].lineEnd; ++l) {
+                touched.push_back(l);
+            }
+        }
+    }
+    if (m_lastLineEnded && !doc.lines.empty()) {
+        touched.push_back(static_cast<std::uint32_t>(doc.lines.size() - 1));
+    }
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    std::sort(blocks.begin(), blocks.end());
+
+    std::string out;
+    out.reserve(doc.bytes.size() + 64 * (blocks.size() + m_added.size()) + 16);
+    std::size_t copied = 0;  // bytes of the parsed file handled so far
+    auto block = blocks.begin();
+    for (const std::uint32_t l : touched) {
+        const Line& line = doc.lines[l];
+        out.append(doc.bytes, copied, line.begin - copied);
+        copied = line.next;
+        const LineChange* change = ChangeOf(l);
+        if (!Erased(l) && (change == nullptr || !change->removed)) {
+            if (change != nullptr && change->value) {
+                out.append(doc.Name(line)).append("=").append(*change->value);
+            } else {
+                out.append(doc.bytes, line.begin, line.end - line.begin);
+            }
+            if (line.next != line.end) {
+                out.append(doc.bytes, line.end, line.next - line.end);
+            } else if (m_lastLineEnded) {
+                out.append("\r\n");
+            }
+        }
+        if (block != blocks.end() && block->first == l) {
+            block->second->AppendTo(out);
+            ++block;
+        }
+    }
+    out.append(doc.bytes, copied, std::string::npos);
+    for (const NewSection& added : m_added) {
+        if (added.present) {
+            out.append("[").append(added.name).append("]\r\n");
+            added.keys.AppendTo(out);
+        }
+    }
+    return out;
+}
+
+// Starts again from the bytes the changes have made, parsed as a file: after a line that does
+// not read back as written, the parsed form must say what the line really is.
+void Overlay::Reparse() {
+    *this = Overlay(Parse(Render()));
 }
 
 // ---- The process-wide cache of parsed files ----
@@ -413,7 +810,7 @@ struct Entry {
     platform::FileStamp stamp;
     std::int64_t takenNs = 0;  // when the stamp was taken (before the bytes were read)
     std::uint64_t lastUse = 0;
-    std::unique_ptr<Document> document;
+    std::shared_ptr<const Document> document;  // shared with the edits made from it
 };
 
 struct Cache {
@@ -435,8 +832,9 @@ struct Cache {
         std::erase_if(entries, [&key](const Entry& entry) { return entry.key == key; });
     }
 
-    const Document& Put(const fs::path::string_type& key, const platform::FileStamp& stamp,
-                        std::int64_t takenNs, std::unique_ptr<Document> document) {
+    const std::shared_ptr<const Document>& Put(const fs::path::string_type& key,
+                                               const platform::FileStamp& stamp, std::int64_t takenNs,
+                                               std::shared_ptr<const Document> document) {
         Entry* entry = Find(key);
         if (entry == nullptr) {
             if (entries.size() >= kCacheEntries) {
@@ -451,7 +849,7 @@ struct Cache {
         entry->stamp = stamp;
         entry->takenNs = takenNs;
         entry->document = std::move(document);
-        return *entry->document;
+        return entry->document;
     }
 };
 
@@ -460,15 +858,16 @@ Cache& TheCache() {
     return cache;
 }
 
-const Document& EmptyDocument() {
-    static const Document empty;
+const std::shared_ptr<const Document>& EmptyDocument() {
+    static const std::shared_ptr<const Document> empty = std::make_shared<const Document>();
     return empty;
 }
 
 enum class FileState { Missing, Unreadable, Present };
 
+// The file as an operation finds it. `doc` stays valid until the cache changes.
 struct Loaded {
-    const Document& doc;
+    const std::shared_ptr<const Document>& doc;
     FileState state;
 };
 
@@ -486,13 +885,13 @@ Loaded Load(Cache& cache, const fs::path& path) {
     std::optional<std::string> bytes;
     if (Entry* entry = cache.Find(key); entry != nullptr && entry->stamp == *stamp) {
         if (!Racy(*stamp, entry->takenNs)) {
-            return {*entry->document, FileState::Present};
+            return {entry->document, FileState::Present};
         }
         taken = NowNs();
         bytes = platform::ReadFile(path);
         if (bytes && *bytes == entry->document->bytes) {
             entry->takenNs = taken;
-            return {*entry->document, FileState::Present};
+            return {entry->document, FileState::Present};
         }
     } else {
         taken = NowNs();
@@ -510,25 +909,94 @@ Loaded Load(Cache& cache, const fs::path& path) {
 }
 
 // Writes new contents through a temporary file and a rename, and caches them.
-void Store(Cache& cache, const fs::path& path, std::string bytes) {
+std::shared_ptr<const Document> Store(Cache& cache, const fs::path& path, std::string bytes) {
     const std::int64_t taken = NowNs();
     platform::WriteFileAtomic(path, bytes);
+    std::shared_ptr<const Document> doc = Parse(std::move(bytes));
     if (const auto stamp = platform::StampOf(path)) {
-        cache.Put(path.native(), *stamp, taken, Parse(std::move(bytes)));
+        cache.Put(path.native(), *stamp, taken, doc);
     } else {
         cache.Forget(path.native());
     }
+    return doc;
 }
 
-// The document's bytes with `length` bytes at `at` replaced by `text`.
-std::string Splice(const Document& doc, std::size_t at, std::size_t length, std::string_view text) {
-    std::string bytes;
-    bytes.reserve(doc.bytes.size() + text.size());
-    bytes.append(doc.bytes, 0, at);
-    bytes.append(text);
-    bytes.append(doc.bytes, at + length, std::string::npos);
-    return bytes;
+// Checks a section and key name and a value before they are written, and trims the names.
+void CheckWrite(const fs::path& path, std::string_view& section, std::string_view& key,
+                std::string_view value) {
+    // A line break would end the line early and put the rest of the text on a line of its own,
+    // where it could read as a key or even a section of its own.
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
+        throw Error("Cannot write a line break into " + platform::TextFromPath(path));
+    }
+    section = TrimSpaces(section);
+    key = TrimSpaces(key);
+    // A tab or vertical tab at a name's end would be dropped when the line is read back, so the
+    // name written could never be found again and every write would add another line.
+    for (const std::string_view name : {section, key}) {
+        if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) {
+            throw Error("Cannot write the name \"" + std::string(name) + "\" into " +
+                        platform::TextFromPath(path) + ": a name cannot begin or end with a tab.");
+        }
+    }
 }
+
+// Changes to the file as one operation found it, and what they ask of the writing.
+struct Batch {
+    explicit Batch(const Loaded& loaded) : state(loaded.state), origin(loaded.doc), overlay(loaded.doc) {}
+
+    void Set(std::string_view section, std::string_view key, std::string_view value) {
+        overlay.Set(section, key, value);
+        wrote = true;
+    }
+    void Delete(std::string_view section, std::string_view key) { overlay.Delete(section, key); }
+    void Erase(std::string_view section) {
+        overlay.Erase(section);
+        erased = true;
+    }
+
+    FileState state;
+    std::shared_ptr<const Document> origin;  // the file as found
+    Overlay overlay;
+    bool wrote = false;   // a key was written (even with the value it had)
+    bool erased = false;  // a section erase was asked for
+};
+
+// Writes what the batch made of the file, once, or nothing when the bytes stay as they were
+// (a missing file that was written to is created all the same). Refuses a read-only or
+// unreadable file as the single operations do. The caller holds the cache's mutex and the batch
+// starts from the file's current bytes. Gives the parsed new contents, or nothing.
+std::shared_ptr<const Document> WriteBatch(Cache& cache, const fs::path& path, const Batch& batch) {
+    if (batch.state == FileState::Unreadable && (batch.wrote || batch.erased)) {
+        ThrowUnableToWrite(path);
+    }
+    const bool present = batch.state == FileState::Present;
+    if (batch.wrote && present && platform::IsReadOnly(path)) {
+        ThrowUnableToWrite(path);
+    }
+    std::string bytes = batch.overlay.Render();
+    if (bytes == batch.origin->bytes && !(batch.state == FileState::Missing && batch.wrote)) {
+        return nullptr;
+    }
+    if (!batch.wrote && present && platform::IsReadOnly(path)) {
+        ThrowUnableToWrite(path);
+    }
+    return Store(cache, path, std::move(bytes));
+}
+
+std::string FormatInteger(int value) {
+    char text[16];
+    const auto result = std::to_chars(std::begin(text), std::end(text), value);
+    return std::string(text, result.ptr);
+}
+
+struct Change {
+    enum class Kind : std::uint8_t { Write, Delete, Erase };
+    Kind kind;
+    std::string section;
+    std::string key;
+    std::string value;
+};
 
 }  // namespace
 
@@ -536,7 +1004,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
                                     std::string_view def) const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = Load(cache, m_path).doc;
+    const Document& doc = *Load(cache, m_path).doc;
     auto value = ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
     return value ? std::move(*value) : Cut(def);
 }
@@ -544,7 +1012,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 std::optional<std::string> ProfileFile::FindString(std::string_view section, std::string_view key) const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = Load(cache, m_path).doc;
+    const Document& doc = *Load(cache, m_path).doc;
     return ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
 }
 
@@ -562,67 +1030,16 @@ double ProfileFile::ReadFloat(std::string_view section, std::string_view key, do
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-    // A line break would end the line early and put the rest of the text on a line of its own,
-    // where it could read as a key or even a section of its own.
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
-        throw Error("Cannot write a line break into " + platform::TextFromPath(m_path));
-    }
-    section = TrimSpaces(section);
-    key = TrimSpaces(key);
-    // A tab or vertical tab at a name's end would be dropped when the line is read back, so the
-    // name written could never be found again and every write would add another line.
-    for (const std::string_view name : {section, key}) {
-        if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back()))) {
-            throw Error("Cannot write the name \"" + std::string(name) + "\" into " +
-                        platform::TextFromPath(m_path) + ": a name cannot begin or end with a tab.");
-        }
-    }
+    CheckWrite(m_path, section, key, value);
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Loaded loaded = Load(cache, m_path);
-    if (loaded.state == FileState::Unreadable ||
-        (loaded.state == FileState::Present && platform::IsReadOnly(m_path))) {
-        ThrowUnableToWrite(m_path);
-    }
-    const Document& doc = loaded.doc;
-    std::string bytes;
-    const std::uint32_t s = FindSection(doc, section);
-    if (s == kNoSection) {
-        // A new section at the end of the file, on a line of its own.
-        bytes.reserve(doc.bytes.size() + section.size() + key.size() + value.size() + 9);
-        bytes = doc.bytes;
-        if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') {
-            bytes += "\r\n";
-        }
-        bytes.append("[").append(section).append("]\r\n");
-        bytes.append(key).append("=").append(value).append("\r\n");
-    } else if (const Line* line = FindKey(doc, s, key)) {
-        // Replace the line's text, keeping the stored spelling of the name and the line end; the
-        // file's last line gets one when it had none.
-        std::string text(doc.Name(*line));
-        text.append("=").append(value);
-        if (line->next == line->end) {
-            text.append("\r\n");
-        }
-        bytes = Splice(doc, line->begin, line->end - line->begin, text);
-    } else {
-        // A new key right after the last key line of the section (after its header when it has
-        // none), so that blank and comment lines that follow the section stay below it.
-        const Line& after = doc.lines[doc.sections[s].lastKey];
-        std::string text = after.next == after.end ? "\r\n" : "";  // the file's last line had no end
-        text.append(key).append("=").append(value).append("\r\n");
-        bytes = Splice(doc, after.next, 0, text);
-    }
-    if (loaded.state == FileState::Present && bytes == doc.bytes) {
-        return;  // nothing changes
-    }
-    Store(cache, m_path, std::move(bytes));
+    Batch batch(Load(cache, m_path));
+    batch.Set(section, key, value);
+    WriteBatch(cache, m_path, batch);
 }
 
 void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) const {
-    char text[16];
-    const auto result = std::to_chars(std::begin(text), std::end(text), value);
-    WriteString(section, key, std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
+    WriteString(section, key, FormatInteger(value));
 }
 
 void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) const {
@@ -632,14 +1049,14 @@ void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool
 std::vector<std::string> ProfileFile::ReadSection(std::string_view section) const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = Load(cache, m_path).doc;
+    const Document& doc = *Load(cache, m_path).doc;
     return KeyNames(doc, FindSection(doc, TrimSpaces(section)));
 }
 
 std::vector<std::string> ProfileFile::ReadSections() const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = Load(cache, m_path).doc;
+    const Document& doc = *Load(cache, m_path).doc;
     std::vector<std::string> names;
     std::size_t used = 1;
     for (const Section& section : doc.sections) {
@@ -654,7 +1071,7 @@ std::vector<std::string> ProfileFile::ReadSections() const {
 std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section) const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = Load(cache, m_path).doc;
+    const Document& doc = *Load(cache, m_path).doc;
     const std::uint32_t s = FindSection(doc, TrimSpaces(section));
     std::vector<std::string> entries = KeyNames(doc, s);
     for (std::string& entry : entries) {
@@ -676,60 +1093,122 @@ bool ProfileFile::ValueExists(std::string_view section, std::string_view key) co
 }
 
 void ProfileFile::EraseSection(std::string_view section) const {
-    section = TrimSpaces(section);
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Loaded loaded = Load(cache, m_path);
-    if (loaded.state == FileState::Missing) {
-        return;
-    }
-    if (loaded.state == FileState::Unreadable) {
-        ThrowUnableToWrite(m_path);
-    }
-    const Document& doc = loaded.doc;
-    // Keep every line but the headers and key lines of the sections of that name; their
-    // comment and blank lines stay where they are.
-    std::string bytes;
-    bytes.reserve(doc.bytes.size());
-    bool erased = false;
-    std::size_t copied = 0;  // bytes of doc.bytes handled so far
-    for (const Section& s : doc.sections) {
-        if (!SameText(doc.Name(doc.lines[s.header]), section)) {
-            continue;
-        }
-        for (std::uint32_t l = s.header; l < s.lineEnd; ++l) {
-            const Line& line = doc.lines[l];
-            if (line.kind == LineKind::Header || line.kind == LineKind::Key) {
-                bytes.append(doc.bytes, copied, line.begin - copied);
-                copied = line.next;
-                erased = true;
-            }
-        }
-    }
-    if (!erased) {
-        return;
-    }
-    bytes.append(doc.bytes, copied, std::string::npos);
-    if (platform::IsReadOnly(m_path)) {
-        ThrowUnableToWrite(m_path);
-    }
-    Store(cache, m_path, std::move(bytes));
+    Batch batch(Load(cache, m_path));
+    batch.Erase(TrimSpaces(section));
+    WriteBatch(cache, m_path, batch);
 }
 
 void ProfileFile::DeleteKey(std::string_view section, std::string_view key) const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Loaded loaded = Load(cache, m_path);
-    const Document& doc = loaded.doc;
-    const Line* line = FindKey(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
-    if (line == nullptr || platform::IsReadOnly(m_path)) {
-        return;
-    }
+    Batch batch(Load(cache, m_path));
+    batch.Delete(TrimSpaces(section), TrimSpaces(key));
     try {
-        Store(cache, m_path, Splice(doc, line->begin, line->next - line->begin, ""));
+        WriteBatch(cache, m_path, batch);
     } catch (const Error&) {
         // Deleting a key never fails visibly, as with the Windows profile functions.
     }
+}
+
+// ---- ProfileEdit ----
+
+struct ProfileEdit::State {
+    State(fs::path file, const Loaded& loaded) : path(std::move(file)), batch(loaded) {}
+
+    void Apply(const Change& change) {
+        switch (change.kind) {
+            case Change::Kind::Write:
+                batch.Set(change.section, change.key, change.value);
+                break;
+            case Change::Kind::Delete:
+                batch.Delete(change.section, change.key);
+                break;
+            case Change::Kind::Erase:
+                batch.Erase(change.section);
+                break;
+        }
+    }
+    void Record(Change change) {
+        Apply(change);
+        changes.push_back(std::move(change));
+    }
+
+    fs::path path;
+    Batch batch;
+    std::vector<Change> changes;  // in order, for a file that changes before Commit
+};
+
+ProfileEdit::ProfileEdit(const ProfileFile& file) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    m_state = std::make_unique<State>(file.Path(), Load(cache, file.Path()));
+}
+
+ProfileEdit::~ProfileEdit() = default;
+ProfileEdit::ProfileEdit(ProfileEdit&&) noexcept = default;
+ProfileEdit& ProfileEdit::operator=(ProfileEdit&&) noexcept = default;
+
+std::string ProfileEdit::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view def) const {
+    auto value = FindString(section, key);
+    return value ? std::move(*value) : Cut(def);
+}
+
+std::optional<std::string> ProfileEdit::FindString(std::string_view section, std::string_view key) const {
+    const auto value = m_state->batch.overlay.Value(TrimSpaces(section), TrimSpaces(key));
+    if (!value) {
+        return std::nullopt;
+    }
+    return ReadValue(*value);
+}
+
+int ProfileEdit::ReadInteger(std::string_view section, std::string_view key, int def) const {
+    return ParseInteger(ReadString(section, key, "")).value_or(def);
+}
+
+void ProfileEdit::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    CheckWrite(m_state->path, section, key, value);
+    m_state->Record({Change::Kind::Write, std::string(section), std::string(key), std::string(value)});
+}
+
+void ProfileEdit::WriteInteger(std::string_view section, std::string_view key, int value) {
+    WriteString(section, key, FormatInteger(value));
+}
+
+void ProfileEdit::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void ProfileEdit::DeleteKey(std::string_view section, std::string_view key) {
+    m_state->Record(
+        {Change::Kind::Delete, std::string(TrimSpaces(section)), std::string(TrimSpaces(key)), {}});
+}
+
+void ProfileEdit::EraseSection(std::string_view section) {
+    m_state->Record({Change::Kind::Erase, std::string(TrimSpaces(section)), {}, {}});
+}
+
+void ProfileEdit::Commit() {
+    State& state = *m_state;
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    const Loaded loaded = Load(cache, state.path);
+    const std::shared_ptr<const Document>& origin = state.batch.origin;
+    if (loaded.state != state.batch.state || (loaded.doc != origin && loaded.doc->bytes != origin->bytes)) {
+        // The file changed since it was read: the same changes on what it holds now.
+        Batch current(loaded);
+        std::swap(state.batch, current);
+        for (const Change& change : state.changes) {
+            state.Apply(change);
+        }
+    }
+    std::shared_ptr<const Document> written = WriteBatch(cache, state.path, state.batch);
+    const Loaded now{written ? written : state.batch.origin,
+                     written ? FileState::Present : state.batch.state};
+    state.batch = Batch(now);
+    state.changes.clear();
 }
 
 std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key) {

@@ -28,8 +28,11 @@
 // whose owner may not write it (the read-only attribute) is not written. Parsed files are cached
 // by path and checked against the file's size, times and identity before every operation, so
 // every operation sees the file's current bytes.
+//
+// Many changes to one file go through a ProfileEdit, which writes the file once.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,6 +72,45 @@ class ProfileFile {
 
   private:
     std::filesystem::path m_path;
+};
+
+// Many changes to one file, written at once. The file is read when the edit is made; each
+// WriteString, DeleteKey and EraseSection then changes that parsed file in place by the very
+// rules of the single operations of ProfileFile (which are one-change edits themselves), and the
+// reads of the edit see the changes made so far. Names and values are checked at once, with the
+// errors of ProfileFile::WriteString.
+//
+// Commit writes the file once, atomically, and nothing when the changes leave its bytes as they
+// were. It throws Error("Unable to write to <path>") and leaves the file as it was when the file
+// is read-only or unreadable and the edit wrote a key, erased a section or deleted one (unlike
+// ProfileFile::DeleteKey, an edit does not ignore a refused delete). A file changed by anyone
+// else since it was read gets the same changes, in the same order, on its current bytes, so no
+// one's change is lost. After Commit the edit goes on from the file as written. Changes that are
+// never committed are dropped.
+class ProfileEdit {
+  public:
+    explicit ProfileEdit(const ProfileFile& file);
+    ~ProfileEdit();
+    ProfileEdit(ProfileEdit&&) noexcept;
+    ProfileEdit& operator=(ProfileEdit&&) noexcept;
+    ProfileEdit(const ProfileEdit&) = delete;
+    ProfileEdit& operator=(const ProfileEdit&) = delete;
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    std::optional<std::string> FindString(std::string_view section, std::string_view key) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+    void DeleteKey(std::string_view section, std::string_view key);
+    void EraseSection(std::string_view section);
+
+    void Commit();
+
+  private:
+    struct State;
+    std::unique_ptr<State> m_state;
 };
 
 // For keys a caller cannot go on without. Throw Error naming the file, section and key when the

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <thread>
@@ -13,10 +14,12 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
+using seewolf::ProfileEdit;
 using seewolf::ProfileFile;
 using Names = std::vector<std::string>;
 
@@ -289,12 +292,29 @@ TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileAsItWas) {
     ExpectError([&] { ini.WriteString("T", "A", "2"); }, "Unable to write to " + path);
     ExpectError([&] { ini.EraseSection("S"); }, "Unable to write to " + path);
     ini.DeleteKey("S", "A");  // fails silently
+    // An edit is refused at Commit, its deletes too, and a write of the same value as well.
+    for (const auto& change : std::vector<std::function<void(ProfileEdit&)>>{
+             [](ProfileEdit& edit) {
+                 edit.WriteString("S", "B", "2");
+                 edit.EraseSection("S");
+             },
+             [](ProfileEdit& edit) { edit.DeleteKey("S", "A"); },
+             [](ProfileEdit& edit) { edit.WriteString("S", "A", "1"); }}) {
+        ProfileEdit edit(ini);
+        change(edit);
+        ExpectError([&] { edit.Commit(); }, "Unable to write to " + path);
+    }
     EXPECT_EQ(Get(), "[S]\nA=1\n");
     EXPECT_TRUE(seewolf::platform::IsReadOnly(m_file));
 
     const fs::path nowhere = m_root / "no folder" / "x.ini";
     ExpectError([&] { ProfileFile(nowhere).WriteString("S", "A", "1"); },
                 "Unable to write to " + seewolf::platform::TextFromPath(nowhere));
+    ProfileEdit edit{ProfileFile(nowhere)};
+    ExpectError([&] { edit.WriteString("S", "A\n", "1"); },
+                "Cannot write a line break into " + seewolf::platform::TextFromPath(nowhere));
+    edit.WriteString("S", "A", "1");
+    ExpectError([&] { edit.Commit(); }, "Unable to write to " + seewolf::platform::TextFromPath(nowhere));
     EXPECT_FALSE(fs::exists(nowhere.parent_path()));
 }
 
@@ -312,6 +332,160 @@ TEST_F(ProfileFileTest, WritesKeepPermissionsAndReplaceALinksTarget) {
     for (const auto& entry : fs::directory_iterator(m_root)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
     }
+}
+#endif
+
+// An edit must leave the very bytes that the same single operations leave, and read what they
+// would read at each step: over a file with padded headers, duplicate sections and keys, mixed
+// line ends, quotes, comments, bare names and a last line without line end, with names that do
+// not read back as written ("a=b", "[x", "x]y"). Random sequences of writes, deletes and erases,
+// each from a fresh edit of the file, compared step by step.
+TEST_F(ProfileFileTest, AnEditEqualsTheSameSingleOperations) {
+    const std::string start =
+        "; roster\r\n"
+        "Loose=before any section\r\n"
+        "  [ Crew ]  \r\n"
+        "Name=Hans\r\n"
+        "name=duplicate\r\n"
+        "Bare\r\n"
+        "Name=third\r\n"
+        "; between keys\r\n"
+        "  Rank = 3 \n"
+        "; comment in crew\r\n"
+        "\r\n"
+        "[Quotes]\r"
+        "Q=\"quoted\"\r"
+        "\r"
+        "S='single'\r"
+        "[crew]\r\n"
+        "Name=second section\r\n"
+        "[Open\r\n"
+        "=nameless\r\n"
+        "; last comment\r\n"
+        "Last=no line end";
+    // The odd names are rare: after one, the edit parses its bytes again and starts afresh.
+    const std::vector<std::string> sections = {"Crew", " crew ", "Quotes", "Open", "New", "Other", ""};
+    const std::vector<std::string> keys = {"Name", "NAME", "Rank", "Bare", "Q", "S", "", "Last", "K1", "K2"};
+    const std::vector<std::string> oddSections = {"x]y"};
+    const std::vector<std::string> oddKeys = {"a=b", "[x", ";c"};
+    const std::vector<std::string> values = {"1", " padded ", "\"q\"", "", "x=y"};
+    const fs::path editFile = m_root / "edit.ini";
+    const ProfileFile single = Ini();
+    const ProfileFile edited(editFile);
+    std::mt19937 random(1939);
+    auto pick = [&random](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+    for (int round = 0; round < 60; ++round) {
+        Put(start);
+        std::ofstream(editFile, std::ios::binary | std::ios::trunc) << start;
+        EXPECT_EQ(edited.ReadString("Crew", "Name", ""), "Hans");  // cached before the edit
+        ProfileEdit edit(edited);
+        for (int step = 0; step < 40; ++step) {
+            const std::string section = pick(random() % 50 == 0 ? oddSections : sections);
+            const std::string key = pick(random() % 30 == 0 ? oddKeys : keys);
+            const unsigned kind = random() % 10;
+            std::string what;
+            if (kind < 6) {
+                const std::string value = pick(values);
+                single.WriteString(section, key, value);
+                edit.WriteString(section, key, value);
+                what = "write [" + section + "] " + key + "=" + value;
+            } else if (kind < 9) {
+                single.DeleteKey(section, key);
+                edit.DeleteKey(section, key);
+                what = "delete [" + section + "] " + key;
+            } else {
+                single.EraseSection(section);
+                edit.EraseSection(section);
+                what = "erase [" + section + "]";
+            }
+            for (int read = 0; read < 4; ++read) {
+                const std::string s = read == 0 ? section : pick(sections);
+                const std::string k = read == 0 ? key : pick(keys);
+                ASSERT_EQ(edit.FindString(s, k), single.FindString(s, k))
+                    << "round " << round << " after " << what << ", reading [" << s << "] " << k;
+            }
+        }
+        const std::string before = seewolf::platform::ReadFile(editFile).value_or("");
+        edit.Commit();
+        ASSERT_EQ(seewolf::platform::ReadFile(editFile).value_or("<missing>"), Get()) << "round " << round;
+        if (before != Get()) {
+            EXPECT_EQ(edited.ReadSectionValues("Crew"), single.ReadSectionValues("Crew"))
+                << "round " << round;
+        }
+    }
+
+    // A file changed since the edit read it gets the edit's changes on its current bytes.
+    Put("[A]\r\nX=1\r\n");
+    ProfileEdit late(Ini());
+    late.WriteString("A", "Y", "2");
+    late.DeleteKey("A", "X");
+    Put("[A]\r\nX=1\r\n[B]\r\nZ=3\r\n");
+    late.Commit();
+    EXPECT_EQ(Get(), "[A]\r\nY=2\r\n[B]\r\nZ=3\r\n");
+    late.WriteInteger("B", "Z", 4);  // an edit goes on after Commit
+    late.WriteBool("B", "T", true);
+    EXPECT_EQ(late.ReadInteger("b", "z", 0), 4);
+    late.Commit();
+    EXPECT_EQ(Get(), "[A]\r\nY=2\r\n[B]\r\nZ=4\r\nT=1\r\n");
+
+    // A missing file written to is created, even when a later change takes the text out again.
+    const fs::path created = m_root / "created.ini";
+    ProfileEdit create{ProfileFile(created)};
+    create.WriteString("A", "K", "1");
+    create.EraseSection("a");
+    create.Commit();
+    EXPECT_EQ(seewolf::platform::ReadFile(created).value_or("<missing>"), "");
+}
+
+#ifndef _WIN32
+// Run as a child by ABatchOf700KeysWritesTheFileOnce with SEEWOLF_FAULT_AFTER=2: an edit that
+// writes 700 keys and commits, then one more changing file operation. The child ends right after
+// that one (exit code kFaultExitCode, the second file written) only when Commit counted exactly
+// one changing operation.
+TEST(ProfileEditChild, Run) {
+    const char* file = std::getenv("SEEWOLF_PROFILE_EDIT_CHILD");
+    if (file == nullptr) {
+        GTEST_SKIP() << "run by ABatchOf700KeysWritesTheFileOnce only";
+    }
+    ProfileEdit edit{ProfileFile(file)};
+    for (int i = 0; i < 700; ++i) {
+        edit.WriteInteger("Ship" + std::to_string(i % 7), "Key" + std::to_string(i), i);
+    }
+    edit.Commit();
+    seewolf::platform::WriteFileAtomic(std::string(file) + ".after", "after");
+}
+
+TEST_F(ProfileFileTest, ABatchOf700KeysWritesTheFileOnce) {
+    std::string text;
+    for (int s = 0; s < 7; ++s) {
+        text += "[Ship" + std::to_string(s) + "]\r\nKey" + std::to_string(s) + "=old\r\nOther=x\r\n";
+    }
+    Put(text);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setenv("SEEWOLF_PROFILE_EDIT_CHILD", m_file.c_str(), 1);
+        ::setenv("SEEWOLF_FAULT_AFTER", "2", 1);
+        ::unsetenv("GTEST_OUTPUT");
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl("/proc/self/exe", "app_tests", "--gtest_filter=ProfileEditChild.Run",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), seewolf::platform::kFaultExitCode);
+    EXPECT_EQ(seewolf::platform::ReadFile(m_root / "test.ini.after").value_or(""), "after");
+
+    // The same 700 writes, one at a time, give the same bytes.
+    const fs::path expected = m_root / "single.ini";
+    std::ofstream(expected, std::ios::binary) << text;
+    for (int i = 0; i < 700; ++i) {
+        ProfileFile(expected).WriteInteger("Ship" + std::to_string(i % 7), "Key" + std::to_string(i), i);
+    }
+    EXPECT_EQ(Get(), seewolf::platform::ReadFile(expected).value_or("<missing>"));
 }
 #endif
 
