@@ -14,6 +14,7 @@
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/text.h"
+#include "career/career.h"
 #include "launch/backup.h"
 #include "launch/game_bounds.h"
 #include "launch/launch.h"
@@ -160,7 +161,118 @@ LaunchNotes ApplyStartAtSea(const Paths& paths) {
     return {};
 }
 
-LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& request) {
+namespace {
+
+// A retired career continued with a new commander hands its crew and its boat's equipment on:
+// the crew file becomes the crew configuration of the boat class, the equipment levels go into
+// the ammunition section of Basic.cfg for the year of the patrol start date.
+void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::string_view date,
+                    const std::optional<int>& typeNumber, const std::string& version, LaunchNotes& notes) {
+    const SelectedCareer& career = request.career;
+    const std::string patrols = std::to_string(career.PatrolCount);
+    static constexpr const char* kClassPrefixes[4] = {"II_", "VII_", "IX_", "XXI_"};
+    if (career.SubTypeNb >= 0 && career.SubTypeNb <= 3) {
+        const fs::path crew =
+            career.CareerFolder / platform::PathFromText("Crew_Career_" + patrols + "0.cfg");
+        for (int c = 1; c <= 3; ++c) {
+            const std::string relative = "data\\Cfg\\crew_config_" +
+                                         std::string(kClassPrefixes[career.SubTypeNb]) + std::to_string(c) +
+                                         ".cfg";
+            if (!platform::FileExists(crew)) {
+                notes.push_back("The old career's crew was not handed on: " + platform::TextFromPath(crew) +
+                                " is missing.");
+                break;
+            }
+            if (!platform::FileExists(paths.Game(relative))) {
+                notes.push_back("The old career's crew was not copied to " +
+                                platform::TextFromPath(paths.Game(relative)) +
+                                ": that file is missing. Check the game installation.");
+                continue;
+            }
+            BackUpGameFile(paths, relative);
+            platform::CopyFileAtomic(crew, paths.Game(relative));
+        }
+    }
+
+    const ProfileFile careers(career.CareerFolder / "Careers_0.cfg");
+    const std::string section = SectionName("CAREER ", career.PatrolCount);
+    struct Carried {
+        const char* read;
+        const char* write;
+        const char* def;
+    };
+    static constexpr Carried kCarried[18] = {
+        {"Z01", "Z01_", "-100"},
+        {"M01", "M01_", "-100"},
+        {"A01", "A01_", "-100"},
+        {"A02", "A02_", "-100"},
+        {"S01", "S01_", "-100"},
+        {"S02", "S02_", "-100"},
+        {"S03", "S03_", "-100"},
+        {"SuperChargerUpg", "SuperCharger_", "-1"},
+        {"SnorkelUpg", "Snorkel_", "-1"},
+        {"BatteriesUpg", "Batteries_", "-1"},
+        {"AftBatteriesUpg", "AftBatteries_", "-1"},
+        {"HydrophoneUpg", "Hydrophone_", "-1"},
+        {"SonarUpg", "Sonar_", "-1"},
+        {"RadarUpg", "Radar_", "-1"},
+        {"RadarWarningReceiverUpg", "RadarWarningReceiver_", "-1"},
+        {"Decoy_LauncherUpg", "Decoy_Launcher_", "-1"},
+        {"SonarCoatingsUpg", "SonarCoatings_", "-1"},
+        {"RadarCoatingsUpg", "RadarCoatings_", "-1"},
+    };
+    std::vector<std::string> values;
+    for (const Carried& carried : kCarried) {
+        values.push_back(careers.ReadString(section, carried.read, carried.def));
+    }
+
+    const ProfileFile basic(paths.Game(kBasicFile));
+    if (!typeNumber || !platform::FileExists(basic.Path())) {
+        notes.push_back("The old career's boat equipment was not handed on: the boat type \"" +
+                        request.boatTypeName + "\" is not listed in " + FileText(basic) + ".");
+        return;
+    }
+    const std::string type = std::to_string(*typeNumber);
+    std::string ammo;
+    for (int i = 0; i <= 10; ++i) {
+        ammo = "SUBMARINE_AMMO" + std::to_string(i);
+        const std::string ammoType = basic.ReadString(ammo, "Type", "");
+        const std::string ammoVersion = basic.ReadString(ammo, "Version", "");
+        if (!ammoType.empty() && ammoType[0] == type[0] && !ammoVersion.empty() && !version.empty() &&
+            ammoVersion[0] == version[0]) {
+            break;
+        }
+    }
+    if (!basic.FindString(ammo, "NbYears")) {
+        return;
+    }
+    const int years = ReadCount(basic, ammo, "NbYears");
+    const std::string year(date.substr(0, 4));
+    int y = 0;
+    while (y <= years && basic.ReadString(ammo, "Year" + std::to_string(y), "") != year) {
+        ++y;
+    }
+    if (y > years) {
+        y = years + 1;
+    }
+    const std::string suffix = std::to_string(y) + "0";
+    bool backedUp = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string key = kCarried[i].write + suffix;
+        if (!basic.ValueExists(ammo, key)) {
+            continue;
+        }
+        if (!backedUp) {
+            BackUpGameFile(paths, kBasicFile);
+            backedUp = true;
+        }
+        basic.WriteString(ammo, key, values[i]);
+    }
+}
+
+}  // namespace
+
+LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& request, std::string_view date) {
     LaunchNotes notes;
 
     // The boat type's number and version; when several entries match, the last one counts.
@@ -229,6 +341,9 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
         }
     }
 
+    if (request.career.ContinueCareer) {
+        HandOverCareer(paths, request, date, typeNumber, version, notes);
+    }
     if (request.boatNumber.empty()) {
         return notes;
     }

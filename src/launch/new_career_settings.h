@@ -11,6 +11,7 @@
 // created (the step says so in a note instead); each gramophone rename is logged durably first.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace seewolf {
@@ -31,8 +32,11 @@ LaunchNotes ApplyStartAtSea(const Paths& paths);
 // The start entry of the chosen flotilla and year in data\Cfg\Flotilla.cfg gets the chosen month,
 // the boat type's number and version from data\Cfg\Basic.cfg and, when one is chosen, the patrol
 // grid; with a chosen boat number the boat type's roster file keeps one unit of that number.
+// A retired career continued with a new commander (request.career.ContinueCareer) hands its crew
+// file to the crew configurations of its boat class and its equipment to the ammunition section
+// of Basic.cfg for the year of `date` (the patrol start date, "yyyymmdd").
 // Counts that are not whole numbers throw Error naming the file, section and key.
-LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& request);
+LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& request, std::string_view date);
 
 // Each file of data\Sound\Gramophone\ (listed before the first rename, in name order) gets a new
 // prefix drawn from 0 to 999. A file whose name cannot be logged (a "|", a line break, a character

@@ -107,7 +107,7 @@ TEST_F(NewCareerSettings, StartEntryGridAndBoatNumberAreSetAndRolledBack) {
     request.boatTypeName = "Type VIIB/C";
     request.patrolGrid = "AN15";
     request.boatNumber = "99";
-    EXPECT_TRUE(ApplyNewCareerSettings(paths, request).empty());
+    EXPECT_TRUE(ApplyNewCareerSettings(paths, request, "19400901").empty());
     const ProfileFile file(Game("data\\Cfg\\Flotilla.cfg"));
     EXPECT_EQ(file.ReadString("FLOTILLA", "Month11", ""), "9");
     EXPECT_EQ(file.ReadString("FLOTILLA", "TypeSub11", ""), "1");
@@ -125,30 +125,65 @@ TEST_F(NewCareerSettings, StartEntryGridAndBoatNumberAreSetAndRolledBack) {
     request.patrolGrid.clear();
     request.boatNumber.clear();
     request.month = 2;
-    ApplyNewCareerSettings(paths, request);
+    ApplyNewCareerSettings(paths, request, "19400901");
     EXPECT_EQ(file.ReadString("FLOTILLA", "Month11", ""), "2");
     EXPECT_EQ(ReadText(Game("data\\Cfg\\Flotilla.cfg")).find("Febr"), std::string::npos);
     request.patrolGrid = "BF";
-    ApplyNewCareerSettings(paths, request);
+    ApplyNewCareerSettings(paths, request, "19400901");
     EXPECT_EQ(file.ReadString("FLOTILLA", "Febr1112", ""), "BF");
     RollBackGameFiles(paths, prompter);
+
+    // A continued career hands its crew file to the class's three crew configurations and its
+    // equipment to the ammunition section of the start year (missing keys stay missing).
+    const fs::path career = world.Root() / "Old";
+    WriteText(career / "Crew_Career_120.cfg", "crew of twelve patrols");
+    WriteText(career / "Careers_0.cfg", "[CAREER 012]\r\nZ01=3\r\nSnorkelUpg=1\r\n");
+    const std::string basic = ReadText(Game("data\\Cfg\\Basic.cfg")) +
+                              "[SUBMARINE_AMMO0]\r\nType=0\r\nVersion=0\r\nNbYears=1\r\nZ01_00=9\r\n"
+                              "[SUBMARINE_AMMO1]\r\nType=1\r\nVersion=1\r\nNbYears=2\r\nYear0=1939\r\n"
+                              "Year1=1940\r\nZ01_10=9\r\nM01_10=9\r\nSnorkel_10=0\r\nZ01_00=9\r\n";
+    WriteText(Game("data\\Cfg\\Basic.cfg"), basic);
+    for (const char* c : {"1", "2"}) {
+        WriteText(Game(std::string("data\\Cfg\\crew_config_VII_") + c + ".cfg"), "stock");
+    }
+    request.career.ContinueCareer = true;
+    request.career.CareerFolder = career;
+    request.career.PatrolCount = 12;
+    request.career.SubTypeNb = 1;
+    const LaunchNotes handed = ApplyNewCareerSettings(paths, request, "19400901");
+    ASSERT_EQ(handed.size(), 1u);  // crew_config_VII_3.cfg is missing and is not created
+    EXPECT_NE(handed[0].find("crew_config_VII_3.cfg"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Game("data\\Cfg\\crew_config_VII_3.cfg")));
+    EXPECT_EQ(ReadText(Game("data\\Cfg\\crew_config_VII_2.cfg")), "crew of twelve patrols");
+    const ProfileFile ammo(Game("data\\Cfg\\Basic.cfg"));
+    EXPECT_EQ(ammo.ReadString("SUBMARINE_AMMO1", "Z01_10", ""), "3");
+    EXPECT_EQ(ammo.ReadString("SUBMARINE_AMMO1", "M01_10", ""), "-100");
+    EXPECT_EQ(ammo.ReadString("SUBMARINE_AMMO1", "Snorkel_10", ""), "1");
+    EXPECT_EQ(ammo.ReadString("SUBMARINE_AMMO1", "Z01_00", ""), "9");
+    EXPECT_FALSE(ammo.ValueExists("SUBMARINE_AMMO1", "Radar_10"));
+    RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(ReadText(Game("data\\Cfg\\Basic.cfg")), basic);
+    EXPECT_EQ(ReadText(Game("data\\Cfg\\crew_config_VII_1.cfg")), "stock");
+    request.career.ContinueCareer = false;
 
     // A boat type the game does not list, a roster name leading elsewhere: said, nothing written.
     request.boatTypeName = "Type XB";
     request.boatNumber = "116";
-    EXPECT_EQ(ApplyNewCareerSettings(paths, request).size(), 2u);
+    EXPECT_EQ(ApplyNewCareerSettings(paths, request, "19400901").size(), 2u);
     request.boatTypeName = "..\\..\\x";
-    EXPECT_EQ(ApplyNewCareerSettings(paths, request).size(), 2u);
+    EXPECT_EQ(ApplyNewCareerSettings(paths, request, "19400901").size(), 2u);
     EXPECT_EQ(ReadText(Game("data\\Cfg\\Flotilla.cfg")), flotilla);
 
     // A count that is no number, or one beyond any real file, is named.
     request.boatTypeName = "Type VIIC";
     WriteText(Game("data\\Cfg\\Flotilla.cfg"), "[FLOTILLA]\r\nNbFlotilla=many\r\n");
-    EXPECT_NE(Error([&] { ApplyNewCareerSettings(paths, request); }).find("[FLOTILLA] NbFlotilla"),
-              std::string::npos);
+    EXPECT_NE(
+        Error([&] { ApplyNewCareerSettings(paths, request, "19400901"); }).find("[FLOTILLA] NbFlotilla"),
+        std::string::npos);
     WriteText(Game("data\\Cfg\\Flotilla.cfg"), "[FLOTILLA]\r\nNbFlotilla=2000000000\r\n");
-    EXPECT_NE(Error([&] { ApplyNewCareerSettings(paths, request); }).find("[FLOTILLA] NbFlotilla"),
-              std::string::npos);
+    EXPECT_NE(
+        Error([&] { ApplyNewCareerSettings(paths, request, "19400901"); }).find("[FLOTILLA] NbFlotilla"),
+        std::string::npos);
 }
 
 TEST_F(NewCareerSettings, GramophoneShuffleRenamesLogsAndRollsBackEveryName) {
@@ -183,16 +218,17 @@ TEST_F(NewCareerSettings, GramophoneShuffleRenamesLogsAndRollsBackEveryName) {
         EXPECT_EQ(ReadText(folder / name), name);
     }
 
-    // A new name that is taken (here by a folder, which is no track) is never replaced.
+    // A new name that is taken (here by a link, which is no track) is never replaced.
     fs::remove_all(folder);
     WriteText(folder / "A.ogg", "a");
     Random probe(7);
     const std::string taken = std::to_string(1000 + probe.Next(1000)).substr(1) + " A.ogg";
-    WriteText(folder / taken / "inside", "taken");
+    WriteText(world.Root() / "elsewhere.ogg", "taken");
+    fs::create_symlink(world.Root() / "elsewhere.ogg", folder / taken);
     Random seeded(7);
     EXPECT_EQ(ShuffleGramophone(paths, seeded).size(), 1u);
     EXPECT_EQ(ReadText(folder / "A.ogg"), "a");
-    EXPECT_EQ(ReadText(folder / taken / "inside"), "taken");
+    EXPECT_TRUE(fs::is_symlink(folder / taken));
 }
 
 }  // namespace
