@@ -1,8 +1,11 @@
 #include "demo/demo.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -693,6 +696,174 @@ TEST_F(DemoWorldTest, FileSetsReplaceGameFilesInAnyLetterCaseAndAddNewOnes) {
         EXPECT_GT(fs::file_size(path), 0u);
     }
     EXPECT_EQ(GameCfg("Basic.cfg").ReadString("TIME", "NbDaysInBase", ""), "28");
+}
+
+// The starts of `name` in `bytes` followed by a zero byte, letter case ignored.
+std::vector<std::size_t> PropertyStarts(const std::string& bytes, const std::string& name) {
+    const std::string lower = Lower(bytes);
+    std::vector<std::size_t> starts;
+    for (std::size_t at = lower.find(name); at != std::string::npos; at = lower.find(name, at + 1)) {
+        EXPECT_LT(at + name.size(), bytes.size()) << name;
+        EXPECT_EQ(bytes[at + name.size()], '\0') << name << " at " << at;
+        starts.push_back(at);
+    }
+    return starts;
+}
+
+// The little-endian float at `at`.
+float FloatAt(const std::string& bytes, std::size_t at) {
+    EXPECT_LE(at + 4, bytes.size());
+    std::uint32_t bits = 0;
+    for (std::size_t i = 0; i < 4 && at + i < bytes.size(); ++i) {
+        bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    }
+    return std::bit_cast<float>(bits);
+}
+
+std::string GameBytes(const fs::path& game, std::string_view relative) {
+    const std::optional<std::string> bytes = platform::ReadFile(platform::Resolve(game, relative));
+    EXPECT_TRUE(bytes.has_value()) << relative;
+    return bytes.value_or("");
+}
+
+// Every launch option finds in the demo the files, names and values it changes, as the program's
+// option files name them.
+TEST_F(DemoWorldTest, LaunchOptionsFindWhatTheyChange) {
+    const fs::path game = World().game;
+    const fs::path cfg = World().program / "Cfg";
+
+    // Binary values: deck gun reload times (1st and 11th), water clarity, waves, crush depths.
+    const std::string guns = GameBytes(game, "data\\Library\\GUNS_SUB.sim");
+    const std::vector<std::size_t> reloads = PropertyStarts(guns, "reload_time");
+    ASSERT_EQ(reloads.size(), 11u);
+    EXPECT_FLOAT_EQ(FloatAt(guns, reloads.back() + 12), 6.0F);
+    const std::string scene = GameBytes(game, "data\\scene.dat");
+    const std::vector<std::size_t> fogs = PropertyStarts(scene, "fog");
+    ASSERT_EQ(fogs.size(), 2u);
+    const float clarity = FloatAt(scene, fogs[1] + 4 + 4);
+    EXPECT_TRUE(clarity >= 0.0F && clarity <= 20.0F) << clarity;
+    ASSERT_EQ(PropertyStarts(scene, "maxwaveheight").size(), 1u);
+    const ProfileFile options(cfg / "SH3 options.cfg");
+    int boats = 0;
+    for (const std::string& key : options.ReadSection("CRUSH DEPTH")) {
+        const std::string entry = options.ReadString("CRUSH DEPTH", key, "");
+        if (entry.find('|') == std::string::npos) {
+            continue;  // Upper and Lower
+        }
+        const std::string folder = entry.substr(0, entry.find('|'));
+        const std::string zone = GameBytes(game, "data\\Submarine\\" + folder + "\\" + folder + ".zon");
+        const std::vector<std::size_t> depths = PropertyStarts(zone, "crashdepth");
+        ASSERT_EQ(depths.size(), 1u) << folder;
+        EXPECT_FLOAT_EQ(FloatAt(zone, depths[0] + 11),
+                        std::round(std::stof(entry.substr(folder.size() + 1)) * 1.4F))
+            << folder;
+        ++boats;
+    }
+    EXPECT_EQ(boats, 14);
+
+    // Ships of the displacement file, with their unit files and museum texts.
+    const ProfileFile ships(cfg / "Ship displacements.cfg");
+    int shipCount = 0;
+    for (const std::string& ship : ships.ReadSections()) {
+        if (ship == "SETTINGS" || ship == "DEFAULTS") {
+            continue;
+        }
+        const fs::path folder = game / "data" / "Sea" / ship;
+        EXPECT_EQ(ProfileFile(folder / (ship + ".cfg")).ReadString("Unit", "Displacement", ""),
+                  ships.ReadString(ship, "Displacement", "?"))
+            << ship;
+        for (const char* suffix : {"_en.log", "_ge.log", "_fr.log"}) {
+            EXPECT_NE(ProfileFile(folder / (ship + suffix)).ReadString("MUSEUM", "Text", ""), "")
+                << ship << suffix;
+        }
+        ++shipCount;
+    }
+    EXPECT_GE(shipCount, 10);
+
+    // Start at sea: German units named before their positions, and a unit of another navy.
+    const std::string mission = GameBytes(game, "data\\Campaigns\\Campaign\\Campaign_LND.mis");
+    EXPECT_NE(mission.find("\r\nName=Kiel U-boat pen\r\nOrigin=German\r\nClass=Harbour\r\nLong="),
+              std::string::npos);
+    EXPECT_NE(mission.find("\r\nOrigin=British\r\n"), std::string::npos);
+
+    // New career: a roster per boat type (the name up to "/") with more than one boat, and the
+    // ammunition of the continued career's boat.
+    const ProfileFile basic = GameCfg("Basic.cfg");
+    for (int type = 0; basic.SectionExists("SUBMARINE" + std::to_string(type)); ++type) {
+        const std::string section = "SUBMARINE" + std::to_string(type);
+        for (int v = 0; basic.ValueExists(section, "Name" + std::to_string(v)); ++v) {
+            std::string name = basic.ReadString(section, "Name" + std::to_string(v), "");
+            name = name.substr(0, name.find('/'));
+            const ProfileFile roster(game / "data" / "Roster" / "German" / "Submarine" /
+                                     ("SSType" + name + ".cfg"));
+            EXPECT_TRUE(roster.ValueExists("Unit 1", "Name") && roster.SectionExists("Unit 2")) << name;
+        }
+    }
+    EXPECT_FALSE(basic.SectionExists("SUBMARINE_AMMO11"));
+    for (int i = 0; i <= 10 && basic.SectionExists("SUBMARINE_AMMO" + std::to_string(i)); ++i) {
+        const std::string section = "SUBMARINE_AMMO" + std::to_string(i);
+        const std::string type = "SUBMARINE" + basic.ReadString(section, "Type", "");
+        EXPECT_TRUE(basic.ValueExists(type, "Name" + basic.ReadString(section, "Version", ""))) << section;
+        const int years = basic.ReadInteger(section, "NbYears", 0);
+        EXPECT_EQ(basic.ReadString(section, "Year" + std::to_string(years - 1), ""), "1945") << section;
+        EXPECT_TRUE(basic.ValueExists(section, "Z01_" + std::to_string(years - 1) + "0")) << section;
+    }
+    EXPECT_TRUE(basic.SectionExists("SUBMARINE_AMMO10"));
+
+    // Crews of each boat class, three files each, with a vacant bunk after the men.
+    for (const char* prefix : {"II_", "VII_", "IX_", "XXI_"}) {
+        for (const char* c : {"1", "2", "3"}) {
+            const ProfileFile crew = GameCfg(std::string("crew_config_") + prefix + c + ".cfg");
+            EXPECT_GE(crew.ReadInteger("CREW_MEMBER_0", "NrComp", -1), 0) << prefix << c;
+            EXPECT_TRUE(crew.ValueExists("CREW_MEMBER_1", "Grad")) << prefix << c;
+        }
+    }
+
+    // Gramophone records with and without a number prefix.
+    int numbered = 0;
+    int plain = 0;
+    for (const fs::path& record : FilesBelow(game / "data" / "Sound" / "Gramophone")) {
+        const std::string name = Utf8(record);
+        const bool prefixed = name.size() > 4 && std::isdigit(static_cast<unsigned char>(name[0])) &&
+                              std::isdigit(static_cast<unsigned char>(name[2])) && name[3] == ' ';
+        (prefixed ? numbered : plain) += 1;
+    }
+    EXPECT_GE(numbered, 2);
+    EXPECT_GE(plain, 1);
+
+    // Rule files: each target names an existing file, and each setting one that the game has
+    // (variant targets after their "v_" prefix).
+    for (const char* rules : {"Static settings.cfg", "Randomised events.cfg"}) {
+        const ProfileFile file(cfg / rules);
+        for (const std::string& section : file.ReadSections()) {
+            const fs::path target = platform::Resolve(game, section.substr(section.find(':') + 1));
+            ASSERT_TRUE(fs::is_regular_file(target)) << rules << ": " << section;
+            const bool variants = file.ValueExists(section, "ChooseFrom");
+            for (std::string key : file.ReadSection(section)) {
+                if (variants && key.find('_') != std::string::npos && key.find('|') != std::string::npos) {
+                    key = key.substr(key.find('_') + 1);
+                }
+                if (key.find('|') != std::string::npos) {
+                    EXPECT_TRUE(ProfileFile(target).ValueExists(key.substr(0, key.find('|')),
+                                                                key.substr(key.find('|') + 1)))
+                        << rules << ": " << section << ": " << key;
+                }
+            }
+        }
+    }
+
+    // Menu texts: every menu variable and the strings a launch appends to are in every table.
+    for (const char* language : {"en", "de", "fr"}) {
+        const ProfileFile variables(cfg / (std::string("Menu variable_") + language + ".txt"));
+        std::vector<std::string> ids = {"13", "201", "202", "589"};
+        for (int i = 0; i < variables.ReadInteger("KEYS", "NbKeys", 0); ++i) {
+            ids.push_back(variables.ReadString("KEYS", "Key" + std::to_string(i), ""));
+        }
+        EXPECT_GE(ids.size(), 11u) << language;
+        for (const std::string& id : ids) {
+            EXPECT_NE(Menu(language).ReadString("STRINGS", id, ""), "") << language << " " << id;
+        }
+    }
 }
 
 TEST_F(DemoWorldTest, StandInGameRunsInTheGameFolderAndEnds) {

@@ -121,6 +121,7 @@ TEST_F(BinaryPatches, OccurrencesOverlapAndAValuePastTheEndIsNeverWritten) {
 }
 
 TEST_F(BinaryPatches, AMissingOrOutsideFileIsAnErrorAndNothingIsCreated) {
+    fs::remove(Game("data/scene.dat"));  // the demo world has one
     EXPECT_NE(
         ErrorOf([&] { PatchBinaryValue(paths, "data\\scene.dat", "fog", 2, 1.0f, 4); }).find("scene.dat"),
         std::string::npos);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "demo/file_sets.h"
+#include "demo/launch_targets.h"
 #include "demo/vocabulary.h"
 
 namespace seewolf::demo {
@@ -228,6 +229,16 @@ MenuTable BuildMenuTable() {
     for (const CommanderMedal& m : CommanderMedals()) {
         table.Add(m.menuText, m.name);
     }
+
+    // Notes on the course of the war that the program's menu variables replace by date.
+    AddNumbered(table, 2100,
+                {{"U-boat command", "U-Boot-Führung", "Commandement des sous-marins"},
+                 {"Commander of the U-boats", "Befehlshaber der U-Boote", "Commandant des sous-marins"},
+                 {"The war at sea", "Der Seekrieg", "La guerre sur mer"},
+                 {"No radar warning receiver", "Kein Radarwarngerät", "Pas de détecteur de radar"},
+                 {"Torpedoes ready", "Torpedos klar", "Torpilles parées"},
+                 {"Convoy escorts", "Geleitsicherung", "Escortes des convois"},
+                 {"No snorkel yet", "Noch kein Schnorchel", "Pas encore de schnorchel"}});
     return table;
 }
 
@@ -270,6 +281,54 @@ void WriteFileManager(Output& out, const fs::path& game) {
     out.WriteNew(game / "FileManager.dll", bytes);
 }
 
+// The ammunition and equipment a boat sails with, per type and version and year of the war
+// (key suffix: the year's index and "0"). Eleven sections at most, as the game reads them; the
+// versions left out (IIC, IID, IXD2) sail with what the game decides.
+void WriteAmmunition(ProfileText& text) {
+    struct Loadout {
+        int type;
+        int version;
+        int torpedoes;
+        int mines;
+        int deckShells;
+        int flakShells;
+    };
+    static constexpr std::array<Loadout, 11> kLoadouts = {{
+        {boattype::TypeII, 0, 5, 9, 0, 1000},
+        {boattype::TypeII, 1, 5, 9, 0, 1000},
+        {boattype::TypeVII, 0, 14, 26, 220, 1500},
+        {boattype::TypeVII, 1, 14, 26, 220, 2000},
+        {boattype::TypeVII, 2, 14, 26, 220, 3000},
+        {boattype::TypeVII, 3, 14, 26, 0, 4000},
+        {boattype::TypeIX, 0, 22, 44, 180, 1500},
+        {boattype::TypeIX, 1, 22, 44, 180, 1500},
+        {boattype::TypeIX, 2, 22, 44, 180, 2000},
+        {boattype::TypeIX, 3, 22, 44, 180, 3000},
+        {boattype::TypeXXI, 0, 23, 0, 0, 4000},
+    }};
+    for (std::size_t i = 0; i < kLoadouts.size(); ++i) {
+        const Loadout& l = kLoadouts[i];
+        const BoatVersion& version =
+            BoatTypes()[static_cast<std::size_t>(l.type)].versions[static_cast<std::size_t>(l.version)];
+        const int years = 1945 - version.year + 1;
+        text.Section("SUBMARINE_AMMO" + Num(static_cast<long long>(i)))
+            .Key("Type", l.type)
+            .Key("Version", l.version)
+            .Key("NbYears", years);
+        for (int y = 0; y < years; ++y) {
+            text.Key("Year" + Num(y), version.year + y);
+        }
+        for (int y = 0; y < years; ++y) {
+            const std::string suffix = "_" + Num(y) + "0";
+            const int year = version.year + y;
+            text.Key("Z01" + suffix, l.torpedoes).Key("M01" + suffix, l.mines);
+            text.Key("A01" + suffix, l.deckShells).Key("S01" + suffix, l.flakShells);
+            text.Key("Snorkel" + suffix, year >= 1944 ? 1 : 0).Key("Radar" + suffix, year >= 1943 ? 1 : 0);
+        }
+        text.Blank();
+    }
+}
+
 void WriteBasicCfg(Output& out, const fs::path& game) {
     ProfileText text;
     text.Section("TIME").Key("NbDaysInBase", 28).Blank();
@@ -308,6 +367,17 @@ void WriteBasicCfg(Output& out, const fs::path& game) {
         }
         text.Blank();
     }
+    WriteAmmunition(text);
+
+    // What the randomised events draw anew at each launch.
+    text.Section("MALFUNCTIONS")
+        .Key("TorpedoDudPercent", 10)
+        .Key("DepthKeepingPercent", 10)
+        .Key("DieselHours", 600)
+        .Key("BatteryCells", 0)
+        .Blank();
+    text.Section("SABOTAGE").Key("Chance", 0).Key("Damage", 0.0).Blank();
+    text.Section("WEATHER").Key("FairDays", 10).Key("FogDays", 4).Blank();
     out.WriteNewText(game / "data" / "Cfg" / "Basic.cfg", text);
 }
 
@@ -401,6 +471,7 @@ void WriteGame(Output& out, const fs::path& game) {
     WriteFlotillaCfg(out, game);
     WriteMenuTables(out, game);
     WriteLaunchGameFiles(out, game);
+    WriteModificationTargets(out, game);
 }
 
 }  // namespace seewolf::demo
