@@ -34,6 +34,15 @@ class CrewDetails : public ::testing::Test {
     const Paths& paths = world.GetPaths();
     testing::ScriptedPrompter prompter;
 
+    // Each test writes the crew files it needs: the demo's own ones go.
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(paths.GameFolder / "data" / "Cfg")) {
+            if (entry.path().filename().string().rfind("crew_config_", 0) == 0) {
+                fs::remove(entry.path());
+            }
+        }
+    }
+
     fs::path CrewFile(std::string_view name) const { return paths.GameFolder / "data" / "Cfg" / name; }
     void Crew(std::string_view name, const std::vector<Member>& members) const {
         std::string text = "; crew of a new boat\r\n";

@@ -138,6 +138,11 @@ TEST_F(NewCareerSettings, StartEntryGridAndBoatNumberAreSetAndRolledBack) {
     const fs::path career = world.Root() / "Old";
     WriteText(career / "Crew_Career_120.cfg", "crew of twelve patrols");
     WriteText(career / "Careers_0.cfg", "[CAREER 012]\r\nZ01=3\r\nSnorkelUpg=1\r\n");
+    // This test's own ammunition sections and crew files, not the demo's.
+    for (int i = 0; i <= 10; ++i) {
+        ProfileFile(Game("data\\Cfg\\Basic.cfg")).EraseSection("SUBMARINE_AMMO" + std::to_string(i));
+    }
+    fs::remove(Game("data\\Cfg\\crew_config_VII_3.cfg"));
     const std::string basic = ReadText(Game("data\\Cfg\\Basic.cfg")) +
                               "[SUBMARINE_AMMO0]\r\nType=0\r\nVersion=0\r\nNbYears=1\r\nZ01_00=9\r\n"
                               "[SUBMARINE_AMMO1]\r\nType=1\r\nVersion=1\r\nNbYears=2\r\nYear0=1939\r\n"
