@@ -15,9 +15,11 @@
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/career_length.h"
+#include "launch/crew_details.h"
 #include "launch/days_in_base.h"
 #include "launch/intro_movies.h"
 #include "launch/menu_texts.h"
+#include "launch/new_career_settings.h"
 #include "launch/ship_displacements.h"
 #include "launch/static_settings.h"
 #include "platform/encoding.h"
@@ -177,12 +179,33 @@ std::optional<LaunchCareer> CareerToLaunch(const LaunchRequest& request, Prompte
     return career;
 }
 
-// A new career starts with the chosen crew set (none for "Already in SH3" or a continued career).
-void InstallCrewSet(const Paths& paths, const LaunchRequest& request, const LaunchCareer& career,
-                    Prompter& prompter) {
-    if (career.fresh && !request.career.ContinueCareer && !request.crewSet.empty()) {
-        prompter.SetStatus("Copying crew config files into SH3...");
-        InstallFileSet(paths, paths.Prog("Crew\\" + request.crewSet), prompter);
+// What a modification left out, said in one warning rather than skipped without a word.
+void ShowLeftOut(Prompter& prompter, std::string_view what, const std::vector<std::string>& notes) {
+    if (notes.empty()) {
+        return;
+    }
+    std::string text = "Left out of this launch (" + std::string(what) + "):";
+    for (const std::string& note : notes) {
+        text += "\n" + note;
+    }
+    prompter.ShowMessage(text, MessageKind::Warning, Button::Ok);
+}
+
+// A new career starts with the chosen crew set (none for "Already in SH3" or a continued career),
+// its crewmen renamed and given a past when the player asked for it.
+void PrepareNewCrew(const Paths& paths, const LaunchRequest& request, const LaunchCareer& career,
+                    Prompter& prompter, Random& random) {
+    if (career.fresh && !request.career.ContinueCareer) {
+        if (!request.crewSet.empty()) {
+            prompter.SetStatus("Copying crew config files into SH3...");
+            InstallFileSet(paths, paths.Prog("Crew\\" + request.crewSet), prompter);
+        }
+        if (request.randomCrewDetails) {
+            prompter.SetStatus("Creating new crew details...");
+            ShowLeftOut(
+                prompter, "crew details",
+                RandomiseCrewDetails(paths, career.date, request.boatTypeNumber, random, prompter).notes);
+        }
     }
     prompter.HideStatus();
 }
@@ -198,18 +221,6 @@ void InstallCareerSets(const Paths& paths, const LaunchCareer& career, const Pat
     for (const DatedSet& set : DatedSets(paths, start.date, random)) {
         InstallFileSet(paths, set.folder, prompter);
     }
-}
-
-// What a modification left out, said in one warning rather than skipped without a word.
-void ShowLeftOut(Prompter& prompter, std::string_view what, const std::vector<std::string>& notes) {
-    if (notes.empty()) {
-        return;
-    }
-    std::string text = "Left out of this launch (" + std::string(what) + "):";
-    for (const std::string& note : notes) {
-        text += "\n" + note;
-    }
-    prompter.ShowMessage(text, MessageKind::Warning, Button::Ok);
 }
 
 // The modifications of the game's files, in their fixed order; each backs up a game file before
@@ -239,6 +250,15 @@ void ApplyModifications(const Paths& paths, const Language& language, const Laun
     ShowLeftOut(prompter, "Cfg\\Randomised events.cfg",
                 ApplyRandomisedEvents(paths, start.date, settings.Effects,
                                       career.status == CareerStatus::AtSea, random));
+    if (settings.StartAtSea && career.status != CareerStatus::AtSea) {
+        ShowLeftOut(prompter, "start at sea", ApplyStartAtSea(paths));
+    }
+    if (career.status == CareerStatus::NewCareer) {
+        ShowLeftOut(prompter, "new-career settings", ApplyNewCareerSettings(paths, request, start.date));
+    }
+    if (settings.RndGramophone) {
+        ShowLeftOut(prompter, "gramophone", ShuffleGramophone(paths, random));
+    }
 }
 
 // The weather tool, when the game folder has it, for a career about to leave base; waited for
@@ -314,7 +334,7 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
     try {
         prompter.SetStatus("Calculating patrol start date...");
         const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
-        InstallCrewSet(paths, request, *career, prompter);
+        PrepareNewCrew(paths, request, *career, prompter, random);
         InstallCareerSets(paths, *career, start, prompter, random);
         ApplyModifications(paths, language, request, *career, start, settings, prompter, random);
         if (settings.SkipIntros) {

@@ -186,16 +186,24 @@ TEST_F(Launch, DaysInBaseWrittenOnlyWhenAdjusted) {
     EXPECT_EQ(ReadText(basic), before);
 }
 
-// The modifications change the game in their order, draw from the one generator in a fixed order
-// (so a seeded launch is repeatable), and the roll-back takes every change back.
+// With every option on, the modifications change the game in their order, draw from the one
+// generator in a fixed order (so a seeded launch is repeatable), and the roll-back takes every
+// change back.
 TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
-    Settings("ModelEffects", "1");
+    for (const char* option :
+         {"ModelEffects", "RndTonnage", "RndCrushDepth", "Adj88ReloadTime", "Adj105ReloadTime",
+          "AdjWaterDensity", "AdjWaveHeight", "StartAtSea", "RndGramophone", "SkipIntros",
+          "HullIntegrityText", "UseFatigueModel", "UseSubDts", "SetDaysInBase"}) {
+        Settings(option, "1");
+    }
     Settings("Effects", "1");
-    Settings("RndTonnage", "1");
+    Settings("88ReloadTime", "6.5");
+    Settings("WaveHeight", "4");
     const auto before = Snapshot(paths.GameFolder);
     auto launched = [&](std::uint64_t seed) {
         Random seeded{seed};
-        const LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+        LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+        r.randomCrewDetails = true;
         EXPECT_EQ(RunLaunch(paths, language, r, prompter, seeded), LaunchOutcome::Launched);
         auto after = Snapshot(paths.GameFolder);
         RollBackGameFiles(paths, prompter);
@@ -204,6 +212,14 @@ TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
     };
     const auto first = launched(5);
     EXPECT_NE(first, before);
+    for (const auto& shown : prompter.messages) {
+        ADD_FAILURE() << "the demo leaves nothing out, but: " << shown.text;
+    }
+    // Every option changed its files: a few of them, one per kind of change.
+    for (const char* file : {"data/scene.dat", "data/Library/GUNS_SUB.sim",
+                             "data/Campaigns/Campaign/Campaign_LND.mis", "data/Cfg/Basic.cfg"}) {
+        EXPECT_NE(first.at(file), before.at(file)) << file;
+    }
     const std::string menu = "data/Menu/" + language.MenuTextFile;
     EXPECT_NE(first.at(menu).find("(1941)"), std::string::npos) << "the career's year in the menu table";
     EXPECT_EQ(launched(5), first);
