@@ -17,3 +17,14 @@ cli="$prog/seewolf-cli"
 snapshot() {
   (cd "$game" && find . -print | LC_ALL=C sort && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
 }
+
+# Switches every launch option on in Seewolf.ini (each key goes first in [SETTINGS], so it wins).
+all_options_on() {
+  local option
+  for option in ModelEffects=1 Effects=1 RndTonnage=1 RndCrushDepth=1 Adj88ReloadTime=1 88ReloadTime=6.5 \
+      Adj105ReloadTime=1 AdjWaterDensity=1 AdjWaveHeight=1 WaveHeight=4 StartAtSea=1 RndGramophone=1 \
+      SkipIntros=1 HullIntegrityText=1 UseFatigueModel=1 UseSubDts=1 RndDaysInBase=1; do
+    sed -i "s/^\[SETTINGS\]\r\$/[SETTINGS]\r\n$option\r/" "$prog/Seewolf.ini"
+  done
+  grep -q "^RndGramophone=1" "$prog/Seewolf.ini" || fail "could not switch the options on"
+}

@@ -4,7 +4,10 @@
 # operation, then a complete one: the same.
 set -euo pipefail
 source "$(dirname "$0")/demo_world.sh"
-launch=(launch --new-career --year 1941 --month 3 --flotilla-id 661 --type VIIB --crew "Veteran crew" --nolaunch)
+# A new career with every option on: every modification is cut somewhere.
+launch=(launch --new-career --year 1941 --month 3 --flotilla-id 661 --type VIIB --crew "Veteran crew" --random-crew
+  --nolaunch)
+all_options_on
 
 snapshot > "$work/before"
 

@@ -35,6 +35,15 @@ check_launch() {
       grep -q "^Name=Karl Probst" "$main_cfg" || fail "new commander not written"
       [[ -s "$prog/Seewolf.log" ]] || fail "no new files logged"
       ;;
+    all-*)
+      [[ -s "$prog/Gramophone.log" ]] || fail "$1: the gramophone was not shuffled"
+      changed=(data/scene.dat data/Library/GUNS_SUB.sim)
+      # A career at sea does not start at sea again: its campaign file stays.
+      [[ $1 == all-at-sea ]] || changed+=(data/Campaigns/Campaign/Campaign_LND.mis)
+      for f in "${changed[@]}"; do
+        [[ -e "$prog/!BACKUP/$f" ]] || fail "$1: $f was not changed"
+      done
+      ;;
   esac
 }
 
@@ -48,6 +57,16 @@ grep -qE "^NbDaysInBase=1\s*$" "$game/data/Cfg/Basic.cfg" || fail "other base: N
 "$cli" rollback
 snapshot > "$work/after"
 diff -q "$work/before" "$work/after" >/dev/null || fail "other base: not restored"
+
+# Every option on: the modifications change their game files, and one roll-back takes it all back.
+cp "$prog/Seewolf.ini" "$work/Seewolf.ini.saved"
+all_options_on
+launch_and_roll_back all-in-base "Hans Kessler"
+launch_and_roll_back all-at-sea "Erich Lenz"
+launch_and_roll_back all-new-career --new-career --year 1941 --month 3 --flotilla-id 661 --type VIIB \
+  --commander "Karl Probst" --random-crew
+launch_and_roll_back all-single-mission --single-mission --year 1941 --month 3 --flotilla-id 661 --type VIIB
+cp "$work/Seewolf.ini.saved" "$prog/Seewolf.ini"
 
 # A refused launch says why and exits 1.
 if "$cli" launch --new-career --year 1941 --month 3 --flotilla-id 999 --type VIIB --nolaunch 2>"$work/err"; then
