@@ -287,10 +287,11 @@ CrewDetailsResult RandomiseCrewDetails(const Paths& paths, std::string_view care
             continue;
         }
         BackUpGameFile(paths, relative);
-        // One write per key for now; each leaves a whole file behind.
+        ProfileEdit batch(crew);  // the crew file is written once
         for (const Edit& edit : edits) {
-            crew.WriteString(edit.section, edit.key, edit.value);
+            batch.WriteString(edit.section, edit.key, edit.value);
         }
+        batch.Commit();
         ++result.filesChanged;
     }
 

@@ -53,9 +53,11 @@ class Edits {
     }
 
     void WriteAll() const {
+        ProfileEdit batch(m_table);  // the table is written once
         for (const auto& [key, text] : m_edits) {
-            m_table.WriteString(kStrings, key, text);
+            batch.WriteString(kStrings, key, text);
         }
+        batch.Commit();
     }
 
   private:
