@@ -103,6 +103,9 @@ TEST_F(BinaryPatches, OccurrencesOverlapAndAValuePastTheEndIsNeverWritten) {
     WriteText(Game("data/x.dat"), file);
     EXPECT_EQ(PatchBinaryValue(paths, "data\\x.dat", "ABAB", 2, 1.0f, 0), PatchResult::Written);
     EXPECT_EQ(ReadText(Game("data/x.dat")), "ababab"s + '\0' + "\x00\x00\x80\x3F"s + "5678");
+    // No name, or no occurrence to count to, is a fault of the caller, not a patch.
+    EXPECT_THROW(PatchBinaryValue(paths, "data\\x.dat", "ABAB", 0, 1.0f, 0), Error);
+    EXPECT_THROW(PatchBinaryValue(paths, "data\\x.dat", "", 1, 1.0f, 0), Error);
 
     // The extra offset skips bytes; a value reaching past the end writes nothing, the file
     // keeps its size, and the patch before it in the same file still counts.
