@@ -87,7 +87,9 @@ TEST_F(NewCareerSettings, StartEntryGridAndBoatNumberAreSetAndRolledBack) {
     WriteText(Game("data\\Cfg\\Basic.cfg"),
               "[SUBMARINE0]\r\nNbVersion=1 ;one\r\nName0=Type IIA\r\nVersion0=0\r\n"
               "[SUBMARINE1]\r\nNbVersion=2\r\nName0=Type VIIB/C\r\nVersion0=1\r\nName1=Type "
-              "VIIC\r\nVersion1=2\r\n");
+              "VIIC\r\nVersion1=2\r\n"
+              // Beyond NbVersion: not a version of the type, though its name matches.
+              "Name2=Type VIIB/C\r\nVersion2=9\r\n");
     const std::string flotilla =
         "[FLOTILLA]\r\nNbFlotilla=2\r\nFlotilla0=1\r\nNbStartingDate0=1\r\nDate00=1940\r\nStarting00=yes\r\n"
         "Flotilla1=7\r\nNbStartingDate1=2\r\nDate10=1940\r\nStarting10=no\r\nDate11=1940\r\nStarting11="
