@@ -1234,4 +1234,14 @@ int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::
                 "\" is not a whole number.");
 }
 
+std::vector<ProfileLine> SectionLines(const ProfileFile& file, std::string_view section) {
+    std::vector<ProfileLine> lines;
+    for (const std::string& entry : file.ReadSectionValues(section)) {
+        const std::size_t eq = entry.find('=');
+        lines.push_back(
+            {entry.substr(0, eq), eq == std::string::npos ? std::string() : entry.substr(eq + 1)});
+    }
+    return lines;
+}
+
 }  // namespace seewolf

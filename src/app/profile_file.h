@@ -74,6 +74,14 @@ class ProfileFile {
     std::filesystem::path m_path;
 };
 
+// The key lines of a section in file order, each split at its first "=" (which cannot be part of
+// a key): what rule files with free key names are read as.
+struct ProfileLine {
+    std::string key;
+    std::string value;
+};
+std::vector<ProfileLine> SectionLines(const ProfileFile& file, std::string_view section);
+
 // Many changes to one file, written at once. The file is read when the edit is made; each
 // WriteString, DeleteKey and EraseSection then changes that parsed file in place by the very
 // rules of the single operations of ProfileFile (which are one-change edits themselves), and the

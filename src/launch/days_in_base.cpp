@@ -27,23 +27,6 @@ constexpr std::string_view kDaysSection = "RNDDAYSINBASE";
 constexpr std::string_view kDefaultRange = "28|28";
 constexpr int kDefaultDaysInBase = 28;
 
-struct Line {
-    std::string key;
-    std::string value;
-};
-
-// The key lines of a section in file order. A "key=value" entry splits at its first "=",
-// which cannot be part of a key.
-std::vector<Line> SectionLines(const ProfileFile& file, std::string_view section) {
-    std::vector<Line> lines;
-    for (const std::string& entry : file.ReadSectionValues(section)) {
-        const std::size_t eq = entry.find('=');
-        lines.push_back(
-            {entry.substr(0, eq), eq == std::string::npos ? std::string() : entry.substr(eq + 1)});
-    }
-    return lines;
-}
-
 [[noreturn]] void ThrowBadRange(const ProfileFile& options, std::string_view year, std::string_view range) {
     throw Error("The days in base \"" + std::string(range) + "\" for " + std::string(year) + " in section [" +
                 std::string(kDaysSection) + "] of " + PathText(options.Path()) +
@@ -71,7 +54,7 @@ int RandomDaysInBase(const Paths& paths, std::string_view careerDate, Random& ra
 
 void ApplyFatigueModel(const Paths& paths, const ProfileFile& basic, int model) {
     const ProfileFile models(paths.Prog(kFatigueModelsFile));
-    for (const Line& line : SectionLines(models, std::to_string(model))) {
+    for (const ProfileLine& line : SectionLines(models, std::to_string(model))) {
         // "SECTION|Key" names the target; other keys (Desc, the model's name) are not settings.
         const std::size_t bar = line.key.find('|');
         if (bar == std::string::npos) {
@@ -88,7 +71,7 @@ void ApplyFatigueModel(const Paths& paths, const ProfileFile& basic, int model) 
 void ApplyAvailabilityDates(const Paths& paths, const ProfileFile& basic, std::string_view flotillaId) {
     const ProfileFile dates(paths.Prog(kAvailabilityFile));
     for (const std::string& section : dates.ReadSections()) {
-        for (const Line& line : SectionLines(dates, section)) {
+        for (const ProfileLine& line : SectionLines(dates, section)) {
             // "<flotilla id>_<key>": a value for the careers of that flotilla only.
             const std::string_view key = line.key;
             if (key.size() > 4 && key.substr(0, 3) == flotillaId && key[3] == '_') {

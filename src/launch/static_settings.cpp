@@ -30,21 +30,6 @@ constexpr std::string_view kStaticFile = "Cfg\\Static settings.cfg";
 constexpr std::string_view kEventsFile = "Cfg\\Randomised events.cfg";
 constexpr std::string_view kDefaultPeriod = "19390101|19451231";
 
-struct Line {
-    std::string key;
-    std::string value;
-};
-
-std::vector<Line> SectionLines(const ProfileFile& file, std::string_view section) {
-    std::vector<Line> lines;
-    for (const std::string& entry : file.ReadSectionValues(section)) {
-        const std::size_t eq = entry.find('=');
-        lines.push_back(
-            {entry.substr(0, eq), eq == std::string::npos ? std::string() : entry.substr(eq + 1)});
-    }
-    return lines;
-}
-
 std::string Lower(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) {
@@ -269,8 +254,8 @@ std::vector<std::string> SplitFields(std::string_view text) {
 
 // The value drawn for a range "type|minimum|maximum|mid-patrol"; nothing when the line is left
 // out (at sea with "N", or a type that is neither "I" nor "F<digit>", with a note).
-std::optional<std::string> DrawValue(RuleFile& rules, std::string_view section, const Line& line, bool atSea,
-                                     Random& random) {
+std::optional<std::string> DrawValue(RuleFile& rules, std::string_view section, const ProfileLine& line,
+                                     bool atSea, Random& random) {
     const std::string description = CutAt(line.value, ';');
     const std::vector<std::string> fields = SplitFields(description);
     const auto bad = [&](std::string_view what) {
@@ -331,7 +316,7 @@ RuleNotes ApplyStaticSettings(const Paths& paths, std::string_view date) {
             continue;
         }
         GameFileWriter writer(paths, *relative);
-        for (const Line& line : SectionLines(rules.file, section)) {
+        for (const ProfileLine& line : SectionLines(rules.file, section)) {
             const TargetKind kind = KindOf(line.key);
             if (kind != TargetKind::None) {
                 ApplyTarget(rules, writer, section, line.key, line.key, kind, line.value);
@@ -363,7 +348,7 @@ RuleNotes ApplyRandomisedEvents(const Paths& paths, std::string_view date, int e
         }
         GameFileWriter writer(paths, *relative);
         if (*choose < 0) {
-            for (const Line& line : SectionLines(rules.file, section)) {
+            for (const ProfileLine& line : SectionLines(rules.file, section)) {
                 const TargetKind kind = KindOf(line.key);
                 if (kind == TargetKind::None) {
                     continue;
@@ -381,7 +366,7 @@ RuleNotes ApplyRandomisedEvents(const Paths& paths, std::string_view date, int e
                 continue;
             }
             const std::string prefix = std::to_string(random.Next(*choose)) + "_";
-            for (const Line& line : SectionLines(rules.file, section)) {
+            for (const ProfileLine& line : SectionLines(rules.file, section)) {
                 if (line.key.size() <= prefix.size() || line.key.compare(0, prefix.size(), prefix) != 0) {
                     continue;
                 }
