@@ -537,6 +537,26 @@ class MainWindowTest : public QObject {
         RollBackGameFiles(paths, w.prompter);
     }
 
+    void aCareerEndedByItsLengthStaysOpenAndShowsItRetired() {
+        Window w;
+        const Paths& paths = w.window->GetPaths();
+        ProfileFile(paths.SettingsFile()).WriteString("SETTINGS", "RealisticLength", "1");
+        // One possible draw (0), and every career has reached threshold 0: the career ends.
+        testing::WriteText(paths.Prog("Cfg\\SH3 options.cfg"), "[REALISTICLENGTH]\r\nRANGE=1\r\n0=0\r\n");
+        w.Select(DemoCareers::InHomeBase);
+        QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        QCOMPARE(w.prompter.plainMessages.size(), std::size_t{1});
+        QVERIFY(w.window->isVisible() && w.window->isEnabled());
+        QVERIFY2(w.Text("lblCarSts").startsWith(QStringLiteral("Retired after ")),
+                 qPrintable(w.Text("lblCarSts")));
+        QVERIFY(!w.Find("sbLaunch")->isVisible());
+        QVERIFY(!w.Find("sbRollback")->isVisible());  // nothing of the launch is left to roll back
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(w.window->grab().save(folder + "/main_window_career_ended.png"));
+        }
+    }
+
     void aFailedSelectionLeavesNoCareerBehind() {
         Window w;
         // The toggle to "In other base" belongs to that career only, not to the fixed entries.
