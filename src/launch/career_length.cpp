@@ -165,7 +165,9 @@ CareerLengthResult CheckCareerLength(const Paths& paths, SelectedCareer& career,
     const long long experience = Experience(career);
     const Rules rules = ReadRules(ProfileFile(paths.Prog(kOptionsFile)));
     const int draw = random.Next(rules.range);
-    if (!DrawEndsCareer(rules, experience, draw)) {
+    // Before its first patrol a career has no entry in Careers.cfg that could be marked as
+    // finished: it goes on, whatever the draw.
+    if (career.PatrolCount < 1 || !DrawEndsCareer(rules, experience, draw)) {
         return {};
     }
 
@@ -174,12 +176,13 @@ CareerLengthResult CheckCareerLength(const Paths& paths, SelectedCareer& career,
                          .ReadInteger(SectionName("CAREER ", n), "PlayerRank", -1);
     CareerLengthResult result{true, Communique(rank, career)};
 
-    // The career files first, so that nothing says "Retired" that the files do not hold. WarOver
-    // goes before Finished: stopped between the two, the career is still in base, never lost at sea.
-    const ProfileFile history(career.CareerFolder / "Careers.cfg");
+    // The career files first, so that nothing says "Retired" that the files do not hold; both keys
+    // in one write, so the career is never finished without the war being over for it (lost at sea).
+    ProfileEdit history{ProfileFile(career.CareerFolder / "Careers.cfg")};
     const std::string last = SectionName("CAREER ", n - 1);
-    history.WriteString(last, "WarOver", "true");
     history.WriteString(last, "Finished", "true");
+    history.WriteString(last, "WarOver", "true");
+    history.Commit();
     career.CareerStatus = CareerStatus::Retired;
 
     prompter.ShowPlainMessage(kTitle, result.message);

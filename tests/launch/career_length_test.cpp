@@ -87,6 +87,13 @@ TEST_F(CareerLength, TheLastReachedThresholdDecidesWithWholeDrawsAndOneDrawPerCh
         EXPECT_EQ(random.Next(1000000), expected.Next(1000000)) << "exactly one draw from RANGE";
         EXPECT_EQ(ReadText(career.CareerFolder / "Careers.cfg").empty(), !c.ends);
     }
+    // Before its first patrol no career ends: Careers.cfg has no entry to mark.
+    SelectedCareer first = HandMadeCareer();
+    first.PatrolCount = 0;
+    WriteRules("RANGE=1\r\n0=0\r\n");
+    Random random(9);
+    EXPECT_FALSE(CheckCareerLength(paths, first, prompter, random).ended);
+    EXPECT_TRUE(ReadText(first.CareerFolder / "Careers.cfg").empty());
     EXPECT_EQ(prompter.plainMessages.size(), 2u);
 }
 
