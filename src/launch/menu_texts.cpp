@@ -70,8 +70,8 @@ std::string Where(const ProfileFile& file, std::string_view key) {
     return PathText(file.Path()) + " [" + std::string(kKeys) + "] " + std::string(key);
 }
 
-// The string numbers of the menu variables, as the table's keys write them. Key<i> is read for i
-// from 0 only while the keys are there, so an NbKeys in the billions ends at the first gap.
+// The string numbers of the menu variables, as the table's keys write them. A missing Key<i> is
+// an error at once, so an NbKeys in the billions ends at the first gap instead of reading on.
 std::vector<std::string> VariableKeys(const ProfileFile& variables) {
     int count = 0;
     if (const std::optional<std::string> text = variables.FindString(kKeys, "NbKeys")) {

@@ -20,8 +20,9 @@ class Prompter;
 //   text is "^" keeps the game's text;
 // - string 201 gets " (<year of date>)" appended, string 202 " (<string flotillaId + 198>)".
 // A missing table is left alone (never created), and a missing option file sets nothing; each
-// is reported through the prompter. Throws Error, before the table changes, for an NbKeys or
-// Key<i> that is missing or not a string number, and for a flotilla id that is not a number.
+// is reported through the prompter. A missing NbKeys counts as 0. Throws Error, before the table
+// changes, for an NbKeys that is not a whole number, a Key<i> that is missing or not a string
+// number, and for a flotilla id that is not a number.
 void ApplyMenuTexts(const Paths& paths, const Language& language, bool hullIntegrityText,
                     std::string_view date, std::string_view flotillaId, Prompter& prompter);
 
