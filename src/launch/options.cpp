@@ -1,6 +1,7 @@
 #include "launch/options.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "app/error.h"

@@ -407,8 +407,10 @@ bool OptionsDialog::Apply() {
     if (folderChanged && !ReadyForAnotherGameFolder(m_paths, m_prompter)) {
         return false;
     }
-    WriteSettings(m_paths, settings);
+    // main.cfg first: when it cannot be written, Seewolf.ini keeps the old game folder too, so
+    // that what is saved and whether Seewolf starts again agree.
     WriteTimeCompression(m_paths, m_timeCompression);
+    WriteSettings(m_paths, settings);
     if (m_hooks.applyDetailFont) {
         m_hooks.applyDetailFont(m_ui->chkWPFnt->isChecked());
     }

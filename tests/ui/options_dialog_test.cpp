@@ -212,16 +212,30 @@ class OptionsDialogTest : public QObject {
         QCOMPARE(o.prompter.browses.size(), std::size_t{2});
         QCOMPARE(o.Find<QLineEdit>("txtSH3Loc")->text(), before);
 
-        // Backups of the old folder are pending: declined, nothing is saved and nothing restarts.
-        const auto basic = o.paths.Game("data\\Cfg\\Basic.cfg");
-        const std::string original = ReadText(basic);
-        BackUpGameFile(o.paths, "data\\Cfg\\Basic.cfg");
-        WriteText(basic, "changed by a launch");
+        // A main.cfg that cannot be written: the new game folder is not saved either, no restart.
         const std::string settings = ReadText(o.paths.SettingsFile());
         const auto other = o.OtherGame();
         o.prompter.folderAnswers = {other};
         o.Click("cmdSH3BrowsePath");
         QCOMPARE(o.Find<QLineEdit>("txtSH3Loc")->text(), ui::PathToQt(other));
+        o.Page(4);
+        o.Find<QListWidget>("lstTCNm")->setCurrentRow(1);
+        o.Find<QListWidget>("lstTCVals")->setCurrentRow(0);
+        const auto mainCfg = o.paths.Save("main.cfg");
+        std::filesystem::permissions(mainCfg, std::filesystem::perms::owner_read);
+        o.Click("cmdApply");
+        std::filesystem::permissions(
+            mainCfg, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        QCOMPARE(o.prompter.messages.size(), std::size_t{1});
+        QCOMPARE(o.prompter.messages[0].kind, MessageKind::Error);
+        QCOMPARE(o.restarts, 0);
+        QCOMPARE(ReadText(o.paths.SettingsFile()), settings);
+
+        // Backups of the old folder are pending: declined, nothing is saved and nothing restarts.
+        const auto basic = o.paths.Game("data\\Cfg\\Basic.cfg");
+        const std::string original = ReadText(basic);
+        BackUpGameFile(o.paths, "data\\Cfg\\Basic.cfg");
+        WriteText(basic, "changed by a launch");
         o.prompter.answers = {Button::No};
         o.Click("cmdApply");
         QCOMPARE(o.restarts, 0);
@@ -292,6 +306,11 @@ class OptionsDialogTest : public QObject {
         o.dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(o.dialog.get()));
         QCOMPARE(o.dialog->windowTitle(), QStringLiteral("SH3 Options"));
+        // The user guide link works from the keyboard and says when the guide is missing.
+        o.Page(4);
+        QTest::keyClick(o.Find("lblUG"), Qt::Key_Return);
+        QCOMPARE(o.prompter.messages.size(), std::size_t{1});
+        QVERIFY(o.prompter.messages[0].text.find("Leitfaden.pdf") != std::string::npos);
         const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS");
         for (int page = 0; page < 6; ++page) {
             o.Page(page);
