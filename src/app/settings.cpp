@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "app/numbers.h"
 #include "app/paths.h"
 #include "app/profile_file.h"
 #include "platform/files.h"
@@ -51,6 +52,45 @@ Settings ReadSettings(const std::filesystem::path& settingsFile, const std::file
 
 Settings ReadSettings(const Paths& paths) {
     return ReadSettings(paths.SettingsFile(), paths.ProgFolder);
+}
+
+void WriteSettings(const Paths& paths, const Settings& v) {
+    ProfileEdit ini{ProfileFile(paths.SettingsFile())};
+    const char* s = kSettingsSection;
+    ini.WriteString(s, "SH3Location", v.SH3Location);
+    ini.WriteBool(s, "AutoRollback", v.AutoRollback);
+    ini.WriteBool(s, "SkipIntros", v.SkipIntros);
+    ini.WriteBool(s, "UseSysFonts", v.UseSysFonts);
+    ini.WriteBool(s, "ShowTips", v.ShowTips);
+    ini.WriteBool(s, "RealisticLength", v.RealisticLength);
+    ini.WriteBool(s, "RealisticCrewXfr", v.RealisticCrewXfr);
+    ini.WriteBool(s, "UseSubDts", v.UseSubDts);
+    ini.WriteBool(s, "RndDaysInBase", v.RndDaysInBase);
+    ini.WriteBool(s, "SetDaysInBase", v.SetDaysInBase);
+    ini.WriteInteger(s, "DaysInBaseValue", v.DaysInBaseValue);
+    ini.WriteBool(s, "RealShipNames", v.RealShipNames);
+    ini.WriteBool(s, "RndGramophone", v.RndGramophone);
+    ini.WriteBool(s, "StartAtSea", v.StartAtSea);
+    ini.WriteInteger(s, "HullIntegrityText", v.HullIntegrityText);
+    ini.WriteBool(s, "UseFatigueModel", v.UseFatigueModel);
+    ini.WriteInteger(s, "FatigueModel", v.FatigueModel);
+    ini.WriteBool(s, "AdjWaterDensity", v.AdjWaterDensity);
+    ini.WriteString(s, "WaterDensityValue", FormatNumber(v.WaterDensityValue));
+    ini.WriteBool(s, "AdjWaveHeight", v.AdjWaveHeight);
+    ini.WriteInteger(s, "WaveHeight", v.WaveHeight);
+    ini.WriteBool(s, "Adj88ReloadTime", v.Adj88ReloadTime);
+    ini.WriteString(s, "88ReloadTime", FormatNumber(v.ReloadTime88));
+    ini.WriteBool(s, "Adj105ReloadTime", v.Adj105ReloadTime);
+    ini.WriteString(s, "105ReloadTime", FormatNumber(v.ReloadTime105));
+    ini.WriteBool(s, "ModelEffects", v.ModelEffects);
+    ini.WriteInteger(s, "Effects", v.Effects);
+    ini.WriteBool(s, "RndTonnage", v.RndTonnage);
+    ini.WriteBool(s, "RndCrushDepth", v.RndCrushDepth);
+    ini.WriteString(s, "HeadingFont", v.HeadingFont);
+    ini.WriteString(s, "LabelFont", v.LabelFont);
+    ini.WriteString(s, "TextFont", v.TextFont);
+    ini.WriteString(s, "BackgroundImage", v.BackgroundImage);
+    ini.Commit();
 }
 
 }  // namespace seewolf

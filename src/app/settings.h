@@ -50,10 +50,17 @@ struct Settings {
     std::string LabelFont = "Times New Roman";
     std::string TextFont = "Courier New";
     std::string BackgroundImage;  // default: ProgFolder + "Personnel Files\background.jpg"
+
+    bool operator==(const Settings&) const = default;
 };
 
 // All of [SETTINGS] as it stands in the file now. `progFolder` gives the default background.
 Settings ReadSettings(const std::filesystem::path& settingsFile, const std::filesystem::path& progFolder);
 Settings ReadSettings(const Paths& paths);
+
+// Writes every key of [SETTINGS] that the options dialog edits, in one write of the file (nothing
+// when the values are those already stored): flags as "1" or "0", list choices as their index,
+// numbers in their shortest form ("28", "18"). DocsLocation and the other sections stay as they are.
+void WriteSettings(const Paths& paths, const Settings& settings);
 
 }  // namespace seewolf

@@ -67,19 +67,28 @@ class HintStyle : public QProxyStyle {
 
 }  // namespace
 
+bool StartAgain(std::unique_ptr<platform::InstanceGuard>& guard, const std::filesystem::path& executable,
+                const std::function<bool(const platform::ProgramCall&)>& start) {
+    guard.reset();
+    platform::ProgramCall call;
+    call.program = executable;
+    call.workingFolder = executable.parent_path();
+    return start(call);
+}
+
 int RunSeewolf(int argc, char** argv) {
     const std::filesystem::path executable = platform::ExecutablePath();
     const std::vector<std::string> arguments = ArgumentsOf(argc, argv, executable);
 
     const CommandLine commandLine = CommandLineFromArguments(arguments);
 
-    platform::InstanceGuard guard(executable);
-    const QString channelName = ChannelName(guard.BlockName());
+    auto guard = std::make_unique<platform::InstanceGuard>(executable);
+    const QString channelName = ChannelName(guard->BlockName());
     bool anotherOwns = false;
     try {
         anotherOwns = commandLine.AutoRollbackAndClose()
-                          ? guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1, kRollBackStartWait)
-                          : guard.AnotherInstanceOwns(platform::CurrentProcessId(), 1);
+                          ? guard->AnotherInstanceOwns(platform::CurrentProcessId(), 1, kRollBackStartWait)
+                          : guard->AnotherInstanceOwns(platform::CurrentProcessId(), 1);
     } catch (const Error& error) {
         return RefuseStart(argc, argv, error.what());
     }
@@ -117,15 +126,33 @@ int RunSeewolf(int argc, char** argv) {
         return 0;
     }
 
-    MainWindow mainWindow(startup, random, prompter);
-    prompter.SetParent(&mainWindow);
-    prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
-                           [&mainWindow] { mainWindow.HideStatus(); });
-    InstanceChannel channel;
-    channel.Listen(channelName,
-                   [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
-    mainWindow.show();
-    return QApplication::exec();
+    bool restart = false;
+    int exitCode = 0;
+    {
+        MainWindow mainWindow(startup, random, prompter);
+        prompter.SetParent(&mainWindow);
+        prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
+                               [&mainWindow] { mainWindow.HideStatus(); });
+        InstanceChannel channel;
+        channel.Listen(channelName,
+                       [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
+        mainWindow.show();
+        exitCode = QApplication::exec();
+        restart = mainWindow.RestartRequested();
+        prompter.SetStatusSink(nullptr, nullptr);
+    }
+    if (!restart) {
+        return exitCode;
+    }
+    // The window and the channel are gone; the new Seewolf must find the program free.
+    if (!StartAgain(guard, executable,
+                    [](const platform::ProgramCall& call) { return platform::StartDetached(call); })) {
+        prompter.ShowMessage("Seewolf could not start again from " + platform::TextFromPath(executable) +
+                                 ". Start it yourself: it uses the game folder you chose.",
+                             MessageKind::Error, Button::Ok);
+        return 1;
+    }
+    return exitCode;
 }
 
 }  // namespace seewolf::ui

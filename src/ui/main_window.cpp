@@ -23,6 +23,7 @@
 #include "platform/shell.h"
 #include "ui/change_dialog.h"
 #include "ui/controls.h"
+#include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
@@ -76,9 +77,9 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
         move(desktop->availableGeometry().center() - rect().center());
     }
-    // What has no action behind it yet stays out of sight: the options, about and update
-    // dialogs, the career actions, and the user guide when the program folder has none.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->sbOptions, m_ui->lblAbout, m_ui->lblChk4Updt}) {
+    // What has no action behind it yet stays out of sight: the about and update dialogs, the
+    // career actions, and the user guide when the program folder has none.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblAbout, m_ui->lblChk4Updt}) {
         w->hide();
     }
     m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog("Leitfaden.pdf")));
@@ -118,6 +119,7 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     connect(m_ui->sbClose, &QToolButton::clicked, this, [this] { Guard([this] { sbCloseClick(); }); });
     connect(m_ui->sbLaunch, &QToolButton::clicked, this, [this] { Guard([this] { sbLaunchClick(); }); });
     connect(m_ui->sbRollback, &QToolButton::clicked, this, [this] { Guard([this] { sbRollbackClick(); }); });
+    connect(m_ui->sbOptions, &QToolButton::clicked, this, [this] { Guard([this] { sbOptionsClick(); }); });
 
     for (QLabel* label :
          {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
@@ -129,6 +131,10 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
 
     m_change = std::make_unique<ChangeDialog>(m_paths, m_random, m_prompter, this);
     m_change->TakeButtonPictures(*m_ui->sbLaunch, *m_ui->sbClose);
+    OptionsDialog::Hooks hooks;
+    hooks.applyDetailFont = [this](bool useSystemFont) { ApplyDetailFont(useSystemFont); };
+    hooks.restart = [this] { m_restartRequested = true; };
+    m_options = std::make_unique<OptionsDialog>(m_paths, m_prompter, std::move(hooks), this);
     UpdateRollbackButton();
     Guard([this] { FillCrewSets(); });
     Guard([this] { LoadWindowPictures(); });
@@ -740,6 +746,18 @@ void MainWindow::sbLaunchClick() {
         // The career files now say it is over: show it so.
         tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
     }
+}
+
+void MainWindow::sbOptionsClick() {
+    m_options->ShowModal();
+    if (m_restartRequested) {
+        close();  // the application starts Seewolf again once the window is gone
+        return;
+    }
+    // A roll-back before a refused change of the game folder, and settings such as the boat
+    // availability dates, change what the window shows.
+    UpdateRollbackButton();
+    tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
 }
 
 void MainWindow::sbRollbackClick() {

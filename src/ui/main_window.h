@@ -28,6 +28,7 @@ class Random;
 namespace seewolf::ui {
 
 class ChangeDialog;
+class OptionsDialog;
 
 // The main window: the career tree on the left; on the right the record sheet of the selected
 // career or the controls for a new career or single mission; the buttons along the bottom.
@@ -58,6 +59,12 @@ class MainWindow : public QWidget {
 
     // Takes a chosen picture as the career's portrait when it is a ".jpg" of the Images folder.
     void ChoosePortrait(const std::filesystem::path& chosen);
+
+    // The options dialog, modal and centred; then the window goes on with the saved settings, or
+    // closes when the game folder changed and Seewolf is to start again.
+    void sbOptionsClick();
+    // Set when the options asked Seewolf to end and start again with another game folder.
+    bool RestartRequested() const { return m_restartRequested; }
 
     const SelectedCareer& Career() const { return m_career; }
     const Paths& GetPaths() const { return m_paths; }
@@ -119,6 +126,8 @@ class MainWindow : public QWidget {
     SelectedCareer m_career;
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
     std::unique_ptr<ChangeDialog> m_change;
+    std::unique_ptr<OptionsDialog> m_options;
+    bool m_restartRequested = false;
     std::optional<QFont> m_detailFont;                   // set when the window is shown
     std::set<std::filesystem::path> m_reportedUnlisted;  // career folders already reported as unlisted
 };

@@ -688,7 +688,7 @@ class MainWindowTest : public QObject {
             w.window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2(offCentre.manhattanLength() <= 4, "the window frame may add a few pixels, no more");
         // What has nothing behind it yet is hidden.
-        for (const char* hidden : {"sbOptions", "lblAbout", "lblChk4Updt", "imgHelp"}) {
+        for (const char* hidden : {"lblAbout", "lblChk4Updt", "imgHelp"}) {
             QVERIFY2(!w.Find(hidden)->isVisible(), hidden);
         }
 
