@@ -20,6 +20,7 @@
 #include "launch/intro_movies.h"
 #include "launch/menu_texts.h"
 #include "launch/new_career_settings.h"
+#include "launch/options.h"
 #include "launch/ship_displacements.h"
 #include "launch/static_settings.h"
 #include "platform/encoding.h"
@@ -87,6 +88,18 @@ void KeepResponsive(void* hooks) {
 
 LaunchSettings ReadLaunchSettings(const Paths& paths) {
     LaunchSettings s = ReadSettings(paths);
+    // The values patched into the game's binary files, when their switch is on: within the options
+    // dialog's range, so that a hand-edited value never writes an infinite or negative time.
+    const auto check = [&paths](bool on, double value, const char* key, int most) {
+        if (on && !(value >= 0 && value <= most)) {
+            throw Error("Invalid number in " + PathText(paths.SettingsFile()) + " [" + kSettingsSection +
+                        "] " + key + ": \"" + FormatNumber(value) + "\" is not from 0 to " +
+                        std::to_string(most) + ". Set it in the options dialog.");
+        }
+    };
+    check(s.AdjWaterDensity, s.WaterDensityValue, "WaterDensityValue", kMaxWaterClarity);
+    check(s.Adj88ReloadTime, s.ReloadTime88, "88ReloadTime", kMaxReloadTime);
+    check(s.Adj105ReloadTime, s.ReloadTime105, "105ReloadTime", kMaxReloadTime);
     // A value whose switch is off is none (-1).
     if (!s.UseFatigueModel) {
         s.FatigueModel = -1;

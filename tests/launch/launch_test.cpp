@@ -106,6 +106,18 @@ TEST_F(Launch, SettingsOffBecomeNone) {
     EXPECT_EQ(s.FatigueModel, -1);
     EXPECT_EQ(s.ReloadTime88, -1.0F);
     EXPECT_EQ(s.Effects, -1);
+
+    // A value patched into the game must be one the options dialog offers.
+    for (const char* value : {"1e39", "-0.5", "121"}) {
+        Settings("Adj88ReloadTime", "1");
+        Settings("88ReloadTime", value);
+        try {
+            ReadLaunchSettings(paths);
+            ADD_FAILURE() << value;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("[SETTINGS] 88ReloadTime: "), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST_F(Launch, NoFlotillaRefusesAndLeavesTheGameAsTheRollBackLeftIt) {
