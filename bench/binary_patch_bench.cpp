@@ -9,14 +9,13 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/paths.h"
+#include "bench_folder.h"
 #include "launch/binary_patches.h"
 #include "platform/files.h"
 
@@ -48,14 +47,11 @@ std::string SceneBytes() {
 }
 
 struct World {
-    fs::path root;
+    seewolf::bench::BenchFolder folder{"binary-bench"};
+    const fs::path& root = folder.Path();
     seewolf::Paths paths;
 
     World() {
-        const char* base = std::getenv("SEEWOLF_BENCH_DIR");
-        root = fs::path(base != nullptr ? base : fs::temp_directory_path().string()) /
-               ("seewolf-binary-bench-" + std::to_string(::getpid()));
-        fs::remove_all(root);
         fs::create_directories(root / "game" / "data");
         const std::string bytes = SceneBytes();
         std::ofstream(root / "game" / "data" / "scene.dat", std::ios::binary)
@@ -65,12 +61,6 @@ struct World {
         paths.BackupFolder = seewolf::platform::WithTrailingSeparator(root / "prog" / "!BACKUP");
         fs::create_directories(paths.BackupFolder);
     }
-    ~World() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    World(const World&) = delete;
-    World& operator=(const World&) = delete;
 };
 
 void Patch(benchmark::State& state, const World& world, float value) {

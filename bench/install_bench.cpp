@@ -23,11 +23,11 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/paths.h"
 #include "app/prompter.h"
+#include "bench_folder.h"
 #include "launch/backup.h"
 #include "platform/files.h"
 
@@ -92,16 +92,13 @@ double Median(std::vector<double> values) {
 }
 
 struct World {
-    fs::path root;
+    seewolf::bench::BenchFolder benchFolder{"install-bench"};
+    const fs::path& root = benchFolder.Path();
     fs::path set;
     fs::path gameTemplate;
     seewolf::Paths paths;
 
     World() {
-        const char* base = std::getenv("SEEWOLF_BENCH_DIR");
-        root = fs::path(base != nullptr ? base : fs::temp_directory_path().string()) /
-               ("seewolf-install-bench-" + std::to_string(::getpid()));
-        fs::remove_all(root);
         set = root / "prog" / "Flotilla" / "7";
         gameTemplate = root / "game-template";
         for (int folder = 0; folder < kFolders; ++folder) {
@@ -120,12 +117,6 @@ struct World {
         paths.BackupFolder = seewolf::platform::WithTrailingSeparator(root / "prog" / "!BACKUP");
         fs::create_directories(paths.BackupFolder);
     }
-    ~World() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    World(const World&) = delete;
-    World& operator=(const World&) = delete;
 };
 
 void BM_InstallAndRollBackAgainstCopy(benchmark::State& state) {

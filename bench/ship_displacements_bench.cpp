@@ -7,14 +7,13 @@
 // The temporary folder is $SEEWOLF_BENCH_DIR when set, else the system's temporary folder.
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "app/paths.h"
 #include "app/random.h"
+#include "bench_folder.h"
 #include "launch/ship_displacements.h"
 
 namespace {
@@ -31,10 +30,6 @@ void Write(const fs::path& path, const std::string& text) {
 class ShipWorld {
   public:
     ShipWorld() {
-        const char* dir = std::getenv("SEEWOLF_BENCH_DIR");
-        m_root = fs::path(dir != nullptr ? dir : fs::temp_directory_path().string()) /
-                 ("seewolf-ships-" + std::to_string(::getpid()));
-        fs::remove_all(m_root);
         paths.ProgFolder = m_root / "Seewolf" / "";
         paths.GameFolder = m_root / "SH3" / "";
         paths.BackupFolder = paths.ProgFolder / "!BACKUP" / "";
@@ -56,9 +51,6 @@ class ShipWorld {
         }
         Write(paths.ProgFolder / "Cfg" / "Ship displacements.cfg", rules);
     }
-    ~ShipWorld() { fs::remove_all(m_root); }
-    ShipWorld(const ShipWorld&) = delete;
-    ShipWorld& operator=(const ShipWorld&) = delete;
 
     // What a roll-back leaves: no backups, logs or record of the changed game folder.
     void ForgetLaunch() const {
@@ -70,7 +62,8 @@ class ShipWorld {
     seewolf::Paths paths;
 
   private:
-    fs::path m_root;
+    seewolf::bench::BenchFolder m_folder{"ships"};
+    const fs::path& m_root = m_folder.Path();
 };
 
 void BM_RandomiseTonnage250Ships(benchmark::State& state) {

@@ -36,6 +36,12 @@
 // completed write() is enough, as the kernel holds it. Against a power cut, the writes whose loss
 // would lose a pre-launch file or leave an added file unlisted are flushed: each file set's log
 // lines (once per set, not per file), backup copies made by copying, and Gramophone.log lines.
+// A modification step backs up all the files it will edit at once (BackUpGameFiles) and pays for
+// one flush, not one per file: the Seewolf.log lines of the files it will create go first, in
+// one flushed append; the copies are written under temporary names, flushed together, and only
+// then renamed to their places, and those folders flushed; then the step edits. So a backup copy
+// under its own name is always whole (a power cut cannot leave an empty copy that the roll-back
+// would put over an untouched game file), and it is durable before the file it protects changes.
 // Moves into the backup are renames: the pre-launch bytes themselves are not written again. The
 // copies of set files into the game folder are not flushed, and go straight to their names where
 // nothing stood: cut half-way, such a copy is deleted or replaced by the roll-back like a whole one.
@@ -50,6 +56,8 @@
 // the roll-back removes them again (when empty).
 
 #include <filesystem>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -66,6 +74,11 @@ class Prompter;
 // as added, since the edit creates it. A copy that fails throws Error, since the edit could not
 // be undone.
 void BackUpGameFile(const Paths& paths, std::string_view relative);
+
+// The same for every file one modification step is about to edit, before it edits the first:
+// all copies are made, then flushed at once, so the step pays for one flush instead of one per
+// file. When it returns, every copy is durable and every missing file is listed.
+void BackUpGameFiles(const Paths& paths, std::span<const std::string> relatives);
 
 // Mirrors the files of a file set folder into the game folder (matching names without regard to
 // case), keeping the pre-launch copies and logging the files and folders it adds. A missing folder

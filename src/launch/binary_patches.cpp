@@ -250,7 +250,16 @@ float GetWaveHeight(const Paths& paths, int index, std::string_view date) {
     return static_cast<float>(RoundHalfEven(height));
 }
 
-std::string RandomiseCrushDepth(const Paths& paths, std::string_view boatTypeName, Random& random) {
+namespace {
+
+// The crush depth drawn for a boat type and the file it goes into, or the notice why none is.
+struct CrushDepth {
+    std::string relative;  // empty: left as it is
+    float value = 0;
+    std::string notice;
+};
+
+CrushDepth DrawCrushDepth(const Paths& paths, std::string_view boatTypeName, Random& random) {
     const ProfileFile options(paths.Prog(kOptionsFile));
     const double upper = ReadReal(options, kCrushSection, "Upper", 1.0);
     const double lower = ReadReal(options, kCrushSection, "Lower", 1.0);
@@ -258,9 +267,11 @@ std::string RandomiseCrushDepth(const Paths& paths, std::string_view boatTypeNam
         boatTypeName.empty() ? std::nullopt : options.FindString(kCrushSection, boatTypeName);
     const std::size_t bar = entry ? entry->find('|') : std::string::npos;
     if (bar == std::string::npos) {
-        return "The crush depth was left as it is: section [" + std::string(kCrushSection) + "] of " +
-               PathText(options.Path()) + " has no entry \"<folder>|<depth>\" for the boat type \"" +
-               std::string(boatTypeName) + "\".";
+        return {{},
+                0,
+                "The crush depth was left as it is: section [" + std::string(kCrushSection) + "] of " +
+                    PathText(options.Path()) + " has no entry \"<folder>|<depth>\" for the boat type \"" +
+                    std::string(boatTypeName) + "\"."};
     }
     const std::string_view all(*entry);
     const std::string folder(TrimBlanks(all.substr(0, bar)));
@@ -272,22 +283,37 @@ std::string RandomiseCrushDepth(const Paths& paths, std::string_view boatTypeNam
     }
     const std::string relative = "data\\Submarine\\" + folder + "\\" + folder + ".zon";
     if (!IsOneFolderName(folder) || !backup::GameBounds(paths).Holds(paths.Game(relative))) {
-        return "The crush depth was left as it is: the folder \"" + folder + "\" of the boat type \"" +
-               std::string(boatTypeName) + "\" in section [" + std::string(kCrushSection) + "] of " +
-               PathText(options.Path()) + " is not one folder inside the game's data\\Submarine folder.";
+        return {{},
+                0,
+                "The crush depth was left as it is: the folder \"" + folder + "\" of the boat type \"" +
+                    std::string(boatTypeName) + "\" in section [" + std::string(kCrushSection) + "] of " +
+                    PathText(options.Path()) +
+                    " is not one folder inside the game's data\\Submarine folder."};
     }
     const int hi = ScaledDepth(options, "Upper", FormatNumber(upper), *depth, upper);
     const int lo = ScaledDepth(options, "Lower", FormatNumber(lower), *depth, lower);
     // Upper below Lower leaves no range to draw from: the lower depth is taken.
     const int pick = hi < lo ? lo : lo + random.Next(hi - lo + 1);
-    const auto value = static_cast<float>(RoundHalfEven(pick * kCrushFactor));
-    const PatchResult result = PatchBinaryValue(paths, relative, "crashdepth", 1, value, 0);
+    return {relative, static_cast<float>(RoundHalfEven(pick * kCrushFactor)), {}};
+}
+
+std::string WriteCrushDepth(const Paths& paths, const CrushDepth& depth) {
+    if (depth.relative.empty()) {
+        return depth.notice;
+    }
+    const PatchResult result = PatchBinaryValue(paths, depth.relative, "crashdepth", 1, depth.value, 0);
     if (result == PatchResult::Written) {
         return "";
     }
-    return "The crush depth was left as it is: " + PathText(paths.Game(relative)) +
+    return "The crush depth was left as it is: " + PathText(paths.Game(depth.relative)) +
            (result == PatchResult::TooFewOccurrences ? " holds no \"crashdepth\" value."
                                                      : " ends right after \"crashdepth\".");
+}
+
+}  // namespace
+
+std::string RandomiseCrushDepth(const Paths& paths, std::string_view boatTypeName, Random& random) {
+    return WriteCrushDepth(paths, DrawCrushDepth(paths, boatTypeName, random));
 }
 
 std::vector<std::string> ApplyBinaryPatches(const Paths& paths, const Settings& settings,
@@ -334,7 +360,6 @@ std::vector<std::string> ApplyBinaryPatches(const Paths& paths, const Settings& 
         guns.push_back(
             {{"reload_time", 1, static_cast<float>(settings.ReloadTime105), 0}, "105 mm reload time"});
     }
-    patchFile(kGunsFile, guns);
 
     std::vector<Labelled> scene;
     if (settings.WaterDensityValue > -1) {
@@ -344,12 +369,30 @@ std::vector<std::string> ApplyBinaryPatches(const Paths& paths, const Settings& 
         scene.push_back({{"maxwaveheight", 1, GetWaveHeight(paths, settings.WaveHeight, patrolStartDate), 0},
                          "wave height"});
     }
-    patchFile(kSceneFile, scene);
 
+    CrushDepth crush;
     if (settings.RndCrushDepth) {
-        if (std::string notice = RandomiseCrushDepth(paths, boatTypeName, random); !notice.empty()) {
-            notices.push_back(std::move(notice));
+        crush = DrawCrushDepth(paths, boatTypeName, random);
+    }
+
+    // The files to patch are backed up together (one flush); a missing one or one outside the game
+    // folder is left to PatchBinaryValues, which refuses it.
+    std::vector<std::string> files;
+    backup::GameBounds bounds(paths);
+    for (const auto& [relative, wanted] : {std::pair{std::string(kGunsFile), !guns.empty()},
+                                           std::pair{std::string(kSceneFile), !scene.empty()},
+                                           std::pair{crush.relative, !crush.relative.empty()}}) {
+        const fs::path file = paths.Game(relative);
+        if (wanted && platform::FileExists(file) && bounds.Holds(file)) {
+            files.push_back(relative);
         }
+    }
+    BackUpGameFiles(paths, files);
+
+    patchFile(kGunsFile, guns);
+    patchFile(kSceneFile, scene);
+    if (std::string notice = WriteCrushDepth(paths, crush); settings.RndCrushDepth && !notice.empty()) {
+        notices.push_back(std::move(notice));
     }
     return notices;
 }

@@ -268,6 +268,8 @@ CrewDetailsResult RandomiseCrewDetails(const Paths& paths, std::string_view care
         result.notes.push_back("The game folder " + FolderText(paths.GameFolder) + " has no crew file " +
                                pattern + ": the crew keeps the names and experience the game gives it.");
     }
+    std::vector<std::string> changed;
+    std::vector<ProfileEdit> batches;
     for (const std::string& name : files) {
         const std::string relative = std::string(kCfgFolder) + name;
         const ProfileFile crew(paths.Game(relative));
@@ -286,11 +288,16 @@ CrewDetailsResult RandomiseCrewDetails(const Paths& paths, std::string_view care
         if (edits.empty()) {
             continue;
         }
-        BackUpGameFile(paths, relative);
         ProfileEdit batch(crew);  // the crew file is written once
         for (const Edit& edit : edits) {
             batch.WriteString(edit.section, edit.key, edit.value);
         }
+        changed.push_back(relative);
+        batches.push_back(std::move(batch));
+    }
+    // Every crew file is backed up (in one batch) before the first is written.
+    BackUpGameFiles(paths, changed);
+    for (ProfileEdit& batch : batches) {
         batch.Commit();
         ++result.filesChanged;
     }

@@ -52,7 +52,7 @@ int RandomDaysInBase(const Paths& paths, std::string_view careerDate, Random& ra
     return *low + random.Next(static_cast<int>(std::max(span, 0LL)));
 }
 
-void ApplyFatigueModel(const Paths& paths, const ProfileFile& basic, int model) {
+void ApplyFatigueModel(const Paths& paths, ProfileEdit& basic, int model) {
     const ProfileFile models(paths.Prog(kFatigueModelsFile));
     for (const ProfileLine& line : SectionLines(models, std::to_string(model))) {
         // "SECTION|Key" names the target; other keys (Desc, the model's name) are not settings.
@@ -68,7 +68,7 @@ void ApplyFatigueModel(const Paths& paths, const ProfileFile& basic, int model) 
     }
 }
 
-void ApplyAvailabilityDates(const Paths& paths, const ProfileFile& basic, std::string_view flotillaId) {
+void ApplyAvailabilityDates(const Paths& paths, ProfileEdit& basic, std::string_view flotillaId) {
     const ProfileFile dates(paths.Prog(kAvailabilityFile));
     for (const std::string& section : dates.ReadSections()) {
         for (const ProfileLine& line : SectionLines(dates, section)) {
@@ -95,8 +95,7 @@ void ApplyBasicCfgSettings(const Paths& paths, int days, int model, bool useDate
     if (days < 0 && model < 0 && !useDates) {
         return;  // the game's file is left alone, not even backed up
     }
-    BackUpGameFile(paths, kBasicCfg);
-    const ProfileFile basic(paths.Game(kBasicCfg));
+    ProfileEdit basic{ProfileFile(paths.Game(kBasicCfg))};  // every key, one write
     if (days >= 0) {
         basic.WriteInteger("TIME", "NbDaysInBase", days);
     }
@@ -106,6 +105,8 @@ void ApplyBasicCfgSettings(const Paths& paths, int days, int model, bool useDate
     if (useDates) {
         ApplyAvailabilityDates(paths, basic, flotillaId);
     }
+    BackUpGameFile(paths, kBasicCfg);
+    basic.Commit();
 }
 
 }  // namespace seewolf

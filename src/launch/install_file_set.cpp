@@ -265,34 +265,61 @@ void ExecutePlan(SetPlan& plan) {
 }  // namespace
 
 void BackUpGameFile(const Paths& paths, std::string_view relative) {
-    const fs::path game = paths.Game(relative);
-    const auto rel = Below(platform::WithTrailingSeparator(paths.GameFolder), game);
-    if (!rel || rel->empty() || HasDotComponents(fs::path(*rel))) {
-        return;  // not a game file
-    }
-    RecordGameFolder(paths);
-    const fs::path backup(platform::WithTrailingSeparator(paths.BackupFolder).native() + *rel);
-    if (!platform::FileExists(game)) {
-        // The edit that follows creates the file: it is listed as added, durably, before it
-        // exists, so the roll-back deletes it again.
-        if (!Occupied(game) && !Occupied(backup)) {
-            if (platform::PathFromText(platform::TextFromPath(game)) != game) {
-                throw Error("The game file " + PathText(game) +
-                            " is missing, and its name cannot be recorded for the roll-back.");
-            }
-            platform::AppendToFile(NewFilesLog(paths), LogLine(game), true);
+    const std::string one[] = {std::string(relative)};
+    BackUpGameFiles(paths, one);
+}
+
+void BackUpGameFiles(const Paths& paths, std::span<const std::string> relatives) {
+    const fs::path gameRoot = platform::WithTrailingSeparator(paths.GameFolder);
+    const fs::path backupRoot = platform::WithTrailingSeparator(paths.BackupFolder);
+    std::string logText;         // the files the edits create
+    platform::CopyBatch copies;  // the pre-launch copies, flushed together
+    std::vector<fs::path> kept;  // game files with a pre-launch copy, to be made writable
+    std::unordered_set<NativeString> seen;
+    bool recorded = false;
+    for (const std::string& relative : relatives) {
+        const fs::path game = paths.Game(relative);
+        const auto rel = Below(gameRoot, game);
+        if (!rel || rel->empty() || HasDotComponents(fs::path(*rel))) {
+            continue;  // not a game file
         }
-        return;
+        if (!seen.insert(game.native()).second) {
+            continue;
+        }
+        if (!recorded) {
+            RecordGameFolder(paths);
+            recorded = true;
+        }
+        const fs::path backup(backupRoot.native() + *rel);
+        if (!platform::FileExists(game)) {
+            // The edit that follows creates the file: it is listed as added, durably, before it
+            // exists, so the roll-back deletes it again.
+            if (!Occupied(game) && !Occupied(backup)) {
+                if (platform::PathFromText(platform::TextFromPath(game)) != game) {
+                    throw Error("The game file " + PathText(game) +
+                                " is missing, and its name cannot be recorded for the roll-back.");
+                }
+                logText += LogLine(game);
+            }
+            continue;
+        }
+        if (!Occupied(backup)) {
+            // Copied before the read-only attribute is cleared, so the copy keeps it and the
+            // roll-back gives the file back as it was. Unlike a missing file, a copy that fails
+            // is reported: the edit that follows could not be undone.
+            platform::CreateFolders(backup.parent_path());
+            copies.Add(game, backup);
+        }
+        kept.push_back(game);
     }
-    if (!Occupied(backup)) {
-        // Copied before the read-only attribute is cleared, so the copy keeps it and the roll-back
-        // gives the file back as it was. Unlike a missing file, a copy that fails is reported:
-        // the edit that follows could not be undone.
-        platform::CreateFolders(backup.parent_path());
-        platform::CopyFileAtomic(game, backup, true);
+    if (!logText.empty()) {
+        platform::AppendToFile(NewFilesLog(paths), logText, true);
     }
-    if (platform::IsReadOnly(game)) {
-        platform::SetReadOnly(game, false);
+    copies.Commit();
+    for (const fs::path& game : kept) {
+        if (platform::IsReadOnly(game)) {
+            platform::SetReadOnly(game, false);
+        }
     }
 }
 

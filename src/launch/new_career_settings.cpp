@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/error.h"
@@ -163,24 +164,44 @@ LaunchNotes ApplyStartAtSea(const Paths& paths) {
 
 namespace {
 
-// A retired career continued with a new commander hands its crew and its boat's equipment on:
-// the crew file becomes the crew configuration of the boat class, the equipment levels go into
-// the ammunition section of Basic.cfg for the year of the patrol start date.
-void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::string_view date,
-                    const std::optional<int>& typeNumber, const std::string& version, LaunchNotes& notes) {
+// Keys to write into one section of a game file, in their order.
+struct KeyWrites {
+    std::string section;
+    std::vector<std::pair<std::string, std::string>> keys;
+
+    void Write(const fs::path& file) const {
+        ProfileEdit edit{ProfileFile(file)};  // one write for all the keys
+        for (const auto& [key, value] : keys) {
+            edit.WriteString(section, key, value);
+        }
+        edit.Commit();
+    }
+};
+
+// What a retired career continued with a new commander hands on: the crew file becomes the crew
+// configuration of the boat class, the equipment levels go into the ammunition section of
+// Basic.cfg for the year of the patrol start date.
+struct HandOver {
+    std::vector<std::string> crewFiles;  // game files to copy the old crew file over
+    fs::path crew;                       // the old career's crew file
+    KeyWrites equipment;                 // into Basic.cfg
+};
+
+HandOver PlanHandOver(const Paths& paths, const LaunchRequest& request, std::string_view date,
+                      const std::optional<int>& typeNumber, const std::string& version, LaunchNotes& notes) {
+    HandOver plan;
     const SelectedCareer& career = request.career;
     const std::string patrols = std::to_string(career.PatrolCount);
     static constexpr const char* kClassPrefixes[4] = {"II_", "VII_", "IX_", "XXI_"};
     if (career.SubTypeNb >= 0 && career.SubTypeNb <= 3) {
-        const fs::path crew =
-            career.CareerFolder / platform::PathFromText("Crew_Career_" + patrols + "0.cfg");
+        plan.crew = career.CareerFolder / platform::PathFromText("Crew_Career_" + patrols + "0.cfg");
         for (int c = 1; c <= 3; ++c) {
             const std::string relative = "data\\Cfg\\crew_config_" +
                                          std::string(kClassPrefixes[career.SubTypeNb]) + std::to_string(c) +
                                          ".cfg";
-            if (!platform::FileExists(crew)) {
-                notes.push_back("The old career's crew was not handed on: " + platform::TextFromPath(crew) +
-                                " is missing.");
+            if (!platform::FileExists(plan.crew)) {
+                notes.push_back("The old career's crew was not handed on: " +
+                                platform::TextFromPath(plan.crew) + " is missing.");
                 break;
             }
             if (!platform::FileExists(paths.Game(relative))) {
@@ -189,8 +210,7 @@ void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::strin
                                 ": that file is missing. Check the game installation.");
                 continue;
             }
-            BackUpGameFile(paths, relative);
-            platform::CopyFileAtomic(crew, paths.Game(relative));
+            plan.crewFiles.push_back(relative);
         }
     }
 
@@ -230,7 +250,7 @@ void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::strin
     if (!typeNumber || !platform::FileExists(basic.Path())) {
         notes.push_back("The old career's boat equipment was not handed on: the boat type \"" +
                         request.boatTypeName + "\" is not listed in " + FileText(basic) + ".");
-        return;
+        return plan;
     }
     const std::string type = std::to_string(*typeNumber);
     std::string ammo;
@@ -244,7 +264,7 @@ void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::strin
         }
     }
     if (!basic.FindString(ammo, "NbYears")) {
-        return;
+        return plan;
     }
     const int years = ReadCount(basic, ammo, "NbYears");
     const std::string year(date.substr(0, 4));
@@ -256,18 +276,14 @@ void HandOverCareer(const Paths& paths, const LaunchRequest& request, std::strin
         y = years + 1;
     }
     const std::string suffix = std::to_string(y) + "0";
-    bool backedUp = false;
+    plan.equipment.section = ammo;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string key = kCarried[i].write + suffix;
-        if (!basic.ValueExists(ammo, key)) {
-            continue;
+        std::string key = kCarried[i].write + suffix;
+        if (basic.ValueExists(ammo, key)) {
+            plan.equipment.keys.emplace_back(std::move(key), values[i]);
         }
-        if (!backedUp) {
-            BackUpGameFile(paths, kBasicFile);
-            backedUp = true;
-        }
-        basic.WriteString(ammo, key, values[i]);
     }
+    return plan;
 }
 
 }  // namespace
@@ -293,7 +309,10 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
         }
     }
 
+    // Everything is worked out first; the files are backed up together and then each is written
+    // once. (The keys written are never among those read to find them.)
     const ProfileFile flotillas(paths.Game(kFlotillaFile));
+    KeyWrites start{"FLOTILLA", {}};
     if (!platform::FileExists(flotillas.Path())) {
         notes.push_back("The new career's start month, boat type and patrol grid were not set: " +
                         FileText(flotillas) + " is missing. Check the game installation.");
@@ -304,10 +323,9 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
     } else if (request.month < 1 || request.month > 12) {
         throw Error("The new career's month " + std::to_string(request.month) + " is not a month.");
     } else {
-        constexpr std::string_view s = "FLOTILLA";
+        const std::string& s = start.section;
         const int count = ReadCount(flotillas, s, "NbFlotilla");
         const std::string year = std::to_string(request.year);
-        bool backedUp = false;
         for (int k = 0; k < count; ++k) {
             const std::string ks = std::to_string(k);
             if (flotillas.ReadString(s, "Flotilla" + ks, "") != request.flotillaId) {
@@ -320,19 +338,15 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
                     Lower(Trim(flotillas.ReadString(s, "Starting" + kp, ""))) != "yes") {
                     continue;
                 }
-                if (!backedUp) {
-                    BackUpGameFile(paths, kFlotillaFile);
-                    backedUp = true;
-                }
-                flotillas.WriteString(s, "Month" + kp, std::to_string(request.month));
-                flotillas.WriteString(s, "TypeSub" + kp, std::to_string(*typeNumber));
-                flotillas.WriteString(s, "VersionSub" + kp, version);
+                start.keys.emplace_back("Month" + kp, std::to_string(request.month));
+                start.keys.emplace_back("TypeSub" + kp, std::to_string(*typeNumber));
+                start.keys.emplace_back("VersionSub" + kp, version);
                 if (!request.patrolGrid.empty()) {
                     const std::string month = kGridMonths[request.month - 1];
                     for (int i = 0; i < 3; ++i) {
                         for (int j = 0; j < 5; ++j) {
-                            flotillas.WriteString(s, month + kp + std::to_string(i) + std::to_string(j),
-                                                  request.patrolGrid);
+                            start.keys.emplace_back(month + kp + std::to_string(i) + std::to_string(j),
+                                                    request.patrolGrid);
                         }
                     }
                 }
@@ -341,31 +355,66 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
         }
     }
 
+    HandOver handOver;
     if (request.career.ContinueCareer) {
-        HandOverCareer(paths, request, date, typeNumber, version, notes);
+        handOver = PlanHandOver(paths, request, date, typeNumber, version, notes);
     }
-    if (request.boatNumber.empty()) {
-        return notes;
-    }
+
     // The roster file of the boat type: the type key names a file, so it must be a plain name.
-    const std::string typeKey = CutAt(request.boatTypeName, '/');
-    const std::string relative = "data\\Roster\\German\\Submarine\\SSType" + typeKey + ".cfg";
-    const fs::path roster = paths.Game(relative);
-    backup::GameBounds bounds(paths);
-    if (typeKey.find_first_of("\\:*?\"<>|") != std::string::npos || typeKey == "." || typeKey == ".." ||
-        !platform::FileExists(roster) || !bounds.Holds(roster)) {
-        notes.push_back("The boat number " + request.boatNumber + " was not set: the roster file " +
-                        platform::TextFromPath(roster) + " of the boat type is missing.");
-        return notes;
+    std::string roster;
+    fs::path rosterPath;
+    std::string unitName;
+    int units = 1;
+    if (!request.boatNumber.empty()) {
+        const std::string typeKey = CutAt(request.boatTypeName, '/');
+        roster = "data\\Roster\\German\\Submarine\\SSType" + typeKey + ".cfg";
+        rosterPath = paths.Game(roster);
+        backup::GameBounds bounds(paths);
+        if (typeKey.find_first_of("\\:*?\"<>|") != std::string::npos || typeKey == "." || typeKey == ".." ||
+            !platform::FileExists(rosterPath) || !bounds.Holds(rosterPath)) {
+            notes.push_back("The boat number " + request.boatNumber + " was not set: the roster file " +
+                            platform::TextFromPath(rosterPath) + " of the boat type is missing.");
+            roster.clear();
+        } else {
+            const ProfileFile file(rosterPath);
+            unitName = file.ReadString("Unit 1", "Name", "U-");
+            while (file.SectionExists("Unit " + std::to_string(units + 1))) {
+                ++units;
+            }
+        }
     }
-    BackUpGameFile(paths, relative);
-    const ProfileFile file(roster);
-    const std::string name = file.ReadString("Unit 1", "Name", "U-");
-    file.WriteString("Unit 1", "Name", name.substr(0, 2) + request.boatNumber);
-    file.WriteString("Unit 1", "DOC", "19390101");
-    file.WriteString("Unit 1", "DOD", "19450531");
-    for (int m = 2; file.SectionExists("Unit " + std::to_string(m)); ++m) {
-        file.EraseSection("Unit " + std::to_string(m));
+
+    std::vector<std::string> edited;
+    if (!start.keys.empty()) {
+        edited.emplace_back(kFlotillaFile);
+    }
+    edited.insert(edited.end(), handOver.crewFiles.begin(), handOver.crewFiles.end());
+    if (!handOver.equipment.keys.empty()) {
+        edited.emplace_back(kBasicFile);
+    }
+    if (!roster.empty()) {
+        edited.push_back(roster);
+    }
+    BackUpGameFiles(paths, edited);
+
+    if (!start.keys.empty()) {
+        start.Write(flotillas.Path());
+    }
+    for (const std::string& relative : handOver.crewFiles) {
+        platform::CopyFileAtomic(handOver.crew, paths.Game(relative));
+    }
+    if (!handOver.equipment.keys.empty()) {
+        handOver.equipment.Write(basic.Path());
+    }
+    if (!roster.empty()) {
+        ProfileEdit file{ProfileFile(rosterPath)};
+        file.WriteString("Unit 1", "Name", unitName.substr(0, 2) + request.boatNumber);
+        file.WriteString("Unit 1", "DOC", "19390101");
+        file.WriteString("Unit 1", "DOD", "19450531");
+        for (int m = 2; m <= units; ++m) {
+            file.EraseSection("Unit " + std::to_string(m));
+        }
+        file.Commit();
     }
     return notes;
 }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/error.h"
 #include "app/numbers.h"
@@ -154,6 +155,23 @@ TonnageResult RandomiseTonnage(const Paths& paths, std::string_view date, Random
     const bool renownIsTonnage =
         FindInteger(rules, kSettings, "RenownAwardedEqualsRandomTonnage").value_or(0) != 0;
 
+    // Every ship is worked out first, its files are backed up together (one flush), and only
+    // then is anything written: each ship file once, with its displacement and renown.
+    struct ShipWrite {
+        std::string relative;
+        std::filesystem::path path;
+        int tonnage = 0;
+        std::optional<int> renown;
+    };
+    struct TextWrite {
+        std::string relative;
+        std::filesystem::path path;
+        std::string text;
+    };
+    std::vector<ShipWrite> shipWrites;
+    std::vector<TextWrite> textWrites;
+    std::vector<std::string> relatives;
+
     TonnageResult result;
     backup::GameBounds bounds(paths);
     for (const std::string& ship : rules.ReadSections()) {
@@ -212,12 +230,8 @@ TonnageResult RandomiseTonnage(const Paths& paths, std::string_view date, Random
             } else if (renownAwarded > -1) {
                 renown = WholeNumber(static_cast<float>(renownAwarded) * factor, rules, ship, "renown");
             }
-            BackUpGameFile(paths, shipFile);
-            const ProfileFile game(shipPath);
-            game.WriteInteger("Unit", "Displacement", static_cast<int>(tonnage));
-            if (renown) {
-                game.WriteInteger("Unit", "RenownAwarded", *renown);
-            }
+            shipWrites.push_back({shipFile, shipPath, static_cast<int>(tonnage), renown});
+            relatives.push_back(shipFile);
             changed = true;
         }
 
@@ -234,11 +248,24 @@ TonnageResult RandomiseTonnage(const Paths& paths, std::string_view date, Random
                                        " leads outside the game folder.");
                 continue;
             }
-            BackUpGameFile(paths, textFile);
-            ProfileFile(textPath).WriteString("MUSEUM", "Text", text);
+            textWrites.push_back({textFile, textPath, text});
+            relatives.push_back(textFile);
             changed = true;
         }
         result.shipsChanged += changed ? 1 : 0;
+    }
+
+    BackUpGameFiles(paths, relatives);
+    for (const ShipWrite& write : shipWrites) {
+        ProfileEdit game{ProfileFile(write.path)};
+        game.WriteInteger("Unit", "Displacement", write.tonnage);
+        if (write.renown) {
+            game.WriteInteger("Unit", "RenownAwarded", *write.renown);
+        }
+        game.Commit();
+    }
+    for (const TextWrite& write : textWrites) {
+        ProfileFile(write.path).WriteString("MUSEUM", "Text", write.text);
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <optional>
 #include <string>
@@ -102,22 +103,38 @@ TargetKind KindOf(std::string_view key) {
     return ParseInteger(key) ? TargetKind::Binary : TargetKind::None;
 }
 
-// Writes the targets of one section into its game file, backing it up before the first change.
-// Consecutive binary targets change the file in memory and write it once.
+// Holds the changes of the sections that target one game file, in their order: key writes in one
+// profile edit, binary values in the file's bytes, so that the file is written once at the end,
+// after every file of the step has been backed up. Only a switch between key writes and binary
+// values writes the file early (backed up first), since each reads what the other wrote.
 class GameFileWriter {
   public:
     GameFileWriter(const Paths& paths, std::string relative)
         : m_paths(paths), m_relative(std::move(relative)), m_path(paths.Game(m_relative)) {}
 
+    const std::string& Relative() const { return m_relative; }
+    const fs::path& Path() const { return m_path; }
+    bool Changed() const { return m_changed; }
+
     void WriteProfile(std::string_view section, std::string_view key, std::string_view value) {
-        Flush();
-        BackUp();
-        ProfileFile(m_path).WriteString(section, key, value);
-        m_bytes.reset();  // the file changed under the bytes held
+        if (m_bytes) {
+            if (m_changed) {
+                WriteNow();
+            }
+            m_bytes.reset();  // the edit goes on from the file as written
+        }
+        if (!m_edit) {
+            m_edit.emplace(ProfileFile(m_path));
+        }
+        m_edit->WriteString(section, key, value);
+        m_changed = true;
     }
 
     // False when the 4 bytes at `offset` are not all inside the file (which is never grown).
     bool WriteFloat(long long offset, float value) {
+        if (m_edit) {
+            WriteNow();  // the bytes are read from the file as edited
+        }
         if (!m_bytes) {
             m_bytes = platform::ReadFile(m_path);
             if (!m_bytes) {
@@ -132,32 +149,67 @@ class GameFileWriter {
         for (int i = 0; i < 4; ++i) {
             (*m_bytes)[static_cast<std::size_t>(offset) + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
         }
-        m_dirty = true;
+        m_changed = true;
         return true;
     }
 
-    void Flush() {
-        if (m_dirty) {
-            BackUp();
+    // Writes the changes held; the file must be backed up.
+    void Write() {
+        if (m_edit) {
+            m_edit->Commit();
+            m_edit.reset();
+        } else if (m_bytes && m_changed) {
             platform::WriteFileAtomic(m_path, *m_bytes);
-            m_dirty = false;
         }
+        m_changed = false;
     }
 
   private:
-    void BackUp() {
-        if (!m_backedUp) {
-            BackUpGameFile(m_paths, m_relative);
-            m_backedUp = true;
-        }
+    void WriteNow() {
+        BackUpGameFile(m_paths, m_relative);
+        Write();
     }
 
     const Paths& m_paths;
     std::string m_relative;
     fs::path m_path;
+    std::optional<ProfileEdit> m_edit;
     std::optional<std::string> m_bytes;
-    bool m_dirty = false;
-    bool m_backedUp = false;
+    bool m_changed = false;
+};
+
+// The writers of one rule file's game files, one per file, whichever spelling its sections use.
+class GameFileWriters {
+  public:
+    explicit GameFileWriters(const Paths& paths) : m_paths(paths) {}
+
+    GameFileWriter& For(const std::string& relative) {
+        const fs::path path = m_paths.Game(relative);
+        for (GameFileWriter& writer : m_writers) {
+            if (writer.Path() == path) {
+                return writer;
+            }
+        }
+        return m_writers.emplace_back(m_paths, relative);
+    }
+
+    // Backs up every changed file at once (one flush), then writes each once.
+    void WriteAll() {
+        std::vector<std::string> changed;
+        for (const GameFileWriter& writer : m_writers) {
+            if (writer.Changed()) {
+                changed.push_back(writer.Relative());
+            }
+        }
+        BackUpGameFiles(m_paths, changed);
+        for (GameFileWriter& writer : m_writers) {
+            writer.Write();
+        }
+    }
+
+  private:
+    const Paths& m_paths;
+    std::deque<GameFileWriter> m_writers;
 };
 
 // Writes `value` to the target `target` (of kind `kind`); `key` is the line's key, for messages.
@@ -310,20 +362,21 @@ std::optional<std::string> DrawValue(RuleFile& rules, std::string_view section, 
 RuleNotes ApplyStaticSettings(const Paths& paths, std::string_view date) {
     RuleFile rules{ProfileFile(paths.Prog(kStaticFile)), {}};
     backup::GameBounds bounds(paths);
+    GameFileWriters writers(paths);
     for (const std::string& section : Sections(rules.file)) {
         const std::optional<std::string> relative = TargetFile(paths, bounds, rules, section);
         if (!relative || !InPeriod(rules, section, date)) {
             continue;
         }
-        GameFileWriter writer(paths, *relative);
+        GameFileWriter& writer = writers.For(*relative);
         for (const ProfileLine& line : SectionLines(rules.file, section)) {
             const TargetKind kind = KindOf(line.key);
             if (kind != TargetKind::None) {
                 ApplyTarget(rules, writer, section, line.key, line.key, kind, line.value);
             }
         }
-        writer.Flush();
     }
+    writers.WriteAll();
     return rules.notes;
 }
 
@@ -331,6 +384,7 @@ RuleNotes ApplyRandomisedEvents(const Paths& paths, std::string_view date, int e
                                 Random& random) {
     RuleFile rules{ProfileFile(paths.Prog(kEventsFile)), {}};
     backup::GameBounds bounds(paths);
+    GameFileWriters writers(paths);
     for (const std::string& section : Sections(rules.file)) {
         const std::string tag = Lower(std::string_view(section).substr(0, 3));
         if ((effects < 0 && (tag == "mal" || tag == "sab")) || (effects == 0 && tag == "sab")) {
@@ -346,7 +400,7 @@ RuleNotes ApplyRandomisedEvents(const Paths& paths, std::string_view date, int e
             throw Error("The value \"" + *chooseText + "\" of " + rules.Where(section, "ChooseFrom") +
                         " is not a whole number.");
         }
-        GameFileWriter writer(paths, *relative);
+        GameFileWriter& writer = writers.For(*relative);
         if (*choose < 0) {
             for (const ProfileLine& line : SectionLines(rules.file, section)) {
                 const TargetKind kind = KindOf(line.key);
@@ -377,8 +431,8 @@ RuleNotes ApplyRandomisedEvents(const Paths& paths, std::string_view date, int e
                 }
             }
         }
-        writer.Flush();
     }
+    writers.WriteAll();
     return rules.notes;
 }
 

@@ -146,6 +146,36 @@ bool TryCopyFileAtomic(const std::filesystem::path& from, const std::filesystem:
 void CopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to);
 bool TryCopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Several copies that must all be on the disk before the caller goes on (pre-launch copies that
+// are about to protect edits), for one flush instead of one per copy. Add copies a file to a
+// temporary name beside `to`, keeping the source's permissions and modification time, without
+// flushing it. Commit flushes every copy, only then renames each over its target, and flushes the
+// folders they went into: a target never holds a copy whose bytes a power cut could still take.
+// Each copy counts as one changing operation when it reaches its target, as CopyFileAtomic does;
+// the flushes change nothing a process that dies can see and do not count. Copies never committed
+// are removed with the batch. On Windows, Add flushes each copy and puts it in place at once.
+class CopyBatch {
+  public:
+    CopyBatch() = default;
+    ~CopyBatch();
+    CopyBatch(const CopyBatch&) = delete;
+    CopyBatch& operator=(const CopyBatch&) = delete;
+
+    // Throws Error ("Unable to copy <from> to <to>") when the copy cannot be made, or when `to`
+    // is read-only or not a file.
+    void Add(const std::filesystem::path& from, const std::filesystem::path& to);
+    // Throws Error when a flush or rename fails; the copies already renamed stay, the rest go.
+    void Commit();
+
+  private:
+    struct Pending {
+        std::filesystem::path from;
+        std::filesystem::path temporary;
+        std::filesystem::path target;
+    };
+    std::vector<Pending> m_pending;
+};
+
 // Renames a file or folder, replacing a file at `to`. Throws Error on failure.
 void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 bool TryRenamePath(const std::filesystem::path& from, const std::filesystem::path& to);

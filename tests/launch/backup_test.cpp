@@ -125,11 +125,12 @@ void LaunchLike(const Paths& paths, Prompter& prompter) {
     InstallFileSet(paths, paths.ProgFolder / "U-boat" / "VIIC" / "", prompter);
     BackUpGameFile(paths, "data\\Cfg\\Basic.cfg");
     ProfileFile(paths.Game("data\\Cfg\\Basic.cfg")).WriteString("TIME", "NbDaysInBase", "17");
-    BackUpGameFile(paths, "data\\New\\Deep\\new1.txt");
+    // The files of one step, backed up together before its first edit.
+    const std::string step[] = {"data\\New\\Deep\\new1.txt", "data\\Menu\\en_menu.txt",
+                                "data\\Missing.cfg"};  // created by the edit: listed as added
+    BackUpGameFiles(paths, step);
     ProfileFile(paths.Game("data\\New\\Deep\\new1.txt")).WriteString("A", "b", "2");
-    BackUpGameFile(paths, "data\\Menu\\en_menu.txt");
     ProfileFile(paths.Game("data\\Menu\\en_menu.txt")).WriteString("Menu", "1", "Hallo");
-    BackUpGameFile(paths, "data\\Missing.cfg");  // created by the edit: listed as added
     ProfileFile(paths.Game("data\\Missing.cfg")).WriteString("A", "b", "1");
     const fs::path track = paths.Game("data\\Sound\\Track1.ogg");
     const fs::path shuffled = paths.Game("data\\Sound\\Track9.ogg");
@@ -234,6 +235,17 @@ TEST_F(Backup, BackUpGameFileKeepsTheFirstCopyAndSkipsMissingFiles) {
     BackUpGameFile(paths, "..\\prog\\Seewolf.ini");  // not a game file
     EXPECT_FALSE(fs::exists(paths.BackupFolder / "data/Missing.cfg"));
     EXPECT_FALSE(fs::exists(world.prog / "prog"));
+    // A step's files at once: the copy kept above stays; a read-only file named twice, in two
+    // spellings, is copied once and made writable; a missing one named twice is listed once.
+    const std::string step[] = {"data\\Cfg\\Basic.cfg", "data\\Menu\\en_menu.txt", "DATA\\MENU\\EN_MENU.TXT",
+                                "data\\Other.cfg", "data\\Other.cfg"};
+    BackUpGameFiles(paths, step);
+    EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
+    EXPECT_TRUE(platform::IsReadOnly(paths.BackupFolder / "data/Menu/en_menu.txt"));
+    EXPECT_FALSE(platform::IsReadOnly(world.game / "data/Menu/en_menu.txt"));
+    const std::string log = ReadText(Log());
+    EXPECT_EQ(log.find("Other.cfg"), log.rfind("Other.cfg"));
+    EXPECT_NE(log.find("Other.cfg"), std::string::npos);
     ExpectRolledBack();
 }
 

@@ -93,6 +93,14 @@ TEST_F(RuleFiles, StaticSettingsWriteTheirTargetsInTheirPeriodOnlyAndInsideTheGa
             EXPECT_NE(text.find(part), std::string::npos) << part << ": " << text;
         }
     }
+    // Key writes and binary values in one file each see what the other wrote before them.
+    WriteText(Game("data\\Rules\\ship.cfg"), kProfileText);
+    Static(
+        "[m:data\\Rules\\ship.cfg]\r\nSHIP|Speed=1234\r\n14=0\r\n[n:data\\Rules\\ship.cfg]\r\nSHIP|Name="
+        "Zulu\r\n");
+    ApplyStaticSettings(paths, "19420101");
+    EXPECT_EQ(ReadText(Game("data\\Rules\\ship.cfg")),
+              "[SHIP]\r\nSpeed=" + std::string(4, '\0') + "\r\nName=Zulu\r\n");
 }
 
 TEST_F(RuleFiles, RangesDrawEveryValueOfTheirTypeAndNoOther) {

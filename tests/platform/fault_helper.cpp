@@ -1,4 +1,4 @@
-// Carries out a fixed series of seven changing file operations in the folder named by its
+// Carries out a fixed series of nine changing file operations in the folder named by its
 // argument. The fault-injection test runs it with SEEWOLF_FAULT_AFTER=N and checks that
 // exactly the first N operations took effect.
 
@@ -24,5 +24,9 @@ int main(int argc, char** argv) {
     platform::WriteFileAtomic(folder / "a.txt", "two");         // 5
     platform::RemovePath(sub / "c.txt");                        // 6
     platform::RemoveTree(sub);                                  // 7
+    platform::CopyBatch batch;  // each copy counts when it reaches its place, the flush not at all
+    batch.Add(folder / "a.txt", folder / "d.txt");
+    batch.Add(folder / "a.txt", folder / "e.txt");
+    batch.Commit();  // 8, 9
     return 0;
 }

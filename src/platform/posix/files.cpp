@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -573,6 +574,81 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     }
     bool ok = CopyAsIs(in.Get(), out.Get(), source);
     return FinishTemporary(out, ok, temporary, target, durable);
+}
+
+CopyBatch::~CopyBatch() {
+    for (const Pending& copy : m_pending) {
+        ::unlink(copy.temporary.c_str());
+    }
+}
+
+void CopyBatch::Add(const fs::path& from, const fs::path& to) {
+    const auto fail = [&]() {
+        return Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+    };
+    struct stat source {};
+    Descriptor in = OpenRegularFile(from, source);
+    if (!in.Valid()) {
+        throw fail();
+    }
+    struct stat existing {};
+    bool exists = false;
+    const fs::path target = FollowLinks(to, exists, existing);
+    if (exists && (!S_ISREG(existing.st_mode) || OwnerMayNotWrite(existing))) {
+        throw fail();
+    }
+    fs::path temporary;
+    Descriptor out = CreateTemporary(target, 0600, temporary);
+    if (!out.Valid()) {
+        throw fail();
+    }
+    bool ok = CopyAsIs(in.Get(), out.Get(), source);
+    if (ok) {
+        // Starts writing the bytes to the disk now, without waiting, so that the copies go out
+        // side by side and Commit's flushes find little left to do.
+        ::sync_file_range(out.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    ok = out.Close() && ok;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        throw fail();
+    }
+    m_pending.push_back({from, std::move(temporary), target});
+}
+
+void CopyBatch::Commit() {
+    const auto fail = [](const Pending& copy) {
+        return Error("Unable to copy " + TextFromPath(copy.from) + " to " + TextFromPath(copy.target));
+    };
+    // Each copy's own flush: unlike a flush of the whole file system, it waits for nobody
+    // else's writes.
+    for (const Pending& copy : m_pending) {
+        Descriptor fd(OpenRetrying(copy.temporary.c_str(), O_RDONLY));
+        if (!fd.Valid() || ::fdatasync(fd.Get()) != 0) {
+            throw fail(copy);
+        }
+    }
+    std::vector<fs::path> folders;
+    std::size_t done = 0;
+    try {
+        for (; done < m_pending.size(); ++done) {
+            const Pending& copy = m_pending[done];
+            if (::rename(copy.temporary.c_str(), copy.target.c_str()) != 0) {
+                throw fail(copy);
+            }
+            CountChangingOperation();
+            folders.push_back(copy.target.parent_path());
+        }
+    } catch (...) {
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(done));
+        throw;
+    }
+    m_pending.clear();
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const fs::path& folder : folders) {
+        SyncFolder(folder);
+    }
 }
 
 bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {

@@ -508,6 +508,16 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     return true;
 }
 
+// Windows has no flush that waits for several files at once: each copy is written through
+// (flushed) and put in place as CopyFileAtomic does, so Commit finds nothing left to do.
+CopyBatch::~CopyBatch() = default;
+
+void CopyBatch::Add(const fs::path& from, const fs::path& to) {
+    CopyFileAtomic(from, to, true);
+}
+
+void CopyBatch::Commit() {}
+
 bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
         return false;
