@@ -72,7 +72,8 @@ class Prompter;
 // unless a copy is already kept; then clears the file's read-only attribute (the copy keeps it,
 // so the roll-back gives the file back as it was). A missing game file is listed in Seewolf.log
 // as added, since the edit creates it. A copy that fails throws Error, since the edit could not
-// be undone.
+// be undone; so does a path that leads outside the game folder (by "..", or a link to a file or
+// folder elsewhere), since the roll-back would never restore what the edit changed there.
 void BackUpGameFile(const Paths& paths, std::string_view relative);
 
 // The same for every file one modification step is about to edit, before it edits the first:

@@ -276,12 +276,16 @@ void BackUpGameFiles(const Paths& paths, std::span<const std::string> relatives)
     platform::CopyBatch copies;  // the pre-launch copies, flushed together
     std::vector<fs::path> kept;  // game files with a pre-launch copy, to be made writable
     std::unordered_set<NativeString> seen;
+    GameBounds bounds(paths);
     bool recorded = false;
     for (const std::string& relative : relatives) {
         const fs::path game = paths.Game(relative);
         const auto rel = Below(gameRoot, game);
-        if (!rel || rel->empty() || HasDotComponents(fs::path(*rel))) {
-            continue;  // not a game file
+        // The edit that follows would change what the roll-back cannot restore: it must not start.
+        if (!rel || rel->empty() || HasDotComponents(fs::path(*rel)) || !bounds.Holds(game)) {
+            throw Error("The file " + PathText(game) + " leads outside the game folder " +
+                        FolderText(paths.GameFolder) +
+                        " (by \"..\" or a link), so the launch does not change it.");
         }
         if (!seen.insert(game.native()).second) {
             continue;

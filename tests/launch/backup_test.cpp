@@ -232,7 +232,7 @@ TEST_F(Backup, BackUpGameFileKeepsTheFirstCopyAndSkipsMissingFiles) {
     EXPECT_EQ(ReadText(paths.BackupFolder / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
     BackUpGameFile(paths, "data\\Missing.cfg");
     WriteText(world.prog / "Seewolf.ini", "[SETTINGS]\r\n");
-    BackUpGameFile(paths, "..\\prog\\Seewolf.ini");  // not a game file
+    EXPECT_THROW(BackUpGameFile(paths, "..\\prog\\Seewolf.ini"), Error);  // not a game file
     EXPECT_FALSE(fs::exists(paths.BackupFolder / "data/Missing.cfg"));
     EXPECT_FALSE(fs::exists(world.prog / "prog"));
     // A step's files at once: the copy kept above stays; a read-only file named twice, in two
@@ -418,6 +418,11 @@ TEST_F(Backup, NothingOutsideTheGameFolderIsTouched) {
     InstallFileSet(paths, set, prompter);
     EXPECT_EQ(Snapshot(world.outside), outsideBefore);
     EXPECT_EQ(Snapshot(world.game), gameBefore);
+    // An edit would go through the link: the backup refuses, so the edit never starts.
+    for (const char* file : {"data\\Cfg\\Ext.cfg", "data\\Out\\keep.txt", "data\\Out\\new.cfg"}) {
+        EXPECT_THROW(BackUpGameFile(paths, file), Error) << file;
+    }
+    EXPECT_FALSE(fs::exists(Log()));
 
     const std::string g = world.game.string();
     WriteText(Log(), (world.outside / "keep.txt").string() + "\r\n" + g + "/../outside/keep.txt\r\n" + g +
