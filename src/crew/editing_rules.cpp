@@ -38,6 +38,12 @@ double FiniteOrZero(double value) {
 }
 
 // The roster must exist (it is the game's file, never made by us) and hold the crewman.
+void RefuseAtSea(const CrewContext& context) {
+    if (context.atSea) {
+        throw Error("The boat is at sea: its crew can be looked at but not changed, so nothing was written.");
+    }
+}
+
 std::string CheckedSection(const CrewmanView& view, const CrewContext& context, const ProfileEdit& roster) {
     if (!platform::FileExists(context.roster)) {
         throw Error("The crew roster " + PathText(context.roster) +
@@ -79,6 +85,7 @@ CrewContext MakeCrewContext(const Paths& paths, const Language& language, const 
     context.basicCfg = paths.Game("data\\Cfg\\Basic.cfg");
     context.menuTexts = MenuTable(paths, language).File();
     context.progTexts = ProgTable(paths, language).File();
+    context.atSea = career.CareerStatus == CareerStatus::AtSea;
     return context;
 }
 
@@ -158,6 +165,7 @@ bool ApplyAutoFix(CrewmanView& view, const std::vector<int>& ids, std::string_vi
 }
 
 RankCheck SaveCrewMan(const CrewmanView& view, const CrewContext& context, Prompter& prompter) {
+    RefuseAtSea(context);
     ProfileEdit roster{ProfileFile(context.roster)};
     const std::string section = CheckedSection(view, context, roster);
 
@@ -291,6 +299,7 @@ void DismissOrReplace(DismissChoice choice, const CrewmanView& view, const CrewC
     if (choice == DismissChoice::Cancel) {
         return;
     }
+    RefuseAtSea(context);
     const std::string who = RankText(context, view.storedGrade) + " " + view.name + " has been ";
     if (choice == DismissChoice::Dismiss) {
         ProfileEdit roster{ProfileFile(context.roster)};

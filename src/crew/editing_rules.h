@@ -48,6 +48,7 @@ struct CrewContext {
     std::filesystem::path basicCfg;      // the game's data\Cfg\Basic.cfg
     std::filesystem::path menuTexts;     // the game's menu text table
     std::filesystem::path progTexts;     // the program's text table
+    bool atSea = false;                  // the crew can only be looked at: nothing is written
 };
 
 CrewContext MakeCrewContext(const Paths& paths, const Language& language, const SelectedCareer& career);
@@ -96,7 +97,7 @@ enum class RankCheck { Passed, NotPermitted, TooInexperienced };
 // points, morale and Type then follow that grade, not the refused one. Experience that is negative
 // or not a finite number is written as 0; a medal-0 factor in Basic.cfg that is 0 or less (or not
 // finite) counts as 1, so giving or taking medal 0 leaves the experience as it is. Throws Error,
-// writing nothing, when the roster is missing or the slot holds no crewman.
+// writing nothing, when the career is at sea, the roster is missing or the slot holds no crewman.
 RankCheck SaveCrewMan(const CrewmanView& view, const CrewContext& context, Prompter& prompter);
 
 // Auto Fix: ApplyAutoFix, then SaveCrewMan when anything changed. True when it saved.

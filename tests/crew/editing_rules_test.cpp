@@ -200,6 +200,14 @@ TEST_F(EditingRules, SavingKeepsEveryOtherByteAndNeverCreatesOrRevivesACrewman) 
     EXPECT_NE(after.find("\r\nUnknown=1 2 3\r\n"), std::string::npos);
     EXPECT_EQ(after.find("\n\n"), std::string::npos);
 
+    // At sea nothing is written.
+    context.atSea = true;
+    ReplacementCounter counter;
+    EXPECT_THROW(SaveCrewMan(petty, context, prompter), Error);
+    EXPECT_THROW(DismissOrReplace(DismissChoice::Dismiss, petty, context, counter, {}, prompter), Error);
+    EXPECT_EQ(ReadText(context.roster), after);
+    context.atSea = false;
+
     // An empty slot is not brought back to half a life; a missing roster is not created.
     const CrewmanView gone = View(8, 1, "Gone Man", 0);
     EXPECT_THROW(SaveCrewMan(gone, context, prompter), Error);
@@ -211,7 +219,6 @@ TEST_F(EditingRules, SavingKeepsEveryOtherByteAndNeverCreatesOrRevivesACrewman) 
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("is missing"), std::string::npos) << e.what();
     }
-    ReplacementCounter counter;
     EXPECT_THROW(DismissOrReplace(DismissChoice::Dismiss, petty, context, counter, {}, prompter), Error);
     EXPECT_FALSE(fs::exists(context.roster));
 }
