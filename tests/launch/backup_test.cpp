@@ -451,6 +451,15 @@ TEST_F(Backup, SetFilesFolderClashesAndTheGamesOwnLinksAreHandled) {
     EXPECT_EQ(ReadText(world.game / "data/Sub/link.dat"), "link from set 2");
     EXPECT_FALSE(fs::is_symlink(world.game / "data/Sub/link.dat"));
     EXPECT_TRUE(fs::is_symlink(paths.BackupFolder / "data/Sub/link.dat"));
+    // Two read-only set files that reach one new game file through folders in two spellings:
+    // the later folder (in the walk's order) wins.
+    const fs::path spellings = temp.Path() / "spellings";
+    WriteText(spellings / "data/Sub/new.txt", "later");
+    WriteText(spellings / "DATA/SUB/new.txt", "earlier");
+    platform::SetReadOnly(spellings / "data/Sub/new.txt", true);
+    platform::SetReadOnly(spellings / "DATA/SUB/new.txt", true);
+    InstallFileSet(paths, spellings, prompter);
+    EXPECT_EQ(ReadText(world.game / "data/Sub/new.txt"), "later");
     ExpectRolledBack();
 }
 
