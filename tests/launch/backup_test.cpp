@@ -446,6 +446,12 @@ TEST_F(Backup, SetFilesFolderClashesAndTheGamesOwnLinksAreHandled) {
     InstallFileSet(paths, temp.Path() / "no such set", prompter);
     EXPECT_EQ(Snapshot(world.game), before);
     EXPECT_FALSE(fs::exists(Log()));
+    // Both files are named in one warning.
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    for (const char* file : {"/data/Sub", "/sh3.exe/inside.txt"}) {
+        EXPECT_NE(prompter.messages[0].text.find(set.string() + file + "\n"), std::string::npos)
+            << prompter.messages[0].text;
+    }
     // The game's link inside its own folder is moved aside as a link and comes back as one.
     InstallFileSet(paths, world.set2, prompter);
     EXPECT_EQ(ReadText(world.game / "data/Sub/link.dat"), "link from set 2");
