@@ -1213,6 +1213,10 @@ bool ProfileEdit::FileFound() const {
     return m_state->batch.state == FileState::Present;
 }
 
+const fs::path& ProfileEdit::Path() const {
+    return m_state->path;
+}
+
 void ProfileEdit::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     CheckWrite(m_state->path, section, key, value);
     m_state->Record({Change::Kind::Write, std::string(section), std::string(key), std::string(value)});

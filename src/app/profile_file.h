@@ -113,6 +113,7 @@ class ProfileEdit {
     std::vector<ProfileLine> StoredSectionLines(std::string_view section) const;
     // Whether the file was there and could be read when the edit read it (or last committed it).
     bool FileFound() const;
+    const std::filesystem::path& Path() const;
 
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);

@@ -139,6 +139,10 @@ std::string Summary(const std::string& outs, const std::string& ins) {
 std::string GenerateCrewMan(const Paths& paths, const Language& language, ProfileEdit& roster,
                             std::string_view section, int oldGrade, std::string_view careerDate,
                             Random& random) {
+    if (!roster.FileFound()) {
+        RequireRoster(roster.Path());  // a missing roster is never created
+        throw Error("The crew roster " + PathText(roster.Path()) + " cannot be read.");
+    }
     // The lower two grades of the leaver's class.
     const GradeClass gradeClass = ClassOfGrade(oldGrade);
     const int grade = (gradeClass == GradeClass::None ? 0 : LowestGrade(gradeClass)) + random.Next(2);

@@ -164,6 +164,8 @@ TEST_F(Transfers, NoRulesOrNoRosterChangeNothingAndFailuresAreSaid) {
     fs::remove(CrewFile(career));
     EXPECT_EQ(Transfer(1), "");
     EXPECT_FALSE(fs::exists(CrewFile(career)));
+    EXPECT_THROW(Generate(8, 1), Error);  // a replacement never creates the roster either
+    EXPECT_FALSE(fs::exists(CrewFile(career)));
 
     // A roster that cannot be written: the error, and no summary of what did not happen.
     WriteText(CrewFile(career), before);
