@@ -497,6 +497,8 @@ class Overlay {
     void Erase(std::string_view section);
     // The stored value text (blanks around it dropped, as on reading), or nothing.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
+    // The present key lines of a section (the empty name too), in file order, as stored.
+    std::vector<ProfileLine> Lines(std::string_view section) const;
     std::string Render() const;
 
   private:
@@ -703,6 +705,41 @@ std::optional<std::string_view> Overlay::Value(std::string_view section, std::st
         return std::nullopt;
     }
     return TrimBlanks(added->value);
+}
+
+std::vector<ProfileLine> Overlay::Lines(std::string_view section) const {
+    const Document& doc = Doc();
+    const Place place = Find(section);
+    std::vector<ProfileLine> lines;
+    const auto addAll = [&lines](const AddedLines& added) {
+        for (const AddedLine& line : added.lines) {
+            if (line.present) {
+                lines.push_back({line.key, std::string(TrimBlanks(line.value))});
+            }
+        }
+    };
+    if (place.parsed != kNoSection) {
+        const Section& s = doc.sections[place.parsed];
+        for (std::uint32_t l = s.header + 1; l < s.lineEnd; ++l) {
+            const Line& line = doc.lines[l];
+            if (line.kind != LineKind::Key || !line.hasValue) {
+                continue;
+            }
+            const LineChange* change = ChangeOf(l);
+            if (change != nullptr && change->removed) {
+                continue;
+            }
+            lines.push_back({std::string(doc.Name(line)), change != nullptr && change->value
+                                                              ? std::string(TrimBlanks(*change->value))
+                                                              : std::string(doc.Value(line))});
+        }
+        if (const auto it = m_sections.find(place.parsed); it != m_sections.end()) {
+            addAll(it->second.added);
+        }
+    } else if (place.added != kNoSection) {
+        addAll(m_added[place.added].keys);
+    }
+    return lines;
 }
 
 std::string Overlay::Render() const {
@@ -1166,6 +1203,18 @@ std::optional<std::string> ProfileEdit::FindString(std::string_view section, std
 
 int ProfileEdit::ReadInteger(std::string_view section, std::string_view key, int def) const {
     return ParseInteger(ReadString(section, key, "")).value_or(def);
+}
+
+std::vector<ProfileLine> ProfileEdit::StoredSectionLines(std::string_view section) const {
+    return m_state->batch.overlay.Lines(TrimSpaces(section));
+}
+
+bool ProfileEdit::FileFound() const {
+    return m_state->batch.state == FileState::Present;
+}
+
+const fs::path& ProfileEdit::Path() const {
+    return m_state->path;
 }
 
 void ProfileEdit::WriteString(std::string_view section, std::string_view key, std::string_view value) {

@@ -107,6 +107,14 @@ class ProfileEdit {
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
     std::optional<std::string> FindString(std::string_view section, std::string_view key) const;
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    // The key lines of the (first) section of that name as the edit has made them, in file order,
+    // with their names and values as stored (blanks around them dropped, quotes kept, no length
+    // limit, the empty name included): what moving a section's keys to another section copies
+    // unchanged.
+    std::vector<ProfileLine> StoredSectionLines(std::string_view section) const;
+    // Whether the file was there and could be read when the edit read it (or last committed it).
+    bool FileFound() const;
+    const std::filesystem::path& Path() const;
 
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);

@@ -65,13 +65,31 @@ constexpr const char* kUsage =
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
+// A message's text for the terminal: every line break ("\r\n", or "\r" or "\n" alone, as the
+// message boxes show them) a "\n", so that a lone "\r" does not send the terminal back over the line.
+std::string TerminalLines(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            lines += text[i];
+        }
+    }
+    return Utf8FromCp1252(lines);
+}
+
 class TerminalPrompter : public Prompter {
   public:
     TerminalPrompter(std::ostream& err, std::filesystem::path settingsFile)
         : m_err(err), m_settingsFile(std::move(settingsFile)) {}
 
     Button ShowMessage(std::string_view text, MessageKind, Buttons buttons) override {
-        m_err << Utf8FromCp1252(text) << '\n';
+        m_err << TerminalLines(text) << '\n';
         for (Button b : {Button::Abort, Button::Cancel, Button::No, Button::Ok}) {
             if (buttons.Has(b)) {
                 return b;
@@ -80,7 +98,7 @@ class TerminalPrompter : public Prompter {
         return Button::None;
     }
     void ShowPlainMessage(std::string_view title, std::string_view text) override {
-        m_err << Utf8FromCp1252(title) << ": " << Utf8FromCp1252(text) << '\n';
+        m_err << Utf8FromCp1252(title) << ":\n" << TerminalLines(text) << '\n';
     }
     void SetStatus(std::string_view text) override { m_err << Utf8FromCp1252(text) << '\n'; }
     void HideStatus() override {}

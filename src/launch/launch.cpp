@@ -12,6 +12,8 @@
 #include "app/random.h"
 #include "app/settings.h"
 #include "app/text.h"
+#include "crew/crewman.h"
+#include "crew/transfers.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/career_length.h"
@@ -223,6 +225,48 @@ void PrepareNewCrew(const Paths& paths, const LaunchRequest& request, const Laun
     prompter.HideStatus();
 }
 
+// The roster of an in-base career as it was before the crew transfers of this launch, so that a
+// launch that fails afterwards takes them back with the game files: a launch that never started
+// the game must not have moved anyone, or launching again would transfer a second time.
+struct RosterBefore {
+    std::filesystem::path file;
+    std::string bytes;
+};
+
+// The crew transfers between patrols, for a career in its home base when the player wants them.
+// `before` keeps the roster as it was.
+void TransferCrew(const Paths& paths, const Language& language, const LaunchRequest& request,
+                  const LaunchSettings& settings, Prompter& prompter, Random& random,
+                  std::optional<RosterBefore>& before) {
+    prompter.HideStatus();
+    if (!settings.RealisticCrewXfr || request.career.CareerStatus != CareerStatus::InBase) {
+        return;
+    }
+    const std::filesystem::path file = crew::CrewFile(request.career);
+    if (std::optional<std::string> bytes = platform::ReadFile(file)) {
+        before = RosterBefore{file, std::move(*bytes)};
+    }
+    crew::TransferCrewmen(paths, language, request.career, prompter, random);
+}
+
+// Takes back the crew transfers of a launch that failed; the sentence that says how it went.
+std::string TakeBackTransfers(const std::optional<RosterBefore>& before) {
+    if (!before) {
+        return {};
+    }
+    const std::optional<std::string> now = platform::ReadFile(before->file);
+    if (now && *now == before->bytes) {
+        return {};
+    }
+    try {
+        platform::WriteFileAtomic(before->file, before->bytes);
+        return " The crew transfers of this launch were taken back: the crew is as it was.";
+    } catch (const std::exception& error) {
+        return " The crew transfers of this launch stay in " + PathText(before->file) +
+               ", as they could not be taken back: " + error.what();
+    }
+}
+
 // The flotilla's set, the boat type's set, then the dated sets in date order.
 void InstallCareerSets(const Paths& paths, const LaunchCareer& career, const PatrolStart& start,
                        Prompter& prompter, Random& random) {
@@ -344,10 +388,12 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
 
     // A launch that fails half way takes back what it changed, so the game never starts (or is
     // left) with part of it.
+    std::optional<RosterBefore> rosterBefore;
     try {
         prompter.SetStatus("Calculating patrol start date...");
         const PatrolStart start = ComputePatrolStart(paths, request, career->date, settings, random);
         PrepareNewCrew(paths, request, *career, prompter, random);
+        TransferCrew(paths, language, request, settings, prompter, random, rosterBefore);
         InstallCareerSets(paths, *career, start, prompter, random);
         ApplyModifications(paths, language, request, *career, start, settings, prompter, random);
         if (settings.SkipIntros) {
@@ -362,7 +408,8 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
         if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') {
             text += '.';
         }
-        throw Error(text + " " + RollBackFailedLaunch(paths, prompter, lock));
+        const std::string rolledBack = RollBackFailedLaunch(paths, prompter, lock);
+        throw Error(text + " " + rolledBack + TakeBackTransfers(rosterBefore));
     }
     return LaunchOutcome::Launched;
 }

@@ -398,6 +398,13 @@ TEST_F(ProfileFileTest, AnEditEqualsTheSameSingleOperations) {
                 edit.EraseSection(section);
                 what = "erase [" + section + "]";
             }
+            std::vector<std::string> names;
+            for (const seewolf::ProfileLine& line : edit.StoredSectionLines(section)) {
+                if (!line.key.empty()) {  // name lists leave the empty name out
+                    names.push_back(line.key);
+                }
+            }
+            ASSERT_EQ(names, single.ReadSection(section)) << "round " << round << " after " << what;
             for (int read = 0; read < 4; ++read) {
                 const std::string s = read == 0 ? section : pick(sections);
                 const std::string k = read == 0 ? key : pick(keys);

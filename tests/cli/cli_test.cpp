@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "app/language.h"
 #include "app/profile_file.h"
 #include "app/settings.h"
+#include "career/career.h"
+#include "crew/crewman.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -189,6 +192,24 @@ TEST(Cli, RollbackSaysWhatItDidAndFailsWhenACopyCannotGoBack) {
     EXPECT_EQ(stuck.code, 1);
     EXPECT_NE(stuck.err.find("could not be restored"), std::string::npos) << stuck.err;
     EXPECT_TRUE(std::filesystem::exists(world.GetPaths().BackupFolder / "data" / "Cfg" / "Convoys.cfg"));
+}
+
+TEST(Cli, TheTransferSummaryShowsEachLineBreakAsOne) {
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    ProfileFile(paths.SettingsFile()).WriteString(kSettingsSection, "RealisticCrewXfr", "1");
+    const ProfileFile options(paths.Prog("Cfg\\SH3 options.cfg"));
+    options.WriteString("REALISTICCREWXFR", "RANGE", "1");
+    options.WriteString("REALISTICCREWXFR", "Seaman", "0");
+    const SelectedCareer career = LoadCareer(paths, ChooseLanguage(paths), demo::DemoCareers::InHomeBase);
+    testing::WriteText(crew::CrewFile(career), "[CREW_MEMBER_20]\r\nName=Hein Mueck\r\nNrComp=1\r\n");
+    const CliRun run = Cli(world, {"launch", demo::DemoCareers::InHomeBase, "--nolaunch"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.err.find("Crewman transfer summary:\nTRANSFERS OUT\n\nMatrose Hein Mueck - "),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("\nTRANSFERS IN\n\n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos);
 }
 
 TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {

@@ -9,6 +9,8 @@
 #include "app/random.h"
 #include "app/settings.h"
 #include "career/new_career.h"
+#include "crew/crewman.h"
+#include "demo/demo.h"
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "support/scripted_prompter.h"
@@ -272,6 +274,79 @@ TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {
     RollBackGameFiles(paths, prompter);
     EXPECT_EQ(ReadText(paths.Game("data\\Movies\\Intro\\Logo.wmv")), "logo");
     EXPECT_FALSE(fs::exists(paths.Game("data\\Movies\\Intro\\Intro.wmv.Seewolf")));
+}
+
+}  // namespace
+}  // namespace seewolf
+
+namespace seewolf {
+namespace {
+
+class LaunchTransfers : public Launch {
+  protected:
+    // The demo career with a roster of three officers, whom every draw makes leave.
+    LaunchRequest WithRoster(const char* name) {
+        LaunchRequest r;
+        r.career = LoadCareer(paths, language, name);
+        r.treeEntry = name;
+        r.noLaunch = true;
+        std::string roster;
+        for (int slot = 0; slot < 3; ++slot) {
+            roster += "[CREW_MEMBER_" + std::to_string(slot) + "]\r\nName=Man " + std::to_string(slot) +
+                      "\r\nGrad=8\r\nNrComp=2\r\n";
+        }
+        WriteText(crew::CrewFile(r.career), roster);
+        const ProfileFile options(paths.Prog("Cfg\\SH3 options.cfg"));
+        options.WriteString("REALISTICCREWXFR", "RANGE", "1");
+        options.WriteString("REALISTICCREWXFR", "Officer", "0");
+        return r;
+    }
+};
+
+TEST_F(LaunchTransfers, RunForAnInBaseCareerWhenSetAndAreTakenBackWhenTheLaunchFails) {
+    LaunchRequest r = WithRoster(demo::DemoCareers::InHomeBase);
+    const fs::path roster = crew::CrewFile(r.career);
+    const std::string before = ReadText(roster);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(roster), before);  // the setting is off
+    EXPECT_TRUE(prompter.plainMessages.empty());
+
+    Settings("RealisticCrewXfr", "1");
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    const std::string after = ReadText(roster);
+    EXPECT_NE(after, before);
+    ASSERT_EQ(prompter.plainMessages.size(), 1u);
+    EXPECT_EQ(prompter.plainMessages[0].rfind("Crewman transfer summary\nTRANSFERS OUT\r\n\r\n", 0), 0u);
+
+    // A launch that fails after the transfers takes them back with the game files.
+    const fs::path mainCfg = paths.SaveFolder / "main.cfg";
+    fs::permissions(mainCfg, fs::perms::owner_write, fs::perm_options::remove);
+    try {
+        RunLaunch(paths, language, r, prompter, random);
+        ADD_FAILURE() << "launched without main.cfg";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("The crew transfers of this launch were taken back"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(prompter.plainMessages.size(), 2u);
+    EXPECT_EQ(ReadText(roster), after);
+    fs::permissions(mainCfg, fs::perms::owner_write, fs::perm_options::add);
+
+    // No rules: nobody leaves and nothing is said.
+    ProfileFile(paths.Prog("Cfg\\SH3 options.cfg")).EraseSection("REALISTICCREWXFR");
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(roster), after);
+    EXPECT_EQ(prompter.plainMessages.size(), 2u);
+}
+
+TEST_F(LaunchTransfers, NeverRunAtSea) {
+    LaunchRequest r = WithRoster(demo::DemoCareers::AtSea);
+    Settings("RealisticCrewXfr", "1");
+    const std::string before = ReadText(crew::CrewFile(r.career));
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    EXPECT_EQ(ReadText(crew::CrewFile(r.career)), before);
+    EXPECT_TRUE(prompter.plainMessages.empty());
 }
 
 }  // namespace
