@@ -210,4 +210,20 @@ std::string WrapText(std::string_view text, std::size_t width) {
     return result;
 }
 
+std::string MessageLines(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            lines += text[i];
+        }
+    }
+    return lines;
+}
+
 }  // namespace seewolf

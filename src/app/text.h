@@ -41,6 +41,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 // stored with "?" in place of its letters.
 std::string Cp1252FromUtf8OrThrow(std::string_view utf8, std::string_view what);
 
+// Every line break of a message ("\r\n", or "\r" or "\n" alone, as the game's message boxes show
+// them) as one "\n", so that neither a terminal nor a toolkit label mistakes a lone "\r".
+std::string MessageLines(std::string_view text);
+
 // Wraps text so that no line is longer than `width` characters where it can break at blanks.
 std::string WrapText(std::string_view text, std::size_t width);
 

@@ -65,22 +65,9 @@ constexpr const char* kUsage =
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
-// A message's text for the terminal: every line break ("\r\n", or "\r" or "\n" alone, as the
-// message boxes show them) a "\n", so that a lone "\r" does not send the terminal back over the line.
+// A message's text for the terminal: one "\n" for each line break, in UTF-8.
 std::string TerminalLines(std::string_view text) {
-    std::string lines;
-    lines.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            lines += text[i];
-        }
-    }
-    return Utf8FromCp1252(lines);
+    return Utf8FromCp1252(MessageLines(text));
 }
 
 class TerminalPrompter : public Prompter {

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "app/error.h"
+#include "app/text.h"
 #include "ui/qt_text.h"
 
 namespace seewolf::ui {
@@ -63,7 +64,7 @@ QString TitleFor(MessageKind kind) {
 Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) {
     // The desktop has one beep; it still tells the user that a message wants attention.
     QApplication::beep();
-    QMessageBox box(IconFor(kind), TitleFor(kind), ToQt(text), QMessageBox::NoButton, m_parent);
+    QMessageBox box(IconFor(kind), TitleFor(kind), ToQt(MessageLines(text)), QMessageBox::NoButton, m_parent);
     for (const ButtonPair& pair : kButtons) {
         if (buttons.Has(pair.ours)) {
             box.addButton(pair.qt);
@@ -82,7 +83,7 @@ Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons 
 }
 
 void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(text), QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(MessageLines(text)), QMessageBox::Ok, m_parent);
     box.exec();
 }
 
