@@ -1273,14 +1273,45 @@ std::string ReadRequiredString(const ProfileFile& file, std::string_view section
     throw Error("The key " + name + " is missing from " + in + " of " + path + ".");
 }
 
+namespace {
+
+[[noreturn]] void ThrowInvalidNumber(const ProfileFile& file, std::string_view section, std::string_view key,
+                                     const std::string& text, std::string_view what) {
+    throw Error("Invalid number in " + platform::TextFromPath(file.Path()) + " [" +
+                std::string(TrimSpaces(section)) + "] " + std::string(TrimSpaces(key)) + ": \"" + text +
+                "\" is not " + std::string(what) + ".");
+}
+
+}  // namespace
+
 int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
     const std::string text = ReadRequiredString(file, section, key);
     if (const auto value = ParseInteger(text)) {
         return *value;
     }
-    throw Error("Invalid number in " + platform::TextFromPath(file.Path()) + " [" +
-                std::string(TrimSpaces(section)) + "] " + std::string(TrimSpaces(key)) + ": \"" + text +
-                "\" is not a whole number.");
+    ThrowInvalidNumber(file, section, key, text, "a whole number");
+}
+
+int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
+    const std::optional<std::string> text = file.FindString(section, key);
+    if (!text) {
+        return def;
+    }
+    if (const auto value = ParseInteger(*text)) {
+        return *value;
+    }
+    ThrowInvalidNumber(file, section, key, *text, "a whole number");
+}
+
+double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
+    const std::optional<std::string> text = file.FindString(section, key);
+    if (!text) {
+        return def;
+    }
+    if (const auto value = ParseFloat(*text)) {
+        return *value;
+    }
+    ThrowInvalidNumber(file, section, key, *text, "a number");
 }
 
 std::vector<ProfileLine> SectionLines(const ProfileFile& file, std::string_view section) {

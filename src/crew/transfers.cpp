@@ -17,6 +17,7 @@
 #include "career/career.h"
 #include "crew/random_name.h"
 #include "crew/roster.h"
+#include "crew/service_history.h"
 #include "platform/files.h"
 
 namespace seewolf::crew {
@@ -31,34 +32,6 @@ constexpr std::string_view kTransferred = " - Transferred to another U-boat";
 
 std::string Where(const ProfileFile& file, std::string_view section, std::string_view key) {
     return PathText(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
-// A whole number, or `def` when the key (or the file) is missing.
-int WholeNumber(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
-    const std::optional<std::string> text = file.FindString(section, key);
-    if (!text) {
-        return def;
-    }
-    const std::optional<int> value = ParseInteger(*text);
-    if (!value) {
-        throw Error("Invalid number in " + Where(file, section, key) + ": \"" + *text +
-                    "\" is not a whole number.");
-    }
-    return *value;
-}
-
-// A real number, or `def` when the key (or the file) is missing.
-double Real(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
-    const std::optional<std::string> text = file.FindString(section, key);
-    if (!text) {
-        return def;
-    }
-    const std::optional<double> value = ParseFloat(*text);
-    if (!value) {
-        throw Error("Invalid number in " + Where(file, section, key) + ": \"" + *text +
-                    "\" is not a number.");
-    }
-    return *value;
 }
 
 // The whole numbers of a comma-separated list ("0,1,2"); blanks around an item and empty items
@@ -95,7 +68,7 @@ struct TransferRules {
 TransferRules ReadTransferRules(const Paths& paths) {
     const ProfileFile options(paths.Prog(kOptionsFile));
     TransferRules rules;
-    rules.range = WholeNumber(options, kTransferRules, "RANGE", 0);
+    rules.range = ReadCheckedInteger(options, kTransferRules, "RANGE", 0);
     rules.draws[0] = NumberList(options, kTransferRules, "Officer");
     rules.draws[1] = NumberList(options, kTransferRules, "PettyOfficer");
     rules.draws[2] = NumberList(options, kTransferRules, "Seaman");
@@ -149,48 +122,31 @@ std::string GenerateCrewMan(const Paths& paths, const Language& language, Profil
 
     const ProfileFile basic(paths.Game(kBasicCfg));
     const std::string crewGrade = "CREW_" + std::to_string(grade);
-    const int baseExperience = WholeNumber(basic, crewGrade, "Experience", 0);
-    const double morale = Real(basic, crewGrade, "MoraleMax", 0.0);
-    const double fatigue = Real(basic, crewGrade, "FatigueMin", 0.0);
-    const int hitPoints = WholeNumber(basic, crewGrade, "Hp", 0);
-    const double medalFactor = Real(basic, "MEDALS_CREW", "Experience", 1.0);
+    const int baseExperience = ReadCheckedInteger(basic, crewGrade, "Experience", 0);
+    const double morale = ReadCheckedFloat(basic, crewGrade, "MoraleMax", 0.0);
+    const double fatigue = ReadCheckedFloat(basic, crewGrade, "FatigueMin", 0.0);
+    const int hitPoints = ReadCheckedInteger(basic, crewGrade, "Hp", 0);
+    const double medalFactor = ReadCheckedFloat(basic, "MEDALS_CREW", "Experience", 1.0);
     const ProfileFile options(paths.Prog(kOptionsFile));
-    const int veteranChance = WholeNumber(options, kCrewSetup, careerDate.substr(0, 4), 0);
-    const int medalChance = WholeNumber(options, kCrewSetup, "EKIIChance", 0);
-    const int maxPatrols = WholeNumber(options, kCrewSetup, "MaxPatrols", 0);
+    const int veteranChance = ReadCheckedInteger(options, kCrewSetup, careerDate.substr(0, 4), 0);
+    const int medalChance = ReadCheckedInteger(options, kCrewSetup, "EKIIChance", 0);
+    const int maxPatrols = ReadCheckedInteger(options, kCrewSetup, "MaxPatrols", 0);
 
     // Where he comes from: another boat, with patrols and perhaps medals, or training.
-    int patrols = 0;
-    double experience = baseExperience;
-    int medal0 = -1;
-    int medal6 = -1;
-    int medal7 = -1;
+    ServiceHistory history;
+    history.experience = static_cast<float>(baseExperience);
     std::string_view origin = " - First post-training deployment";
     if (random.Next(100) < veteranChance) {
-        patrols = random.Next(maxPatrols) + 1;
-        if (patrols >= 2 && careerDate >= kWarBadgeDate) {
-            medal7 = 7;
-        }
-        if (random.Next(100) < medalChance) {
-            medal0 = 0;
-            if (careerDate >= kFrontClaspDate) {
-                medal6 = 6;
-            }
-            // The patrols up to the medal count with its factor.
-            const int withMedal = random.Next(patrols) + 1;
-            experience = (experience + withMedal) * medalFactor + (patrols - withMedal);
-        } else {
-            experience += patrols;
-        }
+        history = DrawServiceHistory({maxPatrols, medalChance, static_cast<float>(medalFactor)}, careerDate,
+                                     static_cast<float>(baseExperience), random);
         origin = " - Transferred from another U-boat";
     }
-    if (!std::isfinite(experience)) {
+    if (!std::isfinite(history.experience)) {
         throw Error(
             "The experience of a new crewman comes to more than a number can hold; check [MEDALS_CREW] "
             "Experience and [" +
             crewGrade + "] Experience of " + PathText(basic.Path()) + ".");
     }
-    experience = std::max(experience, 0.0);  // a medal factor of 0 or less takes nothing below 0
 
     const std::string name = RandomName(paths, random, false);
     FaceKeys face;
@@ -206,13 +162,13 @@ std::string GenerateCrewMan(const Paths& paths, const Language& language, Profil
     roster.WriteInteger(section, "Index", face.index);
     roster.WriteInteger(section, "Grad", grade);
     roster.WriteString(section, "Renown", "0.000000");
-    roster.WriteInteger(section, "Patrols", patrols);
+    roster.WriteInteger(section, "Patrols", history.patrols);
     roster.WriteString(section, "Morale", FormatFloat6(morale));
     roster.WriteString(section, "Fatigue", FormatFloat6(fatigue));
     roster.WriteInteger(section, "HealthStatus", 0);
     roster.WriteString(section, "WasWounded", "No");
     roster.WriteString(section, "HitPoints", FormatFloat6(hitPoints));
-    roster.WriteString(section, "Experience", FormatFloat6(experience));
+    roster.WriteString(section, "Experience", FormatFloat6(history.experience));
     roster.WriteInteger(section, "NrQual", nrQual);
     if (nrQual == 1) {
         roster.WriteInteger(section, "Qualification0", qualification);
@@ -222,12 +178,12 @@ std::string GenerateCrewMan(const Paths& paths, const Language& language, Profil
     roster.DeleteKey(section, "Qualification1");
     roster.DeleteKey(section, "Qualification2");
     roster.DeleteKey(section, "SpecialAbility");
-    roster.WriteInteger(section, "MedalsInx0", medal0);
+    roster.WriteInteger(section, "MedalsInx0", history.medal0);
     for (int i = 1; i <= 5; ++i) {
         roster.WriteInteger(section, "MedalsInx" + std::to_string(i), -1);
     }
-    roster.WriteInteger(section, "MedalsInx6", medal6);
-    roster.WriteInteger(section, "MedalsInx7", medal7);
+    roster.WriteInteger(section, "MedalsInx6", history.medal6);
+    roster.WriteInteger(section, "MedalsInx7", history.medal7);
     roster.WriteInteger(section, "MedalsInx8", -1);
     roster.WriteInteger(section, "HeadIdx", face.headIdx);
     roster.WriteString(section, "HasHelmet", face.hasHelmet ? "Yes" : "No");

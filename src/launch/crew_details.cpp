@@ -16,6 +16,7 @@
 #include "app/random.h"
 #include "app/text.h"
 #include "crew/random_name.h"
+#include "crew/service_history.h"
 #include "launch/backup.h"
 #include "launch/folder_walk.h"
 #include "launch/game_bounds.h"
@@ -33,11 +34,6 @@ constexpr std::string_view kCrewFileStart = "crew_config_";
 constexpr std::string_view kCrewFileEnd = ".cfg";
 constexpr int kLastMember = 120;
 constexpr int kGrades = 9;
-
-// The U-boat war badge was instituted on 13 October 1939, the U-boat front clasp on 15 May 1944;
-// no crewman holds them before.
-constexpr std::string_view kWarBadgeDate = "19391013";
-constexpr std::string_view kFrontClaspDate = "19440515";
 
 std::string Where(const ProfileFile& file, std::string_view section, std::string_view key) {
     return PathText(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
@@ -177,38 +173,6 @@ struct Edit {
     std::string value;
 };
 
-// The keys of one crewman with a service history.
-struct History {
-    int patrols = 0;
-    int medal0 = -1;
-    int medal6 = -1;
-    int medal7 = -1;
-    float experience = 0.0f;
-};
-
-History DrawHistory(const CrewRules& rules, std::string_view careerDate, float base, Random& random) {
-    History history;
-    history.patrols = 1 + random.Next(rules.maxPatrols);
-    if (history.patrols >= 2 && careerDate >= kWarBadgeDate) {
-        history.medal7 = 7;
-    }
-    // Single precision throughout, as the game keeps experience.
-    float experience = base;
-    int rest = history.patrols;
-    if (random.Next(100) < rules.ironCross) {
-        history.medal0 = 0;
-        if (careerDate >= kFrontClaspDate) {
-            history.medal6 = 6;
-        }
-        // The patrols up to the medal count with the medal factor.
-        const int withMedal = 1 + random.Next(history.patrols);
-        experience = (static_cast<float>(withMedal) + base) * rules.medalFactor;
-        rest = history.patrols - withMedal;
-    }
-    history.experience = static_cast<float>(rest) + experience;
-    return history;
-}
-
 // The writes of one crew file; draws for its crewmen in section order.
 std::vector<Edit> CrewFileEdits(const Paths& paths, const ProfileFile& crew, const CrewRules& rules,
                                 std::string_view careerDate, Random& random, CrewDetailsResult& result,
@@ -231,7 +195,8 @@ std::vector<Edit> CrewFileEdits(const Paths& paths, const ProfileFile& crew, con
         } else {
             ++ungraded;
         }
-        const History history = DrawHistory(rules, careerDate, base, random);
+        const crew::ServiceHistory history = crew::DrawServiceHistory(
+            {rules.maxPatrols, rules.ironCross, rules.medalFactor}, careerDate, base, random);
         if (!std::isfinite(history.experience)) {
             throw Error("The experience of " + Where(crew, section, "Experience") +
                         " comes to more than the game can hold; check [MEDALS_CREW] Experience and [CREW_" +
