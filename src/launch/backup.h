@@ -83,9 +83,9 @@ void BackUpGameFiles(const Paths& paths, std::span<const std::string> relatives)
 
 // Mirrors the files of a file set folder into the game folder (matching names without regard to
 // case), keeping the pre-launch copies and logging the files and folders it adds. A missing folder
-// installs nothing; a copy that fails is not reported. Throws Error when Seewolf.log cannot be
-// written (before anything changes), and when a game file cannot be moved to the backup folder
-// (it is left as it is; the files installed before it stay, backed up and logged).
+// installs nothing; set files that could not be copied are named in one warning. Throws Error when
+// Seewolf.log cannot be written (before anything changes), and when a game file cannot be moved to
+// the backup folder (it is left as it is; the files installed before it stay, backed up and logged).
 void InstallFileSet(const Paths& paths, const std::filesystem::path& source, Prompter& prompter);
 
 // The record of the game folder that a launch changes: program folder + "Seewolf.game", the

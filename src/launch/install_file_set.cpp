@@ -93,7 +93,8 @@ bool MoveAside(const fs::path& game, const fs::path& backup, bool isLink) {
 struct SetPlan {
     std::vector<TargetFolder> folders;
     std::vector<Step> steps;
-    std::string logText;  // Seewolf.log lines of every file and folder the set adds
+    std::string logText;         // Seewolf.log lines of every file and folder the set adds
+    std::vector<fs::path> left;  // set files that cannot go into the game folder
 };
 
 // Plans a file set: the game file and backup place of each of its files, what becomes of the
@@ -123,9 +124,15 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
         }
         std::sort(files.begin(), files.end());
 
+        const auto leaveFolder = [&plan, &files, &setFolder] {
+            for (const auto& file : files) {
+                plan.left.push_back(setFolder / file.second);
+            }
+        };
         std::string folderText;
         const auto relFolder = Below(root, setFolder);
         if (!relFolder || !TextOfName(fs::path(*relFolder), folderText)) {
+            leaveFolder();  // a folder name the game's code page cannot hold
             continue;
         }
         const fs::path gameFolder =
@@ -133,14 +140,16 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
                                : platform::WithTrailingSeparator(platform::Resolve(gameRoot, folderText));
         const auto gameRel = Below(gameRoot, gameFolder);
         if (!gameRel || !bounds.HoldsFolder(gameFolder)) {
-            continue;  // leads outside the game folder
+            leaveFolder();  // leads outside the game folder
+            continue;
         }
         // Only a file whose path the log can hold may be added.
         const bool loggable = platform::PathFromText(platform::TextFromPath(gameFolder)) == gameFolder;
         const bool folderExists = IsFolder(gameFolder);
         if (!folderExists) {
             if (!loggable || Occupied(platform::WithoutTrailingSeparator(gameFolder))) {
-                continue;  // a file stands where the folder would go
+                leaveFolder();  // a file stands where the folder would go
+                continue;
             }
             // The folders the set creates are listed too (parents first), so the roll-back can
             // remove them again.
@@ -169,6 +178,7 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
         for (const auto& [key, name] : files) {
             std::string nameText;
             if (!TextOfName(name, nameText)) {
+                plan.left.push_back(setFolder / name);  // a name the game's code page cannot hold
                 continue;
             }
             fs::path gameName = name;
@@ -188,11 +198,12 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
                       type != fs::file_type::not_found,
                       type == fs::file_type::symlink,
                       kNone};
-            if (type == fs::file_type::directory) {
-                continue;  // a folder is not replaced by a file
-            }
-            if (step.isLink && (!bounds.Holds(step.game) || IsFolder(step.game))) {
-                continue;  // leads outside the game folder, or to a folder
+            if (type == fs::file_type::directory ||
+                (step.isLink && (!bounds.Holds(step.game) || IsFolder(step.game)))) {
+                // A folder is not replaced by a file, and a link that leads outside the game
+                // folder or to a folder is not written through.
+                plan.left.push_back(step.source);
+                continue;
             }
             const bool inBackup = backupNames.count(gameName.native()) != 0;
             if (const auto planned = plannedFiles.find(step.game.native()); planned != plannedFiles.end()) {
@@ -201,9 +212,11 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
                 if (step.gameExisted && !inBackup) {
                     step.action = Action::MoveAside;
                 } else if (step.isLink) {
-                    continue;  // never write through a link
+                    plan.left.push_back(step.source);  // never write through a link
+                    continue;
                 } else if (!step.gameExisted && !inBackup) {
                     if (!loggable) {
+                        plan.left.push_back(step.source);
                         continue;
                     }
                     logText += LogLine(step.game);  // a file the game did not have
@@ -217,20 +230,27 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
     return plan;
 }
 
-// Carries out a plan whose log lines are written.
+// Carries out a plan whose log lines are written. Adds to plan.left the set files that did not
+// reach the game folder (a folder or copy that failed); what stands there is restored or deleted
+// by the roll-back.
 void ExecutePlan(SetPlan& plan) {
     const std::vector<Step>& steps = plan.steps;
     std::vector<TargetFolder>& folders = plan.folders;
     std::vector<char> settled(steps.size(), 0);
+    std::vector<fs::path>& failed = plan.left;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& step = steps[i];
         TargetFolder& folder = folders[step.folder];
         if (folder.failed || (step.after != kNone && settled[step.after] == 0)) {
+            if (step.after == kNone) {
+                failed.push_back(step.source);  // a later step for the same file was listed by the first
+            }
             continue;
         }
         if (!folder.gameReady) {
             if (!platform::TryCreateFolders(folder.game)) {
                 folder.failed = true;
+                failed.push_back(step.source);
                 continue;
             }
             folder.gameReady = true;
@@ -252,12 +272,12 @@ void ExecutePlan(SetPlan& plan) {
         }
         settled[i] = 1;
         // Into an empty place the copy goes straight to its name: cut half-way, it is deleted (a
-        // logged file) or replaced (its pre-launch copy is kept) like a whole one. A copy that
-        // fails is not reported; what stands is restored or deleted by the roll-back.
-        if (step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)) {
-            platform::TryCopyFileExclusive(step.source, step.game);
-        } else {
-            platform::TryCopyFileAtomic(step.source, step.game);
+        // logged file) or replaced (its pre-launch copy is kept) like a whole one.
+        const bool copied = step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)
+                                ? platform::TryCopyFileExclusive(step.source, step.game)
+                                : platform::TryCopyFileAtomic(step.source, step.game);
+        if (!copied) {
+            failed.push_back(step.source);
         }
     }
 }
@@ -336,6 +356,20 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
         platform::AppendToFile(NewFilesLog(paths), plan.logText, true);
     }
     ExecutePlan(plan);
+    if (!plan.left.empty()) {
+        std::string files;
+        for (const fs::path& file : plan.left) {
+            files += "\n" + PathText(file);
+        }
+        prompter.ShowMessage(
+            "These files of the file set " + FolderText(source) +
+                " were not copied into the game folder, so the game starts without them:" + files +
+                "\n\nA file may stand where the set has a folder (or a folder where it has a file), a name "
+                "may hold characters outside Windows-1252, a link may lead outside the game folder, or the "
+                "file could not be read or the game folder written. The roll-back puts the game's own files "
+                "back as before.",
+            MessageKind::Warning, Button::Ok);
+    }
 }
 
 }  // namespace seewolf

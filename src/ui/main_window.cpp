@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <utility>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
@@ -9,6 +11,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeWidgetItem>
 
 #include "app/error.h"
@@ -150,6 +153,11 @@ void MainWindow::Guard(const std::function<void()>& handler) {
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Guard([this] { ApplyDetailFont(ReadSettings(m_paths).UseSysFonts); });
+    if (!m_unlistedBeforeShown.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            Guard([this] { ReportUnlistedCareers(std::exchange(m_unlistedBeforeShown, {})); });
+        });
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -270,6 +278,12 @@ void MainWindow::PopulateTreeView() {
 // first time it is found, so that the warning does not come back at every refill while a folder
 // that appears later is still named.
 void MainWindow::ReportUnlistedCareers(const std::vector<std::filesystem::path>& unlisted) {
+    if (!isVisible()) {
+        // At start the tree is filled before the window shows: the warning waits for the window,
+        // so that it does not stand alone on the desktop.
+        m_unlistedBeforeShown.insert(m_unlistedBeforeShown.end(), unlisted.begin(), unlisted.end());
+        return;
+    }
     std::string folders;
     for (const std::filesystem::path& folder : unlisted) {
         if (m_reportedUnlisted.insert(folder).second) {

@@ -128,8 +128,9 @@ class MainWindow : public QWidget {
     std::unique_ptr<ChangeDialog> m_change;
     std::unique_ptr<OptionsDialog> m_options;
     bool m_restartRequested = false;
-    std::optional<QFont> m_detailFont;                   // set when the window is shown
-    std::set<std::filesystem::path> m_reportedUnlisted;  // career folders already reported as unlisted
+    std::optional<QFont> m_detailFont;                         // set when the window is shown
+    std::set<std::filesystem::path> m_reportedUnlisted;        // career folders already reported as unlisted
+    std::vector<std::filesystem::path> m_unlistedBeforeShown;  // found before the window was first shown
 };
 
 }  // namespace seewolf::ui

@@ -76,8 +76,8 @@ TEST(Cli, ListPrintsTheCareerTreeInUtf8) {
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(
         run.out,
-        "Erich Lenz\nFriedrich Roth\nHans Kessler\nJ\u00fcrgen Sch\u00e4fer\nKarl Vogel\nLudwig Brenner\n"
-        "Otto Brandt\nPaul Weber\nWilhelm Dorn\n");
+        "Erich Lenz\nFriedrich Roth\nHans Kessler\nHeinz Albrecht\nJ\u00fcrgen Sch\u00e4fer\nKarl Vogel\n"
+        "Ludwig Brenner\nOtto Brandt\nPaul Weber\nWilhelm Dorn\n");
     EXPECT_EQ(Cli(world, {"list", "extra"}).code, 1);
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 
 #include "app/locate.h"
 #include "app/profile_file.h"
+#include "picture/tga.h"
 #include "platform/encoding.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -124,11 +126,11 @@ std::tuple<int, int, int, int, int> LocalTimeOf(fs::file_time_type time) {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
 }
 
-const std::vector<const char*> kAllCareers = {demo::DemoCareers::InHomeBase,   demo::DemoCareers::InOtherBase,
-                                              demo::DemoCareers::AtSea,        demo::DemoCareers::Lost,
-                                              demo::DemoCareers::Retired,      demo::DemoCareers::Surrendered,
-                                              demo::DemoCareers::FirstPatrol,  demo::DemoCareers::AtSeaNoGrid,
-                                              demo::DemoCareers::InBaseNoGrid, demo::DemoCareers::NotListed};
+const std::vector<const char*> kAllCareers = {
+    demo::DemoCareers::InHomeBase,  demo::DemoCareers::InOtherBase, demo::DemoCareers::AtSea,
+    demo::DemoCareers::Lost,        demo::DemoCareers::Retired,     demo::DemoCareers::Surrendered,
+    demo::DemoCareers::FirstPatrol, demo::DemoCareers::AtSeaNoGrid, demo::DemoCareers::InBaseNoGrid,
+    demo::DemoCareers::EarlyWar,    demo::DemoCareers::NotListed};
 
 // One world for the read-only checks, written once.
 class DemoWorldTest : public ::testing::Test {
@@ -155,6 +157,14 @@ class DemoWorldTest : public ::testing::Test {
         return ProfileFile(World().game / "data" / "Cfg" / name);
     }
     static ProfileFile Settings() { return ProfileFile(World().program / "Seewolf.ini"); }
+    static ProfileFile Patrols(std::string_view name) {
+        return ProfileFile(CareerFolder(name) / "Patrols_0.cfg");
+    }
+    // The crew roster: Crew_Career_<completed patrols>0.cfg.
+    static fs::path RosterPath(std::string_view name) {
+        const int n = Patrols(name).ReadInteger("INIT", "Patrols", -1);
+        return CareerFolder(name) / ("Crew_Career_" + std::to_string(n) + "0.cfg");
+    }
 
   private:
     static TempFolder* s_folder;
@@ -375,6 +385,7 @@ TEST_F(DemoWorldTest, CareersAreInTheStatesTheirNamesSay) {
         {demo::DemoCareers::FirstPatrol, std::nullopt, true, false, ""},
         {demo::DemoCareers::AtSeaNoGrid, std::nullopt, true, false, "0"},
         {demo::DemoCareers::InBaseNoGrid, std::nullopt, false, false, "0"},
+        {demo::DemoCareers::EarlyWar, std::nullopt, false, false, "0"},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
@@ -595,6 +606,141 @@ std::vector<fs::path> FileSetFolders(const fs::path& program) {
         }
     }
     return sets;
+}
+
+std::string Slot(int slot) {
+    return "CREW_MEMBER_" + std::to_string(slot);
+}
+
+bool Occupied(const ProfileFile& roster, int slot) {
+    return roster.ReadInteger(Slot(slot), "NrComp", -1) >= 0;
+}
+
+// The crew manager's suggestions 1 to 8 that a crewman's awards raise on a career's date.
+std::set<int> Suggestions(const ProfileFile& roster, int slot, const std::string& date) {
+    const std::string s = Slot(slot);
+    auto held = [&](int award) {
+        return roster.ReadInteger(s, "MedalsInx" + std::to_string(award), -1) >= 0;
+    };
+    const int patrols = roster.ReadInteger(s, "Patrols", 0);
+    const int grade = roster.ReadInteger(s, "Grad", 0);
+    std::set<int> raised;
+    const auto add = [&](int id, bool condition) {
+        if (condition) {
+            raised.insert(id);
+        }
+    };
+    add(1, !held(7) && date >= "19391013" && patrols > 1);
+    add(2, held(6) && date < "19440515");
+    add(3, held(2) && date < "19410928");
+    add(4, !held(6) && date >= "19440515" && patrols > 0);
+    add(5, !held(0) && patrols > 0);
+    add(6, held(0) && (grade == 7 || grade == 8) && roster.ReadFloat(s, "Experience", 0.0) >= 500.0);
+    add(7, held(7) && date < "19391013");
+    add(8, held(8) && !held(7));
+    return raised;
+}
+
+TEST_F(DemoWorldTest, CrewRostersHoldWhatTheCrewManagerMustCopeWith) {
+    for (const char* name : kAllCareers) {
+        SCOPED_TRACE(name);
+        const bool listed = name != std::string(demo::DemoCareers::NotListed);
+        ASSERT_EQ(fs::is_regular_file(RosterPath(name)), listed);
+        if (listed) {
+            int crew = 0;
+            for (int slot = 0; slot <= 120; ++slot) {
+                crew += Occupied(ProfileFile(RosterPath(name)), slot) ? 1 : 0;
+            }
+            EXPECT_GT(crew, 0);
+        }
+    }
+    const ProfileFile full(RosterPath(demo::DemoCareers::InHomeBase));
+    EXPECT_EQ(full.ReadSections().size(), 122u);  // 121 slots and a section no one reads
+    EXPECT_EQ(full.ReadString("CREW_LOG", "Entries", ""), "121");
+    EXPECT_LT(ProfileFile(RosterPath(demo::DemoCareers::InOtherBase)).ReadSections().size(), 10u);
+
+    // Officers in slots 1, 10 and 11 of a Type II boat with only slots 3 and 7 free; slot 3 empty
+    // by NrComp -1 with an old third qualification, slot 7 by a missing NrComp.
+    const ProfileFile early(RosterPath(demo::DemoCareers::EarlyWar));
+    EXPECT_EQ(Patrols(demo::DemoCareers::EarlyWar).ReadInteger("PATROL 001", "SubType", -1), 0);
+    for (const int slot : {0, 1, 2, 4, 5, 6, 8, 9, 10, 11}) {
+        EXPECT_TRUE(Occupied(early, slot)) << slot;
+        EXPECT_GE(early.ReadInteger(Slot(slot), "Grad", -1), 6) << slot;
+    }
+    EXPECT_EQ(early.ReadString(Slot(3), "NrComp", ""), "-1");
+    EXPECT_TRUE(early.ValueExists(Slot(3), "Qualification2"));
+    EXPECT_TRUE(early.SectionExists(Slot(7)));
+    EXPECT_FALSE(early.ValueExists(Slot(7), "NrComp"));
+    EXPECT_TRUE(early.ValueExists(Slot(7), "Name"));
+
+    // Compartment 8 on boat types 0 and 3; NrQual 0 with a stale Qualification0; a long name;
+    // unknown keys; each suggestion raised on a career the crew manager may edit.
+    std::set<int> typesWithCompartment8;
+    bool staleQualification = false;
+    bool longName = false;
+    bool unknownKey = false;
+    std::set<int> suggestions;
+    for (const char* name : kAllCareers) {
+        if (name == std::string(demo::DemoCareers::NotListed)) {
+            continue;
+        }
+        const ProfileFile roster(RosterPath(name));
+        const ProfileFile patrols = Patrols(name);
+        const std::string current = Section("PATROL ", patrols.ReadInteger("INIT", "Patrols", -1));
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d%02d%02d", patrols.ReadInteger(current, "StartYear", 0),
+                      patrols.ReadInteger(current, "StartMonth", 0),
+                      patrols.ReadInteger(current, "StartDay", 0));
+        const bool atSea =
+            !Saves(CareerFolder(name) / std::to_string(patrols.ReadInteger("INIT", "Patrols", -1))).empty();
+        for (int slot = 0; slot <= 120; ++slot) {
+            if (!Occupied(roster, slot)) {
+                continue;
+            }
+            const std::string s = Slot(slot);
+            if (roster.ReadInteger(s, "NrComp", -1) == 8) {
+                typesWithCompartment8.insert(patrols.ReadInteger(current, "SubType", -1));
+            }
+            staleQualification = staleQualification || (roster.ReadInteger(s, "NrQual", -1) == 0 &&
+                                                        roster.ValueExists(s, "Qualification0"));
+            longName = longName || roster.ReadString(s, "Name", "").size() > 20;
+            unknownKey = unknownKey || roster.ValueExists(s, "Nickname");
+            if (!atSea) {
+                const std::set<int> raised = Suggestions(roster, slot, date);
+                suggestions.insert(raised.begin(), raised.end());
+            }
+        }
+    }
+    EXPECT_TRUE(typesWithCompartment8.count(0) == 1 && typesWithCompartment8.count(3) == 1);
+    EXPECT_TRUE(staleQualification);
+    EXPECT_TRUE(longName);
+    EXPECT_TRUE(unknownKey);
+    EXPECT_EQ(suggestions, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+
+    // The faces 11 to 34 but one are readable pictures; an officer shows the missing one.
+    std::vector<int> missing;
+    const std::vector<int> faces = {11, 12, 13, 14, 21, 22, 23, 24, 31, 32, 33, 34};
+    for (std::size_t k = 0; k < faces.size(); ++k) {
+        const fs::path file =
+            World().game / "data" / "Menu" / "Data" / "ofaces" / ("Off0" + std::to_string(faces[k]) + ".tga");
+        if (!fs::exists(file)) {
+            missing.push_back(static_cast<int>(k));
+            continue;
+        }
+        std::string error = "not read";
+        const Bitmap face = LoadTGA(file, &error);
+        EXPECT_EQ(error, "") << file;
+        EXPECT_GT(face.width, 16) << file;
+        EXPECT_GT(face.height, 16) << file;
+    }
+    ASSERT_EQ(missing.size(), 1u);
+    bool shown = false;
+    for (int slot = 0; slot < 12; ++slot) {
+        const int index = full.ReadInteger(Slot(slot), "Index", -1);
+        shown = shown || (Occupied(full, slot) && full.ReadInteger(Slot(slot), "Grad", 0) >= 6 &&
+                          index >= 0 && index < 24 && index % 12 == missing.front());
+    }
+    EXPECT_TRUE(shown);
 }
 
 TEST_F(DemoWorldTest, FileSetsAreNamedAsTheLaunchLooksThemUp) {

@@ -446,11 +446,26 @@ TEST_F(Backup, SetFilesFolderClashesAndTheGamesOwnLinksAreHandled) {
     InstallFileSet(paths, temp.Path() / "no such set", prompter);
     EXPECT_EQ(Snapshot(world.game), before);
     EXPECT_FALSE(fs::exists(Log()));
+    // Both files are named in one warning.
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    for (const char* file : {"/data/Sub", "/sh3.exe/inside.txt"}) {
+        EXPECT_NE(prompter.messages[0].text.find(set.string() + file + "\n"), std::string::npos)
+            << prompter.messages[0].text;
+    }
     // The game's link inside its own folder is moved aside as a link and comes back as one.
     InstallFileSet(paths, world.set2, prompter);
     EXPECT_EQ(ReadText(world.game / "data/Sub/link.dat"), "link from set 2");
     EXPECT_FALSE(fs::is_symlink(world.game / "data/Sub/link.dat"));
     EXPECT_TRUE(fs::is_symlink(paths.BackupFolder / "data/Sub/link.dat"));
+    // Two read-only set files that reach one new game file through folders in two spellings:
+    // the later folder (in the walk's order) wins.
+    const fs::path spellings = temp.Path() / "spellings";
+    WriteText(spellings / "data/Sub/new.txt", "later");
+    WriteText(spellings / "DATA/SUB/new.txt", "earlier");
+    platform::SetReadOnly(spellings / "data/Sub/new.txt", true);
+    platform::SetReadOnly(spellings / "DATA/SUB/new.txt", true);
+    InstallFileSet(paths, spellings, prompter);
+    EXPECT_EQ(ReadText(world.game / "data/Sub/new.txt"), "later");
     ExpectRolledBack();
 }
 

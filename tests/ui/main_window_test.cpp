@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -67,7 +68,11 @@ struct Window {
     Random random{7};
     std::unique_ptr<ui::MainWindow> window;
 
-    Window() {
+    // `before` runs on the world before the window is made; the window is shown unless told not to.
+    explicit Window(const std::function<void(const Paths&)>& before = {}, bool show = true) {
+        if (before) {
+            before(world.GetPaths());
+        }
         testing::ScriptedPrompter startPrompter;
         const std::string self = platform::TextFromPath(world.World().program / "seewolf");
         const StartupResult r = RunStartup(CommandLineFromArguments({self}), world.World().program,
@@ -77,7 +82,9 @@ struct Window {
         }
         window = std::make_unique<ui::MainWindow>(r, random, prompter);
         prompter.window = window.get();
-        window->show();
+        if (show) {
+            window->show();
+        }
     }
 
     template <typename T = QWidget>
@@ -188,6 +195,18 @@ class MainWindowTest : public QObject {
                  w.Errors().c_str());
         QVERIFY(warning.text.find("Rename") != std::string::npos);
         QCOMPARE(tree->topLevelItemCount(), static_cast<int>(ListCareers(w.GetPaths()).size()) + 2);
+        // Found at start, the warning waits until the window shows.
+        Window early(
+            [](const Paths& paths) {
+                const auto folder = paths.Save("Careers");
+                std::filesystem::copy(folder / platform::PathFromUtf8(DemoCareers::Latest),
+                                      folder / platform::PathFromUtf8("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"),
+                                      std::filesystem::copy_options::recursive);
+            },
+            false);
+        QVERIFY(early.prompter.messages.empty());
+        early.window->show();
+        QTRY_COMPARE(early.prompter.messages.size(), std::size_t{1});
         if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
             // The warning as the program's own prompter shows it.
             ui::QtPrompter shown(w.window.get());

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "demo/crews.h"
 #include "demo/demo.h"
 #include "demo/vocabulary.h"
 
@@ -187,6 +188,14 @@ const std::vector<CareerData>& Careers() {
          .current = {{1943, 6, 28}, "NULL", Twelfth, harbour::Bordeaux, "U-527", TypeIX, 3},
          .crtPort = harbour::Bordeaux,
          .lastSaved = {{2024, 10, 20}, 18, 44}},
+        {.name = DemoCareers::EarlyWar,
+         .patrols = {{{{1939, 9, 4}, "AN17", First, harbour::Kiel, "U-21", TypeII, 1},
+                      {16, 1, 1620, 0, 0, 0, 100.0, 10, 0, 0, 0, 0}}},
+         // Out again before the war badge is given.
+         .current = {{1939, 10, 9}, "AN26", First, harbour::Kiel, "U-21", TypeII, 1},
+         .crtPort = harbour::Kiel,
+         .deckGun = -1,
+         .lastSaved = {{2024, 11, 3}, 20, 5}},
         {.name = DemoCareers::NotListed,
          .current = {{1942, 2, 1}, "CH45", TwentyNinth, harbour::LaSpezia, "U-371", TypeVII, 1},
          .crtPort = harbour::LaSpezia,
@@ -380,6 +389,9 @@ void WriteCareer(Output& out, const fs::path& careers, const CareerData& career)
     WritePatrolFiles(out, folder, career);
     WriteCareerFiles(out, folder, career);
     WriteSaves(out, folder, career);
+    WriteCrewRoster(
+        out, folder,
+        {career.name, static_cast<int>(career.patrols.size()), career.current.subType, career.current.start});
 }
 
 void WriteMainCfg(Output& out, const fs::path& saveFolder) {

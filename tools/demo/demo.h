@@ -2,9 +2,11 @@
 
 // A complete synthetic world for Seewolf, written from data invented for this project:
 //
-//   <root>/game/       a game installation (stand-in sh3.exe, FileManager.dll, data/Cfg, data/Menu)
+//   <root>/game/       a game installation (stand-in sh3.exe, FileManager.dll, data/Cfg, data/Menu
+//                      with the officers' faces in data/Menu/Data/ofaces)
 //   <root>/documents/  the user's documents folder with the game's save folder SH3/data/Cfg
-//                      (main.cfg and careers in every state)
+//                      (main.cfg and careers in every state, each listed one with its crew
+//                      roster; crews.h tells what the rosters hold)
 //   <root>/Seewolf/    a program folder: a copy of the program files with Seewolf.ini pointing
 //                      at the two folders above (SH3Location, DocsLocation)
 //
@@ -71,6 +73,7 @@ struct DemoCareers {
     static constexpr const char* FirstPatrol = "Jürgen Schäfer";  // UTF-8 here; the folder name on disk
     static constexpr const char* AtSeaNoGrid = "Ludwig Brenner";  // newest save's .psc names no grid; VIIC/41
     static constexpr const char* InBaseNoGrid = "Friedrich Roth";  // next patrol's grid "NULL"; IXC/40
+    static constexpr const char* EarlyWar = "Heinz Albrecht";      // in base, October 1939; Type II
     static constexpr const char* NotListed = "Leere Akte";         // a folder the list must skip
     static constexpr const char* Latest = InHomeBase;              // [LATEST CAREER] of Seewolf.ini
 };

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "demo/crews.h"
 #include "demo/file_sets.h"
 #include "demo/launch_targets.h"
 #include "demo/vocabulary.h"
@@ -342,9 +343,9 @@ void WriteBasicCfg(Output& out, const fs::path& game) {
         .Blank();
 
     // Crew grades: experience needed, morale, fatigue and hit points.
-    static constexpr std::array<int, 9> kExperience = {0, 20, 50, 100, 150, 200, 300, 400, 500};
-    static constexpr std::array<double, 9> kMorale = {0.6, 0.65, 0.7, 0.72, 0.75, 0.8, 0.85, 0.9, 0.95};
-    static constexpr std::array<int, 9> kHitPoints = {100, 100, 110, 110, 120, 120, 130, 130, 140};
+    using crewgrade::kExperience;
+    using crewgrade::kHitPoints;
+    using crewgrade::kMorale;
     for (std::size_t g = 0; g < kExperience.size(); ++g) {
         text.Section("CREW_" + Num(static_cast<int>(g)))
             .Key("Experience", kExperience[g])
@@ -472,6 +473,7 @@ void WriteGame(Output& out, const fs::path& game) {
     WriteMenuTables(out, game);
     WriteLaunchGameFiles(out, game);
     WriteModificationTargets(out, game);
+    WriteFaces(out, game);
 }
 
 }  // namespace seewolf::demo

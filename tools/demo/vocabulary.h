@@ -143,4 +143,12 @@ constexpr unsigned FrontClasp = 1U << 8;
 constexpr unsigned GermanCross = 1U << 9;
 }  // namespace medal
 
+// Crew grades 0 to 8 as Basic.cfg describes them ([CREW_<g>]): the experience a grade needs, the
+// morale and the hit points of a crewman of that grade. The rosters follow the same values.
+namespace crewgrade {
+inline constexpr std::array<int, 9> kExperience = {0, 20, 50, 100, 150, 200, 300, 400, 500};
+inline constexpr std::array<double, 9> kMorale = {0.6, 0.65, 0.7, 0.72, 0.75, 0.8, 0.85, 0.9, 0.95};
+inline constexpr std::array<int, 9> kHitPoints = {100, 100, 110, 110, 120, 120, 130, 130, 140};
+}  // namespace crewgrade
+
 }  // namespace seewolf::demo
