@@ -22,6 +22,7 @@
 #include "app/random.h"
 #include "crew/random_name.h"
 #include "crew/transfers.h"
+#include "platform/files.h"
 #include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
@@ -214,7 +215,6 @@ CrewManagerDialog::CrewManagerDialog(const Paths& paths, const Language& languag
     click(m_ui->cmdAutoFix, &CrewManagerDialog::cmdAutoFixClick);
     click(m_ui->cmdDismiss, &CrewManagerDialog::cmdDismissClick);
     click(m_ui->cmdRndName, &CrewManagerDialog::cmdRndNameClick);
-    click(m_ui->cmdGenCrewList, &CrewManagerDialog::cmdGenCrewListClick);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     // The crew list report is not part of this version: its button stays off rather than
     // doing nothing.
@@ -260,6 +260,11 @@ void CrewManagerDialog::Guard(const std::function<void()>& handler) {
 void CrewManagerDialog::Prepare(const SelectedCareer& career) {
     m_career = career;
     m_context = crew::MakeCrewContext(m_paths, m_language, career);
+    if (!platform::FileExists(m_context.roster)) {
+        m_prompter.ShowMessage("The crew roster " + PathText(m_context.roster) +
+                                   " is missing, so there is no crew to show; Seewolf does not make one.",
+                               MessageKind::Warning, Button::Ok);
+    }
     if (!m_context.atSea) {
         const BusyScope busy(m_prompter);
         const crew::OfficerCleanup cleanup = crew::CleanseOfficerComps(m_context.roster, career.SubTypeNb);
@@ -406,6 +411,14 @@ void CrewManagerDialog::ShowFace(int faceNumber) {
 }
 
 crew::CrewmanView CrewManagerDialog::CurrentView() const {
+    return ViewOf(false);
+}
+
+crew::CrewmanView CrewManagerDialog::SavedView() const {
+    return ViewOf(true);
+}
+
+crew::CrewmanView CrewManagerDialog::ViewOf(bool typedName) const {
     crew::CrewmanView view;
     if (!m_selected) {
         return view;
@@ -414,7 +427,9 @@ crew::CrewmanView CrewManagerDialog::CurrentView() const {
     view.storedGrade = m_selected->grade;
     const int row = m_ui->lstRank->currentRow();
     view.selectedGrade = row >= 0 ? crew::kGradeCount - 1 - row : m_selected->grade;
-    view.name = TypedFromQt(m_ui->txtName->text(), "crewman's name");
+    // A name to be written must be one the roster can hold; what is only looked at may be lossy.
+    view.name =
+        typedName ? TypedFromQt(m_ui->txtName->text(), "crewman's name") : FromQt(m_ui->txtName->text());
     view.faceChange = m_faceChange;
     view.patrols = m_selected->patrols;
     view.storedExperience = m_selected->experience;
@@ -519,7 +534,7 @@ void CrewManagerDialog::LeaveCrewman(QTreeWidgetItem* item) {
         Button::Yes) {
         return;
     }
-    crew::SaveCrewMan(CurrentView(), m_context, m_prompter);
+    crew::SaveCrewMan(SavedView(), m_context, m_prompter);
     // The row left shows what was saved.
     ProfileEdit roster{ProfileFile(m_context.roster)};
     const crew::Crewman saved = crew::ReadCrewman(roster, slot);
@@ -606,7 +621,7 @@ void CrewManagerDialog::cmdApplyClick() {
         return;
     }
     const int slot = m_selected->slot;
-    crew::SaveCrewMan(CurrentView(), m_context, m_prompter);
+    crew::SaveCrewMan(SavedView(), m_context, m_prompter);
     UpdateCrewMan(slot);
 }
 
@@ -614,7 +629,7 @@ void CrewManagerDialog::cmdAutoFixClick() {
     if (!m_selected) {
         return;
     }
-    crew::CrewmanView view = CurrentView();
+    crew::CrewmanView view = SavedView();
     const std::vector<int> ids = crew::SuggestionIds(view, m_context.startDateText);
     if (crew::AutoFix(view, ids, m_context, m_prompter)) {
         UpdateCrewMan(view.slot);
@@ -625,7 +640,7 @@ void CrewManagerDialog::cmdDismissClick() {
     if (!m_selected) {
         return;
     }
-    const crew::CrewmanView view = CurrentView();
+    const crew::CrewmanView view = SavedView();
     const std::string question = crew::DismissQuestion(crew::RankText(m_context, m_selected->grade),
                                                        FromQt(ToQt(m_selected->name).trimmed()),
                                                        crew::ReplacementCost(m_selected->grade, m_counter));
@@ -652,11 +667,6 @@ void CrewManagerDialog::cmdDismissClick() {
 
 void CrewManagerDialog::cmdRndNameClick() {
     m_ui->txtName->setText(ToQt(RandomName(m_paths, m_random, false)));
-}
-
-void CrewManagerDialog::cmdGenCrewListClick() {
-    m_prompter.ShowMessage("The crew list report is not available in this version of Seewolf.",
-                           MessageKind::Information, Button::Ok);
 }
 
 void CrewManagerDialog::reject() {

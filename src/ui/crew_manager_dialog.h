@@ -61,7 +61,6 @@ class CrewManagerDialog : public QDialog {
     void cmdAutoFixClick();
     void cmdDismissClick();
     void cmdRndNameClick();
-    void cmdGenCrewListClick();
 
     // What a drop of the picture named `source` onto `target` would do; false when the target
     // does not take it. `drop` carries it out.
@@ -83,6 +82,8 @@ class CrewManagerDialog : public QDialog {
   private:
     void SelectCrewman(QTreeWidgetItem* item);
     void LeaveCrewman(QTreeWidgetItem* item);
+    crew::CrewmanView SavedView() const;  // throws Error for a name the roster cannot hold
+    crew::CrewmanView ViewOf(bool typedName) const;
     void SetFaceBox(std::optional<int> face);
     void ShowFace(int faceNumber);
     void FaceStepped(int position);

@@ -124,9 +124,24 @@ class CrewManagerTest : public QObject {
         QCOMPARE(s.Find<QLabel>("lblTotCrew")->text(), QStringLiteral("Total Crewmen: 24 (5/7/12)"));
         QVERIFY(s.dialog->windowTitle().startsWith(QStringLiteral("Crew of ")));
 
+        // A missing roster is said, not shown as an empty crew without a word, and not made.
+        std::filesystem::remove(s.Roster());
+        s.Open();
+        QCOMPARE(s.List()->topLevelItemCount(), 0);
+        QCOMPARE(s.prompter.messages.size(), std::size_t{1});
+        QVERIFY(s.prompter.messages[0].text.find("is missing") != std::string::npos);
+        QVERIFY(!std::filesystem::exists(s.Roster()));
+
         Crew c(DemoCareers::InHomeBase);
         c.Open();
         QVERIFY(!c.Enabled("grpCrewDesc") && !c.Enabled("grpAvail") && !c.Enabled("cmdDismiss"));
+        for (const QWidget* w : c.dialog->findChildren<QWidget*>()) {
+            if (w->focusPolicy() != Qt::NoFocus && w->parentWidget() != nullptr &&
+                !w->objectName().startsWith(QLatin1String("qt_"))) {
+                QVERIFY2(!w->accessibleName().isEmpty() || w->objectName().isEmpty(),
+                         qPrintable(w->objectName()));
+            }
+        }
         // Highest grade first.
         const QTreeWidget* list = c.List();
         QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral(" ") + ui::ToQt(c.Key(0, "Name")));
@@ -240,7 +255,14 @@ class CrewManagerTest : public QObject {
         QCOMPARE(c.Key(37, "Grad"), std::string("1"));
         QCOMPARE(c.Key(37, "Name"), std::string("Emil Kurz"));
         QCOMPARE(c.RankShown(), 1);
+        // A name the roster cannot hold is refused before anything is written.
+        const std::string before = ReadText(c.Roster());
+        c.Find<QLineEdit>("txtName")->setText(QStringLiteral("Emil \u0141ukasz"));
+        c.Click("cmdApply");
+        QCOMPARE(ReadText(c.Roster()), before);
+        QCOMPARE(c.Errors().size(), std::size_t{2});
         // Another class: not permitted.
+        c.prompter.answers = {Button::No};  // the unsaved name is given up
         c.Select(12);
         c.ChooseRank(6);
         c.Click("cmdApply");
@@ -251,7 +273,7 @@ class CrewManagerTest : public QObject {
         c.ChooseRank(1);
         c.Click("cmdApply");
         QCOMPARE(c.Key(36, "Grad"), std::string("1"));
-        QCOMPARE(c.Errors().size(), std::size_t{2});
+        QCOMPARE(c.Errors().size(), std::size_t{3});
         QCOMPARE(c.List()->currentItem()->text(0), QStringLiteral(" ") + ui::ToQt(c.Key(36, "Name")));
         QCOMPARE(c.RankShown(), 1);
     }
