@@ -497,7 +497,7 @@ class Overlay {
     void Erase(std::string_view section);
     // The stored value text (blanks around it dropped, as on reading), or nothing.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
-    // The present key lines of a section (named ones only), in file order, as stored.
+    // The present key lines of a section (the empty name too), in file order, as stored.
     std::vector<ProfileLine> Lines(std::string_view section) const;
     std::string Render() const;
 
@@ -722,7 +722,7 @@ std::vector<ProfileLine> Overlay::Lines(std::string_view section) const {
         const Section& s = doc.sections[place.parsed];
         for (std::uint32_t l = s.header + 1; l < s.lineEnd; ++l) {
             const Line& line = doc.lines[l];
-            if (line.kind != LineKind::Key || !line.hasValue || line.nameLength == 0) {
+            if (line.kind != LineKind::Key || !line.hasValue) {
                 continue;
             }
             const LineChange* change = ChangeOf(l);

@@ -109,7 +109,8 @@ class ProfileEdit {
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
     // The key lines of the (first) section of that name as the edit has made them, in file order,
     // with their names and values as stored (blanks around them dropped, quotes kept, no length
-    // limit): what moving a section's keys to another section copies unchanged.
+    // limit, the empty name included): what moving a section's keys to another section copies
+    // unchanged.
     std::vector<ProfileLine> StoredSectionLines(std::string_view section) const;
     // Whether the file was there and could be read when the edit read it (or last committed it).
     bool FileFound() const;
