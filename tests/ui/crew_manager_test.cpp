@@ -3,12 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/language.h"
@@ -330,8 +332,21 @@ class CrewManagerTest : public QObject {
         QCOMPARE(c.List()->topLevelItemCount(), rows);
         QVERIFY(c.Enabled("grpCrewDesc"));
 
-        c.dismissAnswer = crew::DismissChoice::Dismiss;
+        // The window's own question box: its "Dismiss" answer dismisses him.
+        c.dialog->SetDismissAsker({});
+        QString asked;
+        QTimer::singleShot(0, [&asked] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            asked = box->text();
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == QStringLiteral("Dismiss")) {
+                    button->click();
+                }
+            }
+        });
         c.Click("cmdDismiss");
+        QCOMPARE(asked, ui::ToQt(c.dismissQuestions[0]));
         QCOMPARE(c.Key(41, "NrComp"), std::string("-1"));
         QCOMPARE(c.List()->topLevelItemCount(), rows - 1);
         QVERIFY(c.Find<QLabel>("lblTotCrew")->text() != total);
@@ -344,7 +359,7 @@ class CrewManagerTest : public QObject {
         const double renownBefore = ProfileFile(patrols).ReadFloat(section, "DeltaRenown", 0.0);
         const std::string officer = c.Key(2, "Name");
         c.Select(2);
-        c.dismissAnswer = crew::DismissChoice::Replace;
+        c.dialog->SetDismissAsker([](const std::string&) { return crew::DismissChoice::Replace; });
         c.Click("cmdDismiss");
         QCOMPARE(c.counter.Count(), 1);
         QCOMPARE(ProfileFile(patrols).ReadFloat(section, "DeltaRenown", 0.0), renownBefore - 350.0);
