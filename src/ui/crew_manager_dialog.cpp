@@ -188,14 +188,20 @@ CrewManagerDialog::CrewManagerDialog(const Paths& paths, const Language& languag
     // The face number steps with the arrows only.
     m_ui->udFace->findChild<QLineEdit*>()->setReadOnly(true);
 
-    connect(m_ui->lvCrew, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
-                if (m_filling) {
-                    return;
-                }
-                Guard([this, previous] { LeaveCrewman(previous); });
-                Guard([this, current] { SelectCrewman(current); });
-            });
+    // The selection, not the current row, chooses the crewman: a list that takes the focus gets a
+    // current row without anyone being selected.
+    connect(m_ui->lvCrew, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (m_filling) {
+            return;
+        }
+        const QList<QTreeWidgetItem*> selected = m_ui->lvCrew->selectedItems();
+        QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
+        if (item != nullptr && m_selected && item->data(0, kSlotRole).toInt() == m_selected->slot) {
+            return;
+        }
+        Guard([this] { LeaveCrewman(); });
+        Guard([this, item] { SelectCrewman(item); });
+    });
     connect(m_ui->udFace, &QSpinBox::valueChanged, this,
             [this](int value) { Guard([this, value] { FaceStepped(value); }); });
     connect(m_ui->lstRank, &QListWidget::currentRowChanged, this, [this] { RankScrolled(); });
@@ -524,8 +530,8 @@ void CrewManagerDialog::SelectCrewman(QTreeWidgetItem* item) {
     m_showing = false;
 }
 
-void CrewManagerDialog::LeaveCrewman(QTreeWidgetItem* item) {
-    if (item == nullptr || !m_selected || !m_ui->cmdApply->isEnabled()) {
+void CrewManagerDialog::LeaveCrewman() {
+    if (!m_selected || !m_ui->cmdApply->isEnabled()) {
         return;
     }
     const int slot = m_selected->slot;
@@ -539,9 +545,15 @@ void CrewManagerDialog::LeaveCrewman(QTreeWidgetItem* item) {
     ProfileEdit roster{ProfileFile(m_context.roster)};
     const crew::Crewman saved = crew::ReadCrewman(roster, slot);
     m_crew[slot] = saved;
-    item->setText(0, QStringLiteral(" ") + ToQt(saved.name));
-    item->setIcon(0, RankIcon(saved.grade));
-    item->setData(0, kGradeRole, saved.grade);
+    QTreeWidget* list = m_ui->lvCrew;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        if (item->data(0, kSlotRole).toInt() == slot) {
+            item->setText(0, QStringLiteral(" ") + ToQt(saved.name));
+            item->setIcon(0, RankIcon(saved.grade));
+            item->setData(0, kGradeRole, saved.grade);
+        }
+    }
 }
 
 void CrewManagerDialog::UpdateCrewMan(int slot) {
@@ -671,7 +683,7 @@ void CrewManagerDialog::cmdRndNameClick() {
 
 void CrewManagerDialog::reject() {
     // Closing is never refused: a failed save is shown, and the window still closes.
-    Guard([this] { LeaveCrewman(m_ui->lvCrew->currentItem()); });
+    Guard([this] { LeaveCrewman(); });
     QDialog::reject();
 }
 

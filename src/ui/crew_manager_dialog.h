@@ -81,7 +81,7 @@ class CrewManagerDialog : public QDialog {
 
   private:
     void SelectCrewman(QTreeWidgetItem* item);
-    void LeaveCrewman(QTreeWidgetItem* item);
+    void LeaveCrewman();
     crew::CrewmanView SavedView() const;  // throws Error for a name the roster cannot hold
     crew::CrewmanView ViewOf(bool typedName) const;
     void SetFaceBox(std::optional<int> face);

@@ -136,7 +136,11 @@ class CrewManagerTest : public QObject {
 
         Crew c(DemoCareers::InHomeBase);
         c.Open();
+        // Showing the window focuses the list, which gives it a current row: nobody is selected.
+        c.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c.dialog.get()));
         QVERIFY(!c.Enabled("grpCrewDesc") && !c.Enabled("grpAvail") && !c.Enabled("cmdDismiss"));
+        QVERIFY(c.Find<QLineEdit>("txtName")->text().isEmpty());
         for (const QWidget* w : c.dialog->findChildren<QWidget*>()) {
             if (w->focusPolicy() != Qt::NoFocus && w->parentWidget() != nullptr &&
                 !w->objectName().startsWith(QLatin1String("qt_"))) {
