@@ -290,7 +290,15 @@ void CrewManagerDialog::Prepare(const SelectedCareer& career) {
 }
 
 void CrewManagerDialog::ShowModal(const SelectedCareer& career) {
-    Guard([this, &career] { Prepare(career); });
+    // A roster that cannot be read has been reported; the window does not open on half a crew.
+    bool prepared = false;
+    Guard([this, &career, &prepared] {
+        Prepare(career);
+        prepared = true;
+    });
+    if (!prepared) {
+        return;
+    }
     if (parentWidget() != nullptr) {
         move(parentWidget()->geometry().center() - rect().center());
     }

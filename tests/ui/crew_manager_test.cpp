@@ -134,6 +134,14 @@ class CrewManagerTest : public QObject {
         QVERIFY(s.prompter.messages[0].text.find("is missing") != std::string::npos);
         QVERIFY(!std::filesystem::exists(s.Roster()));
 
+        // Officers the game does not expect where they are, with no officer slot free for them:
+        // moved where possible, the rest named in one warning.
+        Crew early(DemoCareers::EarlyWar);
+        early.Open();
+        QCOMPARE(early.prompter.messages.size(), std::size_t{1});
+        QVERIFY(early.prompter.messages[0].text.find("crew slots 11 ") != std::string::npos);
+        QCOMPARE(early.Key(1, "NrComp"), std::string("-1"));
+
         Crew c(DemoCareers::InHomeBase);
         c.Open();
         // Showing the window focuses the list, which gives it a current row: nobody is selected.
