@@ -179,6 +179,9 @@ class CrewManagerTest : public QObject {
         c.Select(0);
         QVERIFY(c.Enabled("udFace") && c.Find<QLabel>("imgFace")->pixmap().width() > 1);
         QCOMPARE(c.Find<QSpinBox>("udFace")->value(), 11);
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(c.dialog->grab().save(folder + "/crew_manager_officer.png"));
+        }
         // NrQual 0 with a stale Qualification0: no qualification.
         c.Select(39);
         QCOMPARE(c.Find<QLabel>("lblQual0")->text(), QStringLiteral("None"));
