@@ -249,6 +249,8 @@ TEST(EditingRulesAvailability, TheChainAndTheDatesDecideWhatIsOffered) {
     EXPECT_FALSE(a.offered[6] || a.offered[1] || a.offered[4] || a.offered[5]);
     EXPECT_TRUE(DisplayAvailMedals(view, "19440515").offered[6]);
     EXPECT_FALSE(DisplayAvailMedals(view, "19391012").offered[7]);
+    view.held[0] = true;
+    EXPECT_FALSE(DisplayAvailMedals(view, "19440514").offered[0]);  // held already
     view.held = {false, false, false, false, true, true, true, true, true};
     a = DisplayAvailMedals(view, "19440515");
     EXPECT_FALSE(a.removable[4]);

@@ -142,6 +142,7 @@ TEST(Roster, NamesComeFromTheMenuTableAndNumbersOutOfRangeNameNothingElse) {
     EXPECT_EQ(ShortRankText(menu, 3), "Maat");
     EXPECT_EQ(QualificationText(menu, 8), "Medical care");
     EXPECT_EQ(CompartmentText(menu, 0), "Bridge");
+    EXPECT_NE(CompartmentText(menu, 8), kUnknownText);  // the last compartment has its name
     EXPECT_EQ(HealthText(menu, 1), "Wounded");
     // 360 + 3 and 365 + 9 are other texts of the table; 636 - 1 and 160 + INT_MAX are no texts.
     for (const int bad : {-1, 9, INT_MAX, INT_MIN}) {
