@@ -6,6 +6,8 @@
 //                               (three officers moved, one edit written once), then the roster read
 //   TransfersAtLaunch           TransferCrewmen with rules that make someone leave in every pass
 //                               (one or two passes, each written once; newcomers drawn in full)
+//   SaveCrewman                 SaveCrewMan of an officer with a new name, face, medal 0 and two
+//                               qualifications: every key of the save in one edit, written once
 //
 // Each iteration starts from the roster as written (rewritten untimed before it).
 //
@@ -25,6 +27,7 @@
 #include "bench_folder.h"
 #include "career/career.h"
 #include "crew/crewman.h"
+#include "crew/editing_rules.h"
 #include "crew/roster.h"
 #include "crew/transfers.h"
 #include "demo/demo.h"
@@ -161,6 +164,30 @@ void TransfersAtLaunch(benchmark::State& state) {
     }
 }
 BENCHMARK(TransfersAtLaunch)->Unit(benchmark::kMillisecond);
+
+void SaveCrewman(benchmark::State& state) {
+    const CrewWorld& world = World();
+    QuietPrompter prompter;
+    const crew::CrewContext context = crew::MakeCrewContext(world.paths, world.language, world.career);
+    crew::CrewmanView view;
+    view.slot = 2;
+    view.storedGrade = 8;
+    view.selectedGrade = 7;
+    view.name = "Karl Brandt";
+    view.faceChange = 23;
+    view.patrols = 3;
+    view.storedExperience = 150.0;
+    view.held[0] = true;
+    view.held[7] = true;
+    view.qual = {4, -1, 6};
+    for (auto _ : state) {
+        state.PauseTiming();
+        world.Reset();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(crew::SaveCrewMan(view, context, prompter));
+    }
+}
+BENCHMARK(SaveCrewman)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
