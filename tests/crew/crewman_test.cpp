@@ -35,6 +35,8 @@ TEST(Crewman, FacesReadBackFromTheirIndexInBothHalves) {
     EXPECT_FALSE(FaceOfIndex(-1));
     EXPECT_EQ(ClassOfGrade(2), GradeClass::Seaman);
     EXPECT_EQ(ClassOfGrade(3), GradeClass::PettyOfficer);
+    EXPECT_EQ(ClassOfGrade(5), GradeClass::PettyOfficer);
+    EXPECT_EQ(ClassOfGrade(6), GradeClass::Officer);
     EXPECT_EQ(ClassOfGrade(8), GradeClass::Officer);
     EXPECT_EQ(ClassOfGrade(9), GradeClass::None);
     EXPECT_EQ(ClassOfGrade(-1), GradeClass::None);
