@@ -113,7 +113,10 @@ std::string FormatNumber(double value) {
 }
 
 std::string ZeroPad(std::int64_t value, int digits) {
-    std::string number = std::to_string(value < 0 ? -value : value);
+    // The magnitude in unsigned arithmetic, so the smallest value has one too.
+    const std::uint64_t magnitude =
+        value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::string number = std::to_string(magnitude);
     if (static_cast<int>(number.size()) < digits) {
         number.insert(0, static_cast<std::size_t>(digits) - number.size(), '0');
     }
