@@ -32,21 +32,14 @@
 #include "crew/transfers.h"
 #include "demo/demo.h"
 #include "platform/files.h"
+#include "quiet_prompter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace seewolf;
 
-class QuietPrompter : public Prompter {
-  public:
-    Button ShowMessage(std::string_view, MessageKind, Buttons) override { return Button::Ok; }
-    void ShowPlainMessage(std::string_view, std::string_view) override {}
-    void SetStatus(std::string_view) override {}
-    void HideStatus() override {}
-    void SetBusy(bool) override {}
-    fs::path BrowseForFolder(std::string_view, const fs::path&) override { return {}; }
-};
+using bench::QuietPrompter;
 
 // 40 keys a slot, as the game writes a crewman, NrComp last.
 std::string RosterText() {

@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 #include <filesystem>
 
-#include <QApplication>
 #include <QTreeWidget>
 
 #include "app/language.h"
@@ -19,6 +18,7 @@
 #include "crew/editing_rules.h"
 #include "demo/demo.h"
 #include "platform/encoding.h"
+#include "qt_bench_main.h"
 #include "ui/crew_manager_dialog.h"
 #include "ui/qt_prompter.h"
 
@@ -88,14 +88,8 @@ BENCHMARK(SelectCrewman)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(TheWorld().root, ec);
-    return 0;
+    return seewolf::bench::RunWidgetBenchmarks(argc, argv, [] {
+        std::error_code ec;
+        fs::remove_all(TheWorld().root, ec);
+    });
 }

@@ -30,6 +30,7 @@
 #include "bench_folder.h"
 #include "launch/backup.h"
 #include "platform/files.h"
+#include "quiet_prompter.h"
 
 namespace {
 
@@ -39,17 +40,7 @@ constexpr int kFolders = 40;
 constexpr int kFilesPerFolder = 50;
 constexpr std::size_t kFileSize = 100 * 1024;
 
-class QuietPrompter : public seewolf::Prompter {
-  public:
-    seewolf::Button ShowMessage(std::string_view, seewolf::MessageKind, seewolf::Buttons) override {
-        return seewolf::Button::Ok;
-    }
-    void ShowPlainMessage(std::string_view, std::string_view) override {}
-    void SetStatus(std::string_view) override {}
-    void HideStatus() override {}
-    void SetBusy(bool) override {}
-    fs::path BrowseForFolder(std::string_view, const fs::path&) override { return {}; }
-};
+using seewolf::bench::QuietPrompter;
 
 // Bytes that do not compress or share pages: each file its own.
 std::string FileBytes(std::uint64_t seed) {

@@ -41,21 +41,14 @@
 #include "launch/ship_displacements.h"
 #include "launch/static_settings.h"
 #include "platform/files.h"
+#include "quiet_prompter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace seewolf;
 
-class QuietPrompter : public Prompter {
-  public:
-    Button ShowMessage(std::string_view, MessageKind, Buttons) override { return Button::Ok; }
-    void ShowPlainMessage(std::string_view, std::string_view) override {}
-    void SetStatus(std::string_view) override {}
-    void HideStatus() override {}
-    void SetBusy(bool) override {}
-    fs::path BrowseForFolder(std::string_view, const fs::path&) override { return {}; }
-};
+using bench::QuietPrompter;
 
 class DemoLaunch {
   public:

@@ -3,12 +3,11 @@
 #include <benchmark/benchmark.h>
 #include <filesystem>
 
-#include <QApplication>
-
 #include "app/random.h"
 #include "app/startup.h"
 #include "demo/demo.h"
 #include "platform/files.h"
+#include "qt_bench_main.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 
@@ -62,14 +61,8 @@ BENCHMARK(PopulateTree)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(TheWorld().root, ec);
-    return 0;
+    return seewolf::bench::RunWidgetBenchmarks(argc, argv, [] {
+        std::error_code ec;
+        fs::remove_all(TheWorld().root, ec);
+    });
 }

@@ -214,8 +214,7 @@ CrewManagerDialog::CrewManagerDialog(const Paths& paths, const Language& languag
     connect(m_ui->txtName, &QLineEdit::textChanged, this, [this] { Changed(); });
 
     const auto click = [this](QPushButton* button, void (CrewManagerDialog::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+        OnClickGuarded(button, m_prompter, [this, handler] { (this->*handler)(); });
     };
     click(m_ui->cmdApply, &CrewManagerDialog::cmdApplyClick);
     click(m_ui->cmdAutoFix, &CrewManagerDialog::cmdAutoFixClick);

@@ -122,8 +122,7 @@ OptionsDialog::OptionsDialog(const Paths& paths, Prompter& prompter, Hooks hooks
     m_ui->lblUG->setFocusPolicy(Qt::StrongFocus);
 
     const auto click = [this](QPushButton* button, void (OptionsDialog::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+        OnClickGuarded(button, m_prompter, [this, handler] { (this->*handler)(); });
     };
     click(m_ui->cmdSH3BrowsePath, &OptionsDialog::cmdSH3BrowsePathClick);
     click(m_ui->cmdResetTC, &OptionsDialog::cmdResetTCClick);

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -123,6 +124,11 @@ void Guarded(Prompter& prompter, const std::function<void()>& handler) {
         prompter.ShowMessage(std::string("Unexpected error: ") + error.what(), MessageKind::Error,
                              Button::Ok);
     }
+}
+
+void OnClickGuarded(QAbstractButton* button, Prompter& prompter, std::function<void()> handler) {
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [&prompter, handler = std::move(handler)] { Guarded(prompter, handler); });
 }
 
 }  // namespace seewolf::ui

@@ -7,6 +7,8 @@
 
 #include "app/prompter.h"
 
+class QAbstractButton;
+
 namespace seewolf::ui {
 
 // Message boxes, the folder chooser, the busy cursor and the status line for the logic.
@@ -39,5 +41,8 @@ class QtPrompter : public Prompter {
 // Runs an event handler; a seewolf::Error (or any other exception) ends the action and its text
 // is shown in the error box, and the program keeps running.
 void Guarded(Prompter& prompter, const std::function<void()>& handler);
+
+// Runs `handler` through Guarded whenever `button` is clicked.
+void OnClickGuarded(QAbstractButton* button, Prompter& prompter, std::function<void()> handler);
 
 }  // namespace seewolf::ui
