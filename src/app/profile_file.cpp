@@ -1277,12 +1277,15 @@ namespace {
 
 [[noreturn]] void ThrowInvalidNumber(const ProfileFile& file, std::string_view section, std::string_view key,
                                      const std::string& text, std::string_view what) {
-    throw Error("Invalid number in " + platform::TextFromPath(file.Path()) + " [" +
-                std::string(TrimSpaces(section)) + "] " + std::string(TrimSpaces(key)) + ": \"" + text +
+    throw Error("Invalid number in " + KeyPlace(file, TrimSpaces(section), TrimSpaces(key)) + ": \"" + text +
                 "\" is not " + std::string(what) + ".");
 }
 
 }  // namespace
+
+std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key) {
+    return platform::TextFromPath(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
+}
 
 int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
     const std::string text = ReadRequiredString(file, section, key);

@@ -135,6 +135,9 @@ class ProfileEdit {
 std::string ReadRequiredString(const ProfileFile& file, std::string_view section, std::string_view key);
 int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key);
 
+// Where a key stands, for messages: "<file> [section] key".
+std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key);
+
 // For keys with a default: `def` when the key (or the file) is missing; Error naming the file,
 // section and key when the value is not a whole number (a number).
 int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def);

@@ -30,10 +30,6 @@ constexpr std::string_view kTransferRules = "REALISTICCREWXFR";
 constexpr std::string_view kCrewSetup = "CREW SETUP";
 constexpr std::string_view kTransferred = " - Transferred to another U-boat";
 
-std::string Where(const ProfileFile& file, std::string_view section, std::string_view key) {
-    return PathText(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
 // The whole numbers of a comma-separated list ("0,1,2"); blanks around an item and empty items
 // are allowed, anything else is refused rather than never matching.
 std::vector<int> NumberList(const ProfileFile& file, std::string_view section, std::string_view key) {
@@ -49,7 +45,7 @@ std::vector<int> NumberList(const ProfileFile& file, std::string_view section, s
         if (!item.empty()) {
             const std::optional<int> value = ParseInteger(item);
             if (!value) {
-                throw Error("Invalid number in " + Where(file, section, key) + ": \"" + std::string(item) +
+                throw Error("Invalid number in " + KeyPlace(file, section, key) + ": \"" + std::string(item) +
                             "\" is not a whole number (the list is whole numbers separated by commas).");
             }
             numbers.push_back(*value);

@@ -36,17 +36,13 @@ struct Rules {
     std::vector<Threshold> thresholds;  // in file order
 };
 
-std::string Where(const ProfileFile& file, std::string_view section, std::string_view key) {
-    return PathText(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
 // The rule section, every value checked, so that a typing error anywhere is found on the first
 // launch and not only when a career's experience reaches that line.
 Rules ReadRules(const ProfileFile& options) {
     Rules rules;
     rules.range = ReadRequiredInteger(options, kSection, kRangeKey);
     if (rules.range < 1) {
-        throw Error("Invalid number in " + Where(options, kSection, kRangeKey) + ": \"" +
+        throw Error("Invalid number in " + KeyPlace(options, kSection, kRangeKey) + ": \"" +
                     std::to_string(rules.range) + "\" is no range to draw from; it must be 1 or more.");
     }
     for (const std::string& entry : options.ReadSectionValues(kSection)) {
@@ -59,7 +55,7 @@ Rules ReadRules(const ProfileFile& options) {
         Threshold threshold;
         const std::optional<int> experience = ParseInteger(TrimBlanks(key));
         if (!experience) {
-            throw Error("Invalid key in " + Where(options, kSection, key) +
+            throw Error("Invalid key in " + KeyPlace(options, kSection, key) +
                         ": a threshold must be a whole number of patrols times days at sea.");
         }
         threshold.experience = *experience;
@@ -71,7 +67,7 @@ Rules ReadRules(const ProfileFile& options) {
             if (!item.empty()) {
                 const std::optional<int> draw = ParseInteger(item);
                 if (!draw) {
-                    throw Error("Invalid number in " + Where(options, kSection, key) + ": \"" +
+                    throw Error("Invalid number in " + KeyPlace(options, kSection, key) + ": \"" +
                                 std::string(item) + "\" in \"" + value + "\" is not a whole number.");
                 }
                 threshold.draws.push_back(*draw);

@@ -35,10 +35,6 @@ constexpr std::string_view kCrewFileEnd = ".cfg";
 constexpr int kLastMember = 120;
 constexpr int kGrades = 9;
 
-std::string Where(const ProfileFile& file, std::string_view section, std::string_view key) {
-    return PathText(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
 // A whole number from `low` to `high`, or `def` when the key (or the file) is missing.
 int WholeNumber(const ProfileFile& file, std::string_view section, std::string_view key, int def,
                 int low = std::numeric_limits<int>::min(), int high = std::numeric_limits<int>::max()) {
@@ -48,11 +44,11 @@ int WholeNumber(const ProfileFile& file, std::string_view section, std::string_v
     }
     const std::optional<int> value = ParseInteger(*text);
     if (!value) {
-        throw Error("Invalid number in " + Where(file, section, key) + ": \"" + *text +
+        throw Error("Invalid number in " + KeyPlace(file, section, key) + ": \"" + *text +
                     "\" is not a whole number.");
     }
     if (*value < low || *value > high) {
-        throw Error("Invalid number in " + Where(file, section, key) + ": \"" + *text + "\" is not " +
+        throw Error("Invalid number in " + KeyPlace(file, section, key) + ": \"" + *text + "\" is not " +
                     (high == std::numeric_limits<int>::max()
                          ? std::to_string(low) + " or more"
                          : "from " + std::to_string(low) + " to " + std::to_string(high)) +
@@ -69,7 +65,7 @@ float Real(const ProfileFile& file, std::string_view section, std::string_view k
     }
     const std::optional<double> value = ParseFloat(*text);
     if (!value || !(std::abs(*value) <= std::numeric_limits<float>::max())) {
-        throw Error("Invalid number in " + Where(file, section, key) + ": \"" + *text +
+        throw Error("Invalid number in " + KeyPlace(file, section, key) + ": \"" + *text +
                     "\" is not a number.");
     }
     return static_cast<float>(*value);
@@ -198,7 +194,7 @@ std::vector<Edit> CrewFileEdits(const Paths& paths, const ProfileFile& crew, con
         const crew::ServiceHistory history = crew::DrawServiceHistory(
             {rules.maxPatrols, rules.ironCross, rules.medalFactor}, careerDate, base, random);
         if (!std::isfinite(history.experience)) {
-            throw Error("The experience of " + Where(crew, section, "Experience") +
+            throw Error("The experience of " + KeyPlace(crew, section, "Experience") +
                         " comes to more than the game can hold; check [MEDALS_CREW] Experience and [CREW_" +
                         std::to_string(grade) + "] Experience of " + PathText(paths.Game(kBasicCfg)) + ".");
         }

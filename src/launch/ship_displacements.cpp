@@ -62,10 +62,6 @@ bool IsFolderName(std::string_view name) {
     return true;
 }
 
-std::string Where(const ProfileFile& rules, std::string_view section, std::string_view key) {
-    return PathText(rules.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
 std::optional<int> FindInteger(const ProfileFile& rules, std::string_view section, std::string_view key) {
     const std::optional<std::string> text = rules.FindString(section, key);
     if (!text) {
@@ -74,7 +70,7 @@ std::optional<int> FindInteger(const ProfileFile& rules, std::string_view sectio
     if (const std::optional<int> value = ParseInteger(*text)) {
         return value;
     }
-    throw Error("Invalid number in " + Where(rules, section, key) + ": \"" + *text +
+    throw Error("Invalid number in " + KeyPlace(rules, section, key) + ": \"" + *text +
                 "\" is not a whole number.");
 }
 
@@ -85,7 +81,7 @@ std::optional<float> FindReal(const ProfileFile& rules, std::string_view section
     }
     const std::optional<double> value = ParseFloat(*text);
     if (!value || std::abs(*value) > std::numeric_limits<float>::max()) {
-        throw Error("Invalid number in " + Where(rules, section, key) + ": \"" + *text +
+        throw Error("Invalid number in " + KeyPlace(rules, section, key) + ": \"" + *text +
                     "\" is not a number.");
     }
     return static_cast<float>(*value);
@@ -149,7 +145,7 @@ TonnageResult RandomiseTonnage(const Paths& paths, std::string_view date, Random
     const ProfileFile rules(paths.Prog(kRulesFile));
     const int precision = FindInteger(rules, kSettings, "DispPrecision").value_or(1);
     if (precision < 1) {
-        throw Error("Invalid number in " + Where(rules, kSettings, "DispPrecision") + ": \"" +
+        throw Error("Invalid number in " + KeyPlace(rules, kSettings, "DispPrecision") + ": \"" +
                     std::to_string(precision) + "\" is below 1; displacements are multiples of it.");
     }
     const bool renownIsTonnage =
