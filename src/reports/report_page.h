@@ -83,10 +83,12 @@ class Page {
 void CopyPicture(const std::filesystem::path& from, const std::filesystem::path& to,
                  std::vector<std::string>& notes);
 
-// What a report run produced: the page to offer for opening, and what the user should know
-// (pictures that were not there, entries left as they were).
+// What a report run produced: the page to offer for opening, the message that says so ("A
+// personnel file has been created for ..."), and what else the user should know (pictures that
+// were not there, entries left as they were).
 struct ReportResult {
     std::filesystem::path page;
+    std::string message;
     std::vector<std::string> notes;
 };
 
