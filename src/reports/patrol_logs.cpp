@@ -209,7 +209,7 @@ std::vector<std::string> LogEntrySections(const ProfileFile& log) {
     for (const std::string& name : sections) {
         listed.insert(LowerCase(name));
     }
-    for (int k = last + 1; k >= 0; ++k) {
+    for (int k = last + 1;; ++k) {
         std::string name = std::string(kEntryPrefix) + std::to_string(k);
         if (!log.SectionExists(name)) {
             break;
