@@ -40,7 +40,8 @@ std::filesystem::path PersonnelFolder(const Paths& paths, std::string_view caree
 
 ReportFonts ReadReportFonts(const Paths& paths) {
     const Settings settings = ReadSettings(paths);
-    return {settings.HeadingFont, settings.LabelFont, settings.TextFont,
+    // The faces go into attributes; a quote in a face name must not end them.
+    return {EscapeHtml(settings.HeadingFont), EscapeHtml(settings.LabelFont), EscapeHtml(settings.TextFont),
             platform::PathFromText(settings.BackgroundImage)};
 }
 

@@ -23,7 +23,7 @@ namespace seewolf::reports {
 std::filesystem::path PersonnelFolder(const Paths& paths, std::string_view careerName);
 
 // [SETTINGS] HeadingFont, LabelFont, TextFont and BackgroundImage of Seewolf.ini, read when a
-// report is written.
+// report is written. The face names come escaped for the pages' attributes.
 struct ReportFonts {
     std::string heading;
     std::string label;

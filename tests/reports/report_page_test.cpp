@@ -52,11 +52,19 @@ TEST(ReportPage, DatesAndNames) {
               "fer_");
 }
 
-TEST(ReportPage, PersonnelFolderIsCreatedUnderTheDocumentsFolder) {
+TEST(ReportPage, FolderFontsAndPictures) {
     testing::TempFolder folder;
     Paths paths;
     paths.DocsFolder = folder.Path();
+    paths.ProgFolder = folder.Path() / "prog/";
     paths.SaveName = "SH3";
+    testing::WriteText(paths.SettingsFile(), "[SETTINGS]\r\nTextFont=Courier \"New\"\r\nLabelFont=Arial\r\n");
+    const ReportFonts fonts = ReadReportFonts(paths);
+    EXPECT_EQ(fonts.text, "Courier &quot;New&quot;");  // quotes kept, since only one pair is removed
+    EXPECT_EQ(fonts.label, "Arial");
+    EXPECT_EQ(fonts.heading, "Impact");
+    EXPECT_EQ(fonts.background, folder.Path() / "prog" / "Personnel Files" / "background.jpg");
+
     const auto made = PersonnelFolder(paths, "Otto von Berg/..");
     EXPECT_EQ(made, folder.Path() / "Personnel Files" / "SH3Otto_von_Berg___");
     EXPECT_TRUE(std::filesystem::is_directory(made));
