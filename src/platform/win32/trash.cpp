@@ -1,9 +1,11 @@
 #include "platform/trash.h"
 
-#include <shellapi.h>
-
 #include "platform/files.h"
+
+// clang-format off
 #include "platform/win32/support.h"
+#include <shellapi.h>
+// clang-format on
 
 namespace seewolf::platform {
 
