@@ -192,13 +192,6 @@ TEST_F(CareerActions, PatrolLogEditorGetsTheCommanderAndTheWindowsFolder) {
     EXPECT_EQ(editor.notes.size(), 1u);
     career.CareerFolder = world.Root() / "odd\"name" / "";
     EXPECT_NE(ErrorOf([&] { PatrolLogEditorCall(paths, career); }).find("double quote"), std::string::npos);
-
-    // A start that fails is reported.
-    const EnvVar wineCommand("SEEWOLF_WINE", (world.Root() / "no-such-wine").string());
-    EXPECT_NE(ErrorOf([&] {
-                  StartPatrolLogEditor(PatrolLogEditorCall(paths, Load(DemoCareers::InHomeBase)));
-              }).find("could not be started"),
-              std::string::npos);
 }
 
 TEST_F(CareerActions, DeleteMovesOnlyACareerFolderToTheTrash) {
@@ -221,12 +214,6 @@ TEST_F(CareerActions, DeleteMovesOnlyACareerFolderToTheTrash) {
     EXPECT_TRUE(fs::exists(world.Root() / "data" / "Trash" / "files" / folder.filename() / "Patrols_0.cfg"));
     const std::vector<std::string> listed = ListCareers(paths);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 0);
-
-    // A trash that cannot be made: reported, the career stays.
-    const EnvVar broken("XDG_DATA_HOME", (careers / "file.cfg").string());
-    const std::string error = ErrorOf([&] { DeleteCareer(paths, DemoCareers::InHomeBase); });
-    EXPECT_NE(error.find("was not deleted"), std::string::npos) << error;
-    EXPECT_TRUE(fs::exists(careers / DemoCareers::InHomeBase / "Patrols_0.cfg"));
 }
 
 }  // namespace
