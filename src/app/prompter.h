@@ -49,6 +49,13 @@ class Prompter {
     // Returns the button pressed; Button::None when the message was closed without one.
     virtual Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) = 0;
 
+    // A question whose answer on a plain Enter is `defaultButton`: No, where a Yes cannot be taken
+    // back. A front end without a default answer asks as ShowMessage does.
+    virtual Button AskWithDefault(std::string_view text, MessageKind kind, Buttons buttons,
+                                  Button /*defaultButton*/) {
+        return ShowMessage(text, kind, buttons);
+    }
+
     // A plain message box: OK button, no icon, no beep.
     virtual void ShowPlainMessage(std::string_view title, std::string_view text) = 0;
 

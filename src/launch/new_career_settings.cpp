@@ -357,6 +357,14 @@ LaunchNotes ApplyNewCareerSettings(const Paths& paths, const LaunchRequest& requ
 
     HandOver handOver;
     if (request.career.ContinueCareer) {
+        // The old career's files are found through its folder; without one they would be looked
+        // for in whatever the current folder is.
+        if (request.career.CareerFolder.empty()) {
+            throw Error(
+                "The career to continue with a new commander names no career folder, so its crew and "
+                "equipment cannot be handed on. Nothing was changed; select the retired career and choose "
+                "\"Continue career with new Commander\" again.");
+        }
         handOver = PlanHandOver(paths, request, date, typeNumber, version, notes);
     }
 

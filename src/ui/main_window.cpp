@@ -3,11 +3,13 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -18,6 +20,7 @@
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "career/actions.h"
 #include "career/new_career.h"
 #include "career/portrait.h"
 #include "crew/random_name.h"
@@ -26,6 +29,7 @@
 #include "platform/shell.h"
 #include "ui/change_dialog.h"
 #include "ui/controls.h"
+#include "ui/crew_manager_dialog.h"
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
@@ -110,6 +114,12 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
         }
     });
 
+    // "New career" while it holds a continued career: a click on it starts a new one afresh.
+    connect(m_ui->tvCareer, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (m_career.ContinueCareer && m_ui->tvCareer->indexOfTopLevelItem(item) == 0) {
+            Guard([this] { tvCareerChange(0); });
+        }
+    });
     connect(m_ui->udYear, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtYearChange(); }); });
     connect(m_ui->udMth, &QSpinBox::valueChanged, this, [this] { Guard([this] { txtMthChange(); }); });
     connect(m_ui->cmbFlotNm, &QComboBox::currentIndexChanged, this,
@@ -128,6 +138,13 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
          {m_ui->lblCarSts, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblPatGrd, m_ui->lblAct}) {
         label->installEventFilter(this);
     }
+    // What the career files hold is shown as it stands: a "<" in a name is no markup.
+    for (QLabel* label : {m_ui->lblSig, m_ui->lblNm, m_ui->lblRnk, m_ui->lblCarSts, m_ui->lblCarDt,
+                          m_ui->lblLstPatEnd, m_ui->lblUBoatNb, m_ui->lblUBoatTyp, m_ui->lblFlot,
+                          m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblStatus, m_ui->lblRmndr}) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    MakeMenus();
     m_ui->imgClips->installEventFilter(this);
     m_ui->imgHelp->installEventFilter(this);
     m_ui->imgHelp->setCursor(Qt::PointingHandCursor);
@@ -187,6 +204,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             Guard([this] { lblUBoatNbClick(); });
         } else if (watched == m_ui->lblPatGrd) {
             Guard([this] { lblPatGrdClick(); });
+        } else if (watched == m_ui->lblUBoatTyp) {
+            Guard([this] { lblUBoatTypClick(); });
+        } else if (watched == m_ui->lblAct) {
+            Guard([this] { lblActClick(); });
         }
         return true;
     }
@@ -305,12 +326,13 @@ void MainWindow::ReportUnlistedCareers(const std::vector<std::filesystem::path>&
 void MainWindow::ShowExCareer(bool existing) {
     setUpdatesEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_ui->imgExCar,   m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
-             m_ui->lblSig,     m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
-             m_ui->lblCarDt,   m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
-             m_ui->lblFlot,    m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->capExNm,
-             m_ui->capExRnk,   m_ui->capExCarSts,  m_ui->capExCarDt,  m_ui->capExLstPatEnd,
-             m_ui->capExUBoat, m_ui->capExFlot,    m_ui->capExPatGrd, m_ui->capExCarSvdDt}) {
+             m_ui->imgExCar,       m_ui->shImgCaptain, m_ui->imgCaptain,  m_ui->imgClips,
+             m_ui->lblSig,         m_ui->lblNm,        m_ui->lblRnk,      m_ui->lblCarSts,
+             m_ui->lblCarDt,       m_ui->lblLstPatEnd, m_ui->lblUBoatNb,  m_ui->lblUBoatTyp,
+             m_ui->lblFlot,        m_ui->lblPatGrd,    m_ui->lblCarSvdDt, m_ui->lblAct,
+             m_ui->capExNm,        m_ui->capExRnk,     m_ui->capExCarSts, m_ui->capExCarDt,
+             m_ui->capExLstPatEnd, m_ui->capExUBoat,   m_ui->capExFlot,   m_ui->capExPatGrd,
+             m_ui->capExCarSvdDt}) {
         w->setVisible(existing);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -391,12 +413,12 @@ void MainWindow::ShowCareer(const std::string& name) {
     m_ui->lblPatGrd->setText(ToQt(sheet.grid));
     m_ui->lblCarSvdDt->setText(ToQt(sheet.saved));
 
-    // Lost and retired careers and the boat type lead to the career actions, which are not built
-    // yet: until then those labels stay plain text (and the actions label hidden).
-    HTMLLabel(m_ui->lblCarSts, sheet.statusLink && m_career.CareerStatus == CareerStatus::InBase);
+    HTMLLabel(m_ui->lblCarSts, sheet.statusLink);
     HTMLLabel(m_ui->lblUBoatNb, sheet.boatLinks);
-    HTMLLabel(m_ui->lblUBoatTyp, false);
+    HTMLLabel(m_ui->lblUBoatTyp, sheet.boatLinks);
     HTMLLabel(m_ui->lblPatGrd, sheet.gridLink);
+    HTMLLabel(m_ui->lblAct, true);
+    UpdateActionItems();
     FitDetailLabels();
     PlaceBoatType();
     m_ui->sbLaunch->setVisible(sheet.launchVisible);
@@ -415,6 +437,7 @@ void MainWindow::ClearSheet() {
         label->clear();
         HTMLLabel(label, false);
     }
+    HTMLLabel(m_ui->lblAct, false);
     m_ui->imgCaptain->clear();
     m_ui->sbLaunch->hide();
 }
@@ -603,12 +626,21 @@ void MainWindow::cmdFlotInfoClick() {
 }
 
 void MainWindow::lblCarStsClick() {
-    if (m_career.CareerStatus == CareerStatus::InBase) {
-        m_career.InOtherBase = !m_career.InOtherBase;
-        m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
-        FitDetailLabels();
+    switch (m_career.CareerStatus) {
+        case CareerStatus::InBase:
+            m_career.InOtherBase = !m_career.InOtherBase;
+            m_ui->lblCarSts->setText(ToQt(InBaseStatusText(m_career)));
+            FitDetailLabels();
+            break;
+        case CareerStatus::LostAtSea:
+            pumStsSurClick();
+            break;
+        case CareerStatus::Retired:
+            pumRetRetClick();
+            break;
+        default:
+            break;
     }
-    // Lost and retired careers lead to the career actions (surrender, return from retirement).
 }
 
 void MainWindow::lblUBoatNbClick() {
@@ -786,6 +818,221 @@ void MainWindow::sbRollbackClick() {
     }
     UpdateRollbackButton();
     tvCareerChange(m_ui->tvCareer->indexOfTopLevelItem(m_ui->tvCareer->currentItem()));
+}
+
+// The career menu and the boat menu; their items carry the names the actions are known by.
+void MainWindow::MakeMenus() {
+    m_puCarAct = new QMenu(this);
+    m_puCarAct->setObjectName(QStringLiteral("puCarAct"));
+    struct Item {
+        const char* name;
+        const char* caption;
+        void (MainWindow::*handler)();
+    };
+    const Item items[] = {
+        {"pumGenPersFile", "Update your Personnel File", &MainWindow::pumGenPersFileClick},
+        {"pumCont", "Continue career with new Commander", &MainWindow::pumContClick},
+        {"pumRevwPatLogs", "Review patrol logs...", &MainWindow::pumRevwPatLogsClick},
+        {"pumCrewman", "Manage your crew...", &MainWindow::pumCrewmanClick},
+        {"pumNC", "Go to Nightclub...", &MainWindow::pumNCClick},
+        {"pumStsSur", "Change status to \"Surrendered\"", &MainWindow::pumStsSurClick},
+        {"pumRetRet", "Return from retirement", &MainWindow::pumRetRetClick},
+        {"pumDelCar", "Delete this career", &MainWindow::pumDelCarClick},
+    };
+    for (const Item& item : items) {
+        QAction* action = m_puCarAct->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        connect(action, &QAction::triggered, this,
+                [this, handler = item.handler] { Guard([this, handler] { (this->*handler)(); }); });
+    }
+    // Surrender and the return from retirement are reached through the status label.
+    for (const char* name : {"pumStsSur", "pumRetRet"}) {
+        m_puCarAct->findChild<QAction*>(QString::fromLatin1(name))->setVisible(false);
+    }
+
+    m_puSubOpt = new QMenu(this);
+    m_puSubOpt->setObjectName(QStringLiteral("puSubOpt"));
+    QMenu* remove = m_puSubOpt->addMenu(QStringLiteral("Remove"));
+    remove->setObjectName(QStringLiteral("pumRem"));
+    QAction* gun = remove->addAction(QStringLiteral("Deck gun"));
+    gun->setObjectName(QStringLiteral("pusmRemGun"));
+    connect(gun, &QAction::triggered, this, [this] { Guard([this] { pusmRemGunClick(); }); });
+}
+
+// Which items of the career menu the career shown offers.
+void MainWindow::UpdateActionItems() {
+    const auto item = [this](const char* name) {
+        return m_puCarAct->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    const CareerStatus status = m_career.CareerStatus;
+    item("pumGenPersFile")->setVisible(static_cast<bool>(m_personnelFileHook));
+    item("pumCont")->setVisible(status == CareerStatus::Retired);
+    item("pumRevwPatLogs")->setVisible(platform::FileExists(PatrolLogEditor(m_paths)));
+    item("pumNC")->setVisible(status == CareerStatus::InBase && static_cast<bool>(m_nightclubHook));
+}
+
+void MainWindow::lblActClick() {
+    UpdateActionItems();
+    m_puCarAct->popup(QCursor::pos());
+}
+
+void MainWindow::lblUBoatTypClick() {
+    m_puSubOpt->findChild<QAction*>(QStringLiteral("pusmRemGun"))->setEnabled(DeckGun(m_career) >= 0);
+    m_puSubOpt->popup(QCursor::pos());
+}
+
+void MainWindow::pusmRemGunClick() {
+    if (m_prompter.ShowMessage(
+            "Are you sure you wish to remove your deck gun? You can get it back from within "
+            "the game.",
+            MessageKind::Confirmation, Button::Yes | Button::No) == Button::Yes) {
+        RemoveDeckGun(m_career);
+    }
+}
+
+void MainWindow::pumGenPersFileClick() {
+    if (m_personnelFileHook) {
+        m_personnelFileHook(m_career);
+    }
+}
+
+void MainWindow::pumNCClick() {
+    if (m_nightclubHook) {
+        m_nightclubHook(m_career);
+    }
+}
+
+void MainWindow::pumCrewmanClick() {
+    {
+        const BusyScope busy(m_prompter);
+        if (!m_crewManager) {
+            m_crewManager = std::make_unique<CrewManagerDialog>(m_paths, m_language, m_prompter, m_random,
+                                                                m_replacements, this);
+        }
+    }
+    m_crewManager->ShowModal(m_career);
+}
+
+void MainWindow::pumRevwPatLogsClick() {
+    const PatrolLogCall editor = PatrolLogEditorCall(m_paths, m_career);
+    for (const std::string& note : editor.notes) {
+        m_prompter.ShowMessage(note, MessageKind::Information, Button::Ok);
+    }
+    StartPatrolLogEditor(editor);
+}
+
+void MainWindow::pumStsSurClick() {
+    if (m_prompter.ShowMessage(
+            "If you were surfaced with crew on the bridge when your U-boat was destroyed, you "
+            "have the option to surrender. \n\nWould you like to change your status to "
+            "\"Surrendered\"?",
+            MessageKind::Information, Button::Yes | Button::No) != Button::Yes) {
+        return;
+    }
+    const std::optional<std::string> note = Surrender(m_paths, m_career);
+    PopulateTreeView();
+    if (note) {
+        m_prompter.ShowMessage(*note, MessageKind::Information, Button::Ok);
+    }
+}
+
+void MainWindow::pumRetRetClick() {
+    if (m_prompter.ShowMessage(
+            "If you are getting \"itchy feet\" sitting behind a desk, you can return to active "
+            "duty and continue your career.\n\nWould you like to return to active duty?",
+            MessageKind::Information, Button::Yes | Button::No) != Button::Yes) {
+        return;
+    }
+    ReturnFromRetirement(m_paths, m_career);
+    PopulateTreeView();
+}
+
+void MainWindow::pumDelCarClick() {
+    const std::string name = m_career.Name;
+    if (m_prompter.AskWithDefault(DeleteCareerQuestion(name), MessageKind::Confirmation,
+                                  Button::Yes | Button::No, Button::No) != Button::Yes) {
+        return;
+    }
+    if (DeleteCareer(m_paths, name)) {
+        PopulateTreeView();
+    }
+}
+
+void MainWindow::pumContClick() {
+    // Everything is read before the window changes: a career that cannot be continued leaves it as it was.
+    const SelectedCareer retired = m_career;
+    const ContinuedCareer values = ContinueCareerValues(m_paths, m_language, retired);
+    std::vector<std::string> notes = values.notes;
+
+    QTreeWidget* tree = m_ui->tvCareer;
+    {
+        const QSignalBlocker blocker(tree);
+        tree->setCurrentItem(tree->topLevelItem(0));
+    }
+    tvCareerChange(0);
+    // The new career keeps the retired one's folder and patrols: the launch hands on its crew and
+    // equipment from there.
+    m_career = retired;
+    m_career.CareerStatus = CareerStatus::NewCareer;
+    m_career.InOtherBase = false;
+    cmdRndNmClick();
+
+    {
+        const QSignalBlocker year(m_ui->udYear);
+        m_ui->udYear->setValue(values.year);
+    }
+    txtYearChange();
+    {
+        const QSignalBlocker month(m_ui->udMth);
+        m_ui->udMth->setValue(values.month);
+    }
+    txtMthChange();
+
+    // The retired career's flotilla, also where it no longer takes new careers at that date.
+    const QString flotillaId = ToQt(values.flotillaId);
+    int flotilla = -1;
+    for (int i = 0; i < m_ui->cmbFlotNb->count(); ++i) {
+        if (m_ui->cmbFlotNb->itemText(i) == flotillaId) {
+            flotilla = i;
+        }
+    }
+    if (flotilla < 0) {
+        m_ui->cmbFlotNb->addItem(flotillaId);
+        {
+            const QSignalBlocker blocker(m_ui->cmbFlotNm);
+            m_ui->cmbFlotNm->addItem(ToQt(values.flotillaName));
+        }
+        flotilla = m_ui->cmbFlotNm->count() - 1;
+        notes.push_back("The flotilla \"" + values.flotillaName + "\" takes no new careers in " +
+                        m_language.dates.monthNames[static_cast<std::size_t>(values.month - 1)] + " " +
+                        std::to_string(values.year) + "; the new commander stays with it all the same.");
+    }
+    {
+        const QSignalBlocker blocker(m_ui->cmbFlotNm);
+        m_ui->cmbFlotNm->setCurrentIndex(flotilla);
+    }
+    m_ui->cmdFlotInfo->setEnabled(true);
+    cmbFlotNmChange();
+
+    // The retired career's boat type, whether or not the flotilla offers it at that date.
+    {
+        const QSignalBlocker blocker(m_ui->cmbSubType);
+        m_ui->cmbSubTypeNb->addItem(ToQt(values.subType));
+        m_ui->cmbSubType->addItem(ToQt(values.boatTypeName));
+        m_ui->cmbSubType->setCurrentIndex(m_ui->cmbSubType->count() - 1);
+    }
+    cmbSubTypeChange();
+    m_ui->cmbSubNo->setEditText(ToQt(values.boatNumber));
+    m_ui->txtPatGrd->setText(ToQt(values.patrolGrid));
+    ShowForContCareer(true);
+
+    if (!notes.empty()) {
+        std::string text = "The new commander takes over the boat of " + retired.CmdrName + ".";
+        for (const std::string& note : notes) {
+            text += "\n\n" + note;
+        }
+        m_prompter.ShowMessage(text, MessageKind::Information, Button::Ok);
+    }
 }
 
 }  // namespace seewolf::ui

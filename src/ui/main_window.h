@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,9 +13,12 @@
 #include "app/prompter.h"
 #include "app/startup.h"
 #include "career/career.h"
+#include "crew/editing_rules.h"
 #include "launch/launch.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -28,6 +32,7 @@ class Random;
 namespace seewolf::ui {
 
 class ChangeDialog;
+class CrewManagerDialog;
 class OptionsDialog;
 
 // The main window: the career tree on the left; on the right the record sheet of the selected
@@ -66,6 +71,25 @@ class MainWindow : public QWidget {
     // Set when the options asked Seewolf to end and start again with another game folder.
     bool RestartRequested() const { return m_restartRequested; }
 
+    // What the career menu's "Update your Personnel File" and "Go to Nightclub..." run. Each item
+    // stays hidden while its hook is empty.
+    using CareerHook = std::function<void(const SelectedCareer&)>;
+    void SetPersonnelFileHook(CareerHook hook) { m_personnelFileHook = std::move(hook); }
+    void SetNightclubHook(CareerHook hook) { m_nightclubHook = std::move(hook); }
+
+    // The career actions.
+    void lblActClick();
+    void lblUBoatTypClick();
+    void pumGenPersFileClick();
+    void pumContClick();
+    void pumRevwPatLogsClick();
+    void pumCrewmanClick();
+    void pumNCClick();
+    void pumStsSurClick();
+    void pumRetRetClick();
+    void pumDelCarClick();
+    void pusmRemGunClick();
+
     const SelectedCareer& Career() const { return m_career; }
     const Paths& GetPaths() const { return m_paths; }
 
@@ -74,6 +98,8 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void MakeMenus();
+    void UpdateActionItems();
     void LoadWindowPictures();
     void ReportUnlistedCareers(const std::vector<std::filesystem::path>& unlisted);
     void FillCrewSets();
@@ -128,6 +154,12 @@ class MainWindow : public QWidget {
     std::unique_ptr<ChangeDialog> m_change;
     std::unique_ptr<OptionsDialog> m_options;
     bool m_restartRequested = false;
+    QMenu* m_puCarAct = nullptr;
+    QMenu* m_puSubOpt = nullptr;
+    CareerHook m_personnelFileHook;
+    CareerHook m_nightclubHook;
+    crew::ReplacementCounter m_replacements;  // counts for the life of the program, across openings
+    std::unique_ptr<CrewManagerDialog> m_crewManager;
     std::optional<QFont> m_detailFont;                         // set when the window is shown
     std::set<std::filesystem::path> m_reportedUnlisted;        // career folders already reported as unlisted
     std::vector<std::filesystem::path> m_unlistedBeforeShown;  // found before the window was first shown

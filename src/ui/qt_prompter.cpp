@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/error.h"
 #include "app/text.h"
@@ -63,12 +64,22 @@ QString TitleFor(MessageKind kind) {
 }  // namespace
 
 Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) {
+    return AskWithDefault(text, kind, buttons, Button::None);
+}
+
+Button QtPrompter::AskWithDefault(std::string_view text, MessageKind kind, Buttons buttons,
+                                  Button defaultButton) {
     // The desktop has one beep; it still tells the user that a message wants attention.
     QApplication::beep();
     QMessageBox box(IconFor(kind), TitleFor(kind), ToQt(MessageLines(text)), QMessageBox::NoButton, m_parent);
+    // Names from the career files are shown as they stand, never as markup.
+    box.setTextFormat(Qt::PlainText);
     for (const ButtonPair& pair : kButtons) {
         if (buttons.Has(pair.ours)) {
-            box.addButton(pair.qt);
+            QPushButton* button = box.addButton(pair.qt);
+            if (pair.ours == defaultButton) {
+                box.setDefaultButton(button);
+            }
         }
     }
     if (buttons.bits == 0) {
@@ -85,6 +96,7 @@ Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons 
 
 void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, ToQt(title), ToQt(MessageLines(text)), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -25,6 +25,8 @@ class QtPrompter : public Prompter {
     }
 
     Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
+    Button AskWithDefault(std::string_view text, MessageKind kind, Buttons buttons,
+                          Button defaultButton) override;
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
     void SetStatus(std::string_view text) override;
     void HideStatus() override;

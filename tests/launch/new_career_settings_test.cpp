@@ -171,6 +171,13 @@ TEST_F(NewCareerSettings, StartEntryGridAndBoatNumberAreSetAndRolledBack) {
     RollBackGameFiles(paths, prompter);
     EXPECT_EQ(ReadText(Game("data\\Cfg\\Basic.cfg")), basic);
     EXPECT_EQ(ReadText(Game("data\\Cfg\\crew_config_VII_1.cfg")), "stock");
+    // A continued career without its folder is refused before any game file changes.
+    request.career.CareerFolder.clear();
+    EXPECT_NE(
+        Error([&] { ApplyNewCareerSettings(paths, request, "19400901"); }).find("names no career folder"),
+        std::string::npos);
+    EXPECT_EQ(ReadText(Game("data\\Cfg\\Basic.cfg")), basic);
+    EXPECT_EQ(ReadText(Game("data\\Cfg\\crew_config_VII_1.cfg")), "stock");
     request.career.ContinueCareer = false;
 
     // A boat type the game does not list, a roster name leading elsewhere: said, nothing written.

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -24,6 +26,7 @@
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/startup.h"
+#include "career/actions.h"
 #include "career/career.h"
 #include "career/change.h"
 #include "launch/backup.h"
@@ -34,6 +37,7 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 #include "ui/change_dialog.h"
+#include "ui/crew_manager_dialog.h"
 #include "ui/instance_channel.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
@@ -114,6 +118,23 @@ struct Window {
         Select(utf8Name);
         const SelectedCareer& c = window->Career();
         return {c.CareerFolder / "Patrols_0.cfg", SectionName("PATROL ", c.PatrolCount)};
+    }
+    QAction* Action(const char* name) const {
+        auto* action = window->findChild<QAction*>(name);
+        if (action == nullptr) {
+            qFatal("no menu item %s", name);
+        }
+        return action;
+    }
+    // The career menu's items that show, in their order.
+    QStringList ShownActions() const {
+        QStringList shown;
+        for (QAction* action : Find<QMenu>("puCarAct")->actions()) {
+            if (action->isVisible()) {
+                shown << action->objectName();
+            }
+        }
+        return shown;
     }
     std::string Errors() const {
         std::string all;
@@ -233,9 +254,9 @@ class MainWindowTest : public QObject {
             {DemoCareers::InBaseNoGrid, "In home base before patrol ", true, true, false, true, "NULL"},
             {DemoCareers::AtSea, "At sea during patrol ", false, false, false, true, nullptr},
             {DemoCareers::AtSeaNoGrid, "At sea during patrol ", false, false, true, true, "NULL"},
-            // Lost and retired careers lead to actions not built yet: plain text until then.
-            {DemoCareers::Lost, "Lost at sea during patrol ", false, false, false, false, "N/a"},
-            {DemoCareers::Retired, "Retired after ", false, false, false, false, "N/a"},
+            // Lost and retired careers lead to surrender and the return from retirement.
+            {DemoCareers::Lost, "Lost at sea during patrol ", true, false, false, false, "N/a"},
+            {DemoCareers::Retired, "Retired after ", true, false, false, false, "N/a"},
             {DemoCareers::Surrendered, "Surrendered at sea during patrol ", false, false, false, false,
              "N/a"},
         };
@@ -246,8 +267,8 @@ class MainWindowTest : public QObject {
             QVERIFY2(status.startsWith(QString::fromLatin1(c.status)), qPrintable(status));
             QCOMPARE(w.IsLink("lblCarSts"), c.statusLink);
             QCOMPARE(w.IsLink("lblUBoatNb"), c.boatLink);
-            QVERIFY(!w.IsLink("lblUBoatTyp"));  // its menu comes with the career actions
-            QVERIFY(!w.Find("lblAct")->isVisible());
+            QCOMPARE(w.IsLink("lblUBoatTyp"), c.boatLink);
+            QVERIFY(w.Find("lblAct")->isVisible() && w.IsLink("lblAct"));
             QCOMPARE(w.IsLink("lblPatGrd"), c.gridLink);
             QCOMPARE(w.Find("sbLaunch")->isVisible(), c.launch);
             if (c.grid != nullptr) {
@@ -698,6 +719,270 @@ class MainWindowTest : public QObject {
         std::filesystem::remove(paths.Prog("Seewolf.log"));
         QTest::mouseClick(w.Find<QToolButton>("sbRollback"), Qt::LeftButton);
         QVERIFY(!w.Find("sbRollback")->isVisible());
+    }
+
+    void careerMenusFollowTheStatus() {
+        Window w;
+        const Paths& paths = w.GetPaths();
+        const QStringList always = {"pumCrewman", "pumDelCar"};
+        struct Case {
+            const char* name;
+            QStringList shown;
+        };
+        const Case cases[] = {
+            {DemoCareers::InHomeBase, always},  {DemoCareers::AtSea, always},
+            {DemoCareers::Lost, always},        {DemoCareers::Retired, QStringList{"pumCont"} + always},
+            {DemoCareers::Surrendered, always},
+        };
+        for (const Case& c : cases) {
+            w.Select(c.name);
+            QTest::mouseClick(w.Find("lblAct"), Qt::LeftButton);
+            QVERIFY(w.Find<QMenu>("puCarAct")->isVisible());
+            QCOMPARE(w.ShownActions(), c.shown);
+            w.Find<QMenu>("puCarAct")->hide();
+        }
+        QCOMPARE(w.Action("pumCont")->text(), QStringLiteral("Continue career with new Commander"));
+        QCOMPARE(w.Action("pumStsSur")->text(), QStringLiteral("Change status to \"Surrendered\""));
+
+        // The editor's item shows once it is there; the personnel file and the nightclub once
+        // their hooks are set, the nightclub for a career in base only.
+        testing::WriteText(paths.Prog("Kladde.exe"), "stand-in");
+        std::vector<std::string> personnel;
+        w.window->SetPersonnelFileHook(
+            [&personnel](const SelectedCareer& c) { personnel.push_back(c.Name); });
+        w.window->SetNightclubHook([](const SelectedCareer&) {});
+        w.Select(DemoCareers::AtSea);
+        QTest::mouseClick(w.Find("lblAct"), Qt::LeftButton);
+        QCOMPARE(w.ShownActions(),
+                 (QStringList{"pumGenPersFile", "pumRevwPatLogs", "pumCrewman", "pumDelCar"}));
+        w.Select(DemoCareers::InHomeBase);
+        QTest::mouseClick(w.Find("lblAct"), Qt::LeftButton);
+        QCOMPARE(w.ShownActions(),
+                 (QStringList{"pumGenPersFile", "pumRevwPatLogs", "pumCrewman", "pumNC", "pumDelCar"}));
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(w.Find<QMenu>("puCarAct")->grab().save(folder + "/career_menu.png"));
+        }
+        w.Find<QMenu>("puCarAct")->hide();
+        w.Action("pumGenPersFile")->trigger();
+        QCOMPARE(personnel, std::vector<std::string>{DemoCareers::InHomeBase});
+
+        // The boat menu: its deck gun while M01 is 0 or more, for a career in base.
+        QTest::mouseClick(w.Find("lblUBoatTyp"), Qt::LeftButton);
+        auto* boat = w.Find<QMenu>("puSubOpt");
+        QVERIFY(boat->isVisible());
+        QCOMPARE(boat->actions().size(), 1);
+        QCOMPARE(w.Find<QMenu>("pumRem")->title(), QStringLiteral("Remove"));
+        QCOMPARE(w.Action("pusmRemGun")->text(), QStringLiteral("Deck gun"));
+        QVERIFY(w.Action("pusmRemGun")->isEnabled());
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(boat->grab().save(folder + "/boat_menu.png"));
+        }
+        boat->hide();
+        const SelectedCareer career = w.window->Career();
+        w.prompter.answers = {Button::No};
+        w.Action("pusmRemGun")->trigger();
+        QVERIFY(DeckGun(career) >= 0);
+        w.prompter.answers = {Button::Yes};
+        w.Action("pusmRemGun")->trigger();
+        QCOMPARE(
+            w.prompter.messages.back().text,
+            std::string(
+                "Are you sure you wish to remove your deck gun? You can get it back from within the game."));
+        QCOMPARE(w.prompter.messages.back().kind, MessageKind::Confirmation);
+        QCOMPARE(DeckGun(career), -1);
+        QTest::mouseClick(w.Find("lblUBoatTyp"), Qt::LeftButton);
+        QVERIFY(!w.Action("pusmRemGun")->isEnabled());
+        boat->hide();
+        w.Select(DemoCareers::AtSea);
+        QTest::mouseClick(w.Find("lblUBoatTyp"), Qt::LeftButton);
+        QVERIFY(!boat->isVisible());  // not a link at sea
+
+        // The patrol-log editor runs through Wine with the Windows form of the career folder; a
+        // start that fails is reported.
+        const auto out = w.world.Root() / "kladde.args";
+        testing::WriteText(w.world.Root() / "wine.sh", "#!/bin/sh\nprintf '%s|' \"$@\" > '" + out.string() +
+                                                           ".tmp' && mv '" + out.string() + ".tmp' '" +
+                                                           out.string() + "'\n");
+        std::filesystem::permissions(w.world.Root() / "wine.sh", std::filesystem::perms::owner_all);
+        {
+            testing::EnvVar wine("SEEWOLF_WINE", (w.world.Root() / "wine.sh").string());
+            w.Action("pumRevwPatLogs")->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(out), 5000);
+        }
+        const SelectedCareer atSea = w.window->Career();
+        const std::string args = testing::ReadText(out);
+        QVERIFY2(args.starts_with(platform::Utf8FromPath(paths.Prog("Kladde.exe")) + "|" +
+                                  Utf8FromCp1252(atSea.CmdrRank + " " + atSea.CmdrName) + "|Z:\\"),
+                 args.c_str());
+        QVERIFY2(args.ends_with("\\|" + std::to_string(atSea.PatrolCount - 1) + "|"), args.c_str());
+        testing::EnvVar noWine("SEEWOLF_WINE", (w.world.Root() / "no-wine").string());
+        w.Action("pumRevwPatLogs")->trigger();
+        QVERIFY2(w.prompter.messages.back().text.find("could not be started") != std::string::npos,
+                 w.Errors().c_str());
+    }
+
+    void returnAndSurrenderFromTheStatusLabel() {
+        Window w;
+        const Paths& paths = w.GetPaths();
+        auto* tree = w.Find<QTreeWidget>("tvCareer");
+        w.Select(DemoCareers::Retired);
+        const SelectedCareer retired = w.window->Career();
+        const auto careers = retired.CareerFolder / "Careers.cfg";
+        const std::string before = testing::ReadText(careers);
+        w.prompter.answers = {Button::No};
+        QTest::mouseClick(w.Find("lblCarSts"), Qt::LeftButton);
+        QCOMPARE(
+            w.prompter.messages.back().text,
+            std::string("If you are getting \"itchy feet\" sitting behind a desk, you can return to active "
+                        "duty and continue your career.\n\nWould you like to return to active duty?"));
+        QCOMPARE(w.prompter.messages.back().kind, MessageKind::Information);
+        QCOMPARE(testing::ReadText(careers), before);
+        w.prompter.answers = {Button::Yes};
+        QTest::mouseClick(w.Find("lblCarSts"), Qt::LeftButton);
+        QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::Retired));
+        QVERIFY2(w.Text("lblCarSts").startsWith(QStringLiteral("In ")), qPrintable(w.Text("lblCarSts")));
+        const std::string last = SectionName("CAREER ", retired.PatrolCount - 1);
+        QCOMPARE(ProfileFile(careers).ReadString(last, "WarOver", ""), std::string("false"));
+
+        w.Select(DemoCareers::Lost);
+        w.prompter.answers = {Button::Yes};
+        QTest::mouseClick(w.Find("lblCarSts"), Qt::LeftButton);
+        QCOMPARE(
+            w.prompter.messages.back().text,
+            std::string("If you were surfaced with crew on the bridge when your U-boat was destroyed, you "
+                        "have the option to surrender. \n\nWould you like to change your status to "
+                        "\"Surrendered\"?"));
+        QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::Lost));
+        QVERIFY2(w.Text("lblCarSts").startsWith(QStringLiteral("Surrendered at sea during patrol ")),
+                 qPrintable(w.Text("lblCarSts")));
+        QCOMPARE(LatestCareer(paths), std::string(DemoCareers::Lost));
+        QCOMPARE(w.prompter.messages.size(), std::size_t{3});
+    }
+
+    void continueFillsTheNewCareerControls() {
+        Window w;
+        w.Select(DemoCareers::Retired);
+        const SelectedCareer retired = w.window->Career();
+        const auto patrols = retired.CareerFolder / "Patrols_0.cfg";
+        const std::string section = SectionName("PATROL ", retired.PatrolCount);
+        ProfileFile(patrols).WriteString(section, "StartYear", "1943");
+        ProfileFile(patrols).WriteString(section, "StartMonth", "12");
+        ProfileFile(patrols).WriteString(section, "PatrolArea", "BF13");
+        w.Action("pumCont")->trigger();
+        QVERIFY2(w.prompter.messages.size() <= 1, w.Errors().c_str());  // at most: the flotilla is kept
+        QCOMPARE(w.Find<QTreeWidget>("tvCareer")->currentItem()->text(0), QStringLiteral("New career"));
+        QCOMPARE(w.Find<QSpinBox>("udYear")->value(), 1944);
+        QCOMPARE(w.Find<QSpinBox>("udMth")->value(), 1);
+        auto* flotilla = w.Find<QComboBox>("cmbFlotNm");
+        QCOMPARE(ui::FromQt(w.Find<QComboBox>("cmbFlotNb")->itemText(flotilla->currentIndex())),
+                 retired.FlotillaNb);
+        QCOMPARE(ui::FromQt(flotilla->currentText()), retired.FlotillaName);
+        QCOMPARE(ui::FromQt(w.Find<QComboBox>("cmbSubType")->currentText()), retired.SubTypeName);
+        QCOMPARE(w.Find<QComboBox>("cmbSubNo")->currentText(), QStringLiteral("103"));
+        QCOMPARE(w.Find<QLineEdit>("txtPatGrd")->text(), QStringLiteral("BF13"));
+        QVERIFY(!w.Find<QLineEdit>("txtCmdrNm")->text().isEmpty());
+        for (const char* locked : {"cmbFlotNm", "cmbSubType", "cmbSubNo", "udYear", "udMth"}) {
+            QVERIFY2(!w.Find(locked)->isEnabled(), locked);
+        }
+        QVERIFY(!w.Find("cmbUseCrew")->isVisible() && !w.Find("chkRndCrewDets")->isVisible());
+        const SelectedCareer& continued = w.window->Career();
+        QVERIFY(continued.ContinueCareer);
+        QCOMPARE(continued.CareerStatus, CareerStatus::NewCareer);
+        QCOMPARE(continued.CareerFolder, retired.CareerFolder);
+        QCOMPARE(continued.PatrolCount, retired.PatrolCount);
+        if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(w.window->grab().save(folder + "/main_window_continued.png"));
+        }
+
+        // A flotilla that takes no new careers at the new date is added and selected, and said;
+        // a boat name that is no number leaves the number to the game, and says so.
+        w.Select(DemoCareers::Retired);
+        ProfileFile(patrols).WriteString(section, "StartYear", "1939");
+        ProfileFile(patrols).WriteString(section, "StartMonth", "9");
+        ProfileFile(patrols).WriteString(section, "SubName", "UA");
+        w.prompter.messages.clear();
+        w.Action("pumCont")->trigger();
+        QCOMPARE(w.prompter.messages.size(), std::size_t{1});
+        const std::string& note = w.prompter.messages[0].text;
+        QVERIFY2(note.find("takes no new careers in Oct 1939") != std::string::npos, note.c_str());
+        QVERIFY2(note.find("\"UA\"") != std::string::npos, note.c_str());
+        QCOMPARE(ui::FromQt(flotilla->currentText()), retired.FlotillaName);
+        QCOMPARE(flotilla->findText(flotilla->currentText()), flotilla->currentIndex());
+        QCOMPARE(w.Find<QComboBox>("cmbSubNo")->currentText(), QString());
+        // A click on "New career" starts a new career afresh.
+        auto* tree = w.Find<QTreeWidget>("tvCareer");
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(0)).center());
+        QVERIFY(w.Find("cmbFlotNm")->isEnabled() && !w.window->Career().ContinueCareer);
+    }
+
+    void crewManagerOpensForTheCareer() {
+        Window w;
+        w.Select(DemoCareers::InHomeBase);
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            if (auto* dialog = qobject_cast<ui::CrewManagerDialog*>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle();
+                dialog->close();
+            }
+        });
+        w.Action("pumCrewman")->trigger();
+        QCOMPARE(title, QStringLiteral("Crew of U-146"));
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        QCOMPARE(w.prompter.busyDepth, 0);
+    }
+
+    void deleteAsksThenMovesToTheTrash() {
+        Window w;
+        const Paths& paths = w.GetPaths();
+        testing::EnvVar data("XDG_DATA_HOME", (w.world.Root() / "data").string());
+        auto* tree = w.Find<QTreeWidget>("tvCareer");
+        const int entries = tree->topLevelItemCount();
+        w.Select(DemoCareers::InHomeBase);
+        const auto folder = w.window->Career().CareerFolder;
+        w.prompter.answers = {Button::No};
+        w.Action("pumDelCar")->trigger();
+        QCOMPARE(w.prompter.messages.back().text, DeleteCareerQuestion(DemoCareers::InHomeBase));
+        QCOMPARE(w.prompter.messages.back().kind, MessageKind::Confirmation);
+        QVERIFY(std::filesystem::exists(folder));
+        w.prompter.answers = {Button::Yes};
+        w.Action("pumDelCar")->trigger();
+        QVERIFY(!std::filesystem::exists(folder));
+        QVERIFY(
+            std::filesystem::exists(w.world.Root() / "data" / "Trash" / "files" / DemoCareers::InHomeBase));
+        QCOMPARE(tree->topLevelItemCount(), entries - 1);
+        // It was the latest career: the tree comes back on "New career".
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("New career"));
+        QCOMPARE(LatestCareer(paths), std::string(DemoCareers::InHomeBase));
+
+        // A trash that cannot take it: said, and the career and the tree stay.
+        testing::EnvVar broken("XDG_DATA_HOME", paths.SettingsFile().string());
+        w.Select(DemoCareers::AtSea);
+        w.prompter.answers = {Button::Yes};
+        w.Action("pumDelCar")->trigger();
+        QCOMPARE(w.prompter.messages.back().kind, MessageKind::Error);
+        QVERIFY2(w.prompter.messages.back().text.find("was not deleted") != std::string::npos,
+                 w.Errors().c_str());
+        QCOMPARE(tree->topLevelItemCount(), entries - 1);
+        QCOMPARE(tree->currentItem()->text(0), QString::fromUtf8(DemoCareers::AtSea));
+        QVERIFY(std::filesystem::exists(w.window->Career().CareerFolder / "Patrols_0.cfg"));
+
+        // The window's own question defaults to No, and shows names as they stand.
+        ui::QtPrompter asking(w.window.get());
+        bool defaultNo = false;
+        bool plain = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                defaultNo = box->defaultButton() == box->button(QMessageBox::No);
+                plain = box->textFormat() == Qt::PlainText;
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        QCOMPARE(asking.AskWithDefault(DeleteCareerQuestion("<b>Bold</b>"), MessageKind::Confirmation,
+                                       Button::Yes | Button::No, Button::No),
+                 Button::No);
+        QVERIFY(defaultNo && plain);
+        QCOMPARE(w.Find<QLabel>("lblNm")->textFormat(), Qt::PlainText);
     }
 
     void mainWindowRules() {
