@@ -84,8 +84,9 @@ void AddOtherCareers(const Paths& paths, const SelectedCareer& career, int curre
         if (!entry.isFolder) {
             continue;
         }
-        const ProfileFile file(
-            platform::Resolve(careers / platform::PathFromText(entry.name), "Careers.cfg"));
+        // One read of the file for the whole walk.
+        const ProfileEdit file(
+            ProfileFile(platform::Resolve(careers / platform::PathFromText(entry.name), "Careers.cfg")));
         const int count = file.ReadInteger("INIT", "Careers", 0);
         std::string last;
         for (int r = 0; r < count; ++r) {
@@ -103,7 +104,7 @@ void AddOtherCareers(const Paths& paths, const SelectedCareer& career, int curre
         }
         const std::string name = file.ReadString(last, "PlayerName", kMissingName);
         if (name != career.CmdrName) {
-            const double tonnage = file.ReadFloat(last, "TonnageSunk", 0);
+            const double tonnage = ParseFloat(file.ReadString(last, "TonnageSunk", "")).value_or(0);
             ranking.Add(std::isfinite(tonnage) ? static_cast<long long>(std::trunc(tonnage)) : 0, "*", name,
                         textFont);
         }
