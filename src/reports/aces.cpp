@@ -58,6 +58,11 @@ std::map<int, std::string> AceSections(const ProfileFile& file, int count) {
 
 }  // namespace
 
+long long WholeTons(double tons) {
+    constexpr double kBound = 1e15;
+    return std::isnan(tons) ? 0 : static_cast<long long>(std::trunc(std::clamp(tons, -kBound, kBound)));
+}
+
 void AcesRanking::Add(long long tonnage, std::string_view mark, std::string_view name,
                       std::string_view textFont) {
     m_texts.push_back(ZeroPad(tonnage, 8) + " " + std::string(mark) + EscapeHtml(name) + "</font></td>\r\n" +
@@ -105,8 +110,7 @@ void AddOtherCareers(const Paths& paths, const SelectedCareer& career, int curre
         const std::string name = file.ReadString(last, "PlayerName", kMissingName);
         if (name != career.CmdrName) {
             const double tonnage = ParseFloat(file.ReadString(last, "TonnageSunk", "")).value_or(0);
-            ranking.Add(std::isfinite(tonnage) ? static_cast<long long>(std::trunc(tonnage)) : 0, "*", name,
-                        textFont);
+            ranking.Add(WholeTons(tonnage), "*", name, textFont);
         }
     }
 }

@@ -31,6 +31,10 @@ class AcesRanking {
     std::vector<std::string> m_texts;
 };
 
+// The whole tons of a tonnage as the ranking counts them: the fraction dropped, and a number
+// too large for any fleet (a damaged file) held at a bound instead of overflowing.
+long long WholeTons(double tons);
+
 // Adds the player's other careers: every career folder with a Careers.cfg, as its commander
 // stood on `currentDate` (yyyymmdd as a number), unless he has the selected career's commander's
 // name. A career whose file is missing or unreadable is left out.

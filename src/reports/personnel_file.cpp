@@ -12,6 +12,7 @@
 #include "career/career.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "reports/aces.h"
 #include "reports/report_page.h"
 #include "reports/template.h"
 
@@ -411,7 +412,7 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
 
     CopyPicture(paths.Prog("Images\\" + portrait), folder / platform::PathFromText(portrait), notes);
     CopyPicture(fonts.background, folder / "background.jpg", notes);
-    return {folder / platform::PathFromText(pageName), static_cast<long long>(std::trunc(tonnage))};
+    return {folder / platform::PathFromText(pageName), WholeTons(tonnage)};
 }
 
 }  // namespace seewolf::reports

@@ -85,6 +85,11 @@ TEST(Aces, RankingByTonnageOnTheCareersDate) {
     EXPECT_EQ(ReplaceAll(ReadText(folder / "Aces.html"), "\r\n", "\n"),
               ReadText(fs::path(SEEWOLF_REPORTS_EXPECTED) / "aces.html"));
 
+    // Tons as the ranking counts them, a damaged file's number held at a bound.
+    EXPECT_EQ(WholeTons(8000.9), 8000);
+    EXPECT_EQ(WholeTons(1e300), 1000000000000000);
+    EXPECT_EQ(WholeTons(-1e300), -1000000000000000);
+
     // A new commander with nothing sunk still stands in the list, last.
     GenerateAcesPage(paths, language, career, folder, "Personnel_File.html", 0);
     const std::string page = ReadText(folder / "Aces.html");
