@@ -1,5 +1,6 @@
 #include "reports/personnel_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
