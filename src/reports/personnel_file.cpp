@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 constexpr const char* kIndent4 = "    ";
 constexpr const char* kIndent6 = "      ";
 
-// The program texts of the page, read once.
+// The program texts of the page (the profile layer parses the table once).
 class ProgTexts {
   public:
     explicit ProgTexts(TextTable table) : m_table(std::move(table)) {}
@@ -96,12 +96,12 @@ std::string LinkTarget(std::string_view fileName) {
 // The program text whose number a CareerHistory item holds, filled with the commander's name. An
 // item that is empty or no number falls back to the plain name, as a missing text does.
 std::string ClosingSentence(const ProgTexts& texts, std::string_view item, const std::string& name) {
-    const std::array<TemplateValue, 1> values = {name};
-    constexpr std::string_view kPlainName = "%0:s";
-    if (const std::optional<int> n = ParseInteger(item)) {
-        return texts.Fill(*n, kPlainName, values);
+    const std::optional<int> n = ParseInteger(item);
+    if (!n) {
+        return name;
     }
-    return FillTemplate(kPlainName, values, "closing sentence");
+    const std::array<TemplateValue, 1> values = {name};
+    return texts.Fill(*n, "%0:s", values);
 }
 
 std::string Tons(double value) {
