@@ -10,11 +10,14 @@
 #include "app/numbers.h"
 #include "app/paths.h"
 #include "app/profile_file.h"
+#include "app/settings.h"
 #include "career/career.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "reports/aces.h"
+#include "reports/patrol_logs.h"
 #include "reports/report_page.h"
+#include "reports/ship_names.h"
 #include "reports/template.h"
 
 namespace seewolf::reports {
@@ -414,6 +417,22 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
     CopyPicture(paths.Prog("Images\\" + portrait), folder / platform::PathFromText(portrait), notes);
     CopyPicture(fonts.background, folder / "background.jpg", notes);
     return {folder / platform::PathFromText(pageName), WholeTons(tonnage)};
+}
+
+ReportResult GeneratePersonnelFile(const Paths& paths, const Language& language, const SelectedCareer& career,
+                                   Random& random) {
+    ReportResult result;
+    const std::filesystem::path folder = PersonnelFolder(paths, career.Name);
+    const PersonnelPage page = WritePersonnelPage(paths, language, career, folder, result.notes);
+    const std::string pageName = platform::TextFromPath(page.file.filename());
+    if (ReadSettings(paths).RealShipNames) {
+        ApplyRealShipNames(paths, language, career, random, result.notes);
+    }
+    GeneratePatrolLogs(paths, language, career, folder, pageName);
+    GenerateAcesPage(paths, language, career, folder, pageName, page.tonnage);
+    result.page = page.file;
+    result.message = "A personnel file has been created for " + career.CmdrRank + " " + career.CmdrName + ".";
+    return result;
 }
 
 }  // namespace seewolf::reports

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "reports/report_page.h"
+
 namespace seewolf {
 struct Paths;
 struct Language;
 struct SelectedCareer;
+class Random;
 }  // namespace seewolf
 
 namespace seewolf::reports {
@@ -31,5 +34,12 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
 
 // The personnel file's page name: program text 180 as a file name, with ".html".
 std::string PersonnelFileName(const Paths& paths, const Language& language);
+
+// The whole personnel file of a career, as the career menu and `seewolf-cli report` write it: the
+// career's PersonnelFolder, the personnel file page, real ship names in the patrol logs when the
+// setting RealShipNames is on, one captain's log page per patrol, and the aces page. The result
+// names the personnel file page and carries the closing message and the notes of every step.
+ReportResult GeneratePersonnelFile(const Paths& paths, const Language& language, const SelectedCareer& career,
+                                   Random& random);
 
 }  // namespace seewolf::reports
