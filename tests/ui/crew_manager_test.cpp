@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/language.h"
 #include "app/profile_file.h"
@@ -29,6 +32,15 @@ using demo::DemoCareers;
 using testing::ReadText;
 
 namespace {
+
+// Stands in for the browser: records the pages it is asked to open.
+class PageCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 // The window on a fresh demo world, opened on one career.
 struct Crew {
@@ -389,6 +401,57 @@ class CrewManagerTest : public QObject {
         c.Click("cmdAutoFix");
         QCOMPARE(c.Key(36, "MedalsInx7"), std::string("7"));
         QVERIFY(c.Shown("imgMedal7") && !c.Enabled("cmdApply"));
+    }
+
+    void crewListFromTheRowsShownThenOpenOrCancel() {
+        Crew c(DemoCareers::InHomeBase);
+        c.Open();
+        QVERIFY(c.Enabled("cmdGenCrewList"));
+        PageCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QString shown;
+        const auto answer = [&shown](const QString& button) {
+            QTimer::singleShot(0, [&shown, button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                QCOMPARE(box->textFormat(), Qt::PlainText);
+                shown = box->text();
+                for (QAbstractButton* b : box->buttons()) {
+                    if (b->text() == button) {
+                        b->click();
+                    }
+                }
+            });
+        };
+        answer(QStringLiteral("Cancel"));
+        c.Click("cmdGenCrewList");
+        QVERIFY(shown.startsWith(QStringLiteral("A crew list of ") + ui::ToQt(c.career.SubName) +
+                                 QStringLiteral(" has been created.")));
+        QVERIFY(catcher.opened.isEmpty());
+        const QDir reports(ui::PathToQt(c.paths.DocsFolder / "Personnel Files"));
+        const QString folder = reports.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+        const QStringList written = QDir(reports.filePath(folder)).entryList({QStringLiteral("*.html")});
+        QCOMPARE(written.size(), 1);
+        const std::string page = ReadText(ui::PathFromQt(reports.filePath(folder + "/" + written[0])));
+        // The rows in the list's order: the first crewman shown is the first after the commander.
+        const std::string first = ui::FromQt(c.List()->topLevelItem(0)->text(0).trimmed());
+        const std::size_t commander = page.find(c.career.CmdrName);
+        QVERIFY(commander != std::string::npos);
+        QVERIFY(page.find("> " + first, commander) != std::string::npos);
+        QVERIFY(page.find("> " + first, commander) <
+                page.find("> " + ui::FromQt(c.List()->topLevelItem(1)->text(0).trimmed()), commander));
+
+        answer(QStringLiteral("Open"));
+        c.Click("cmdGenCrewList");
+        QCOMPARE(catcher.opened.size(), 1);
+        QCOMPARE(catcher.opened[0].toLocalFile(), reports.filePath(folder + "/" + written[0]));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(c.Errors().empty());
+        // The offscreen desktop opens nothing: that is said, naming the page.
+        answer(QStringLiteral("Open"));
+        c.Click("cmdGenCrewList");
+        QCOMPARE(c.Errors().size(), std::size_t{1});
+        QVERIFY(c.Errors()[0].find("could not be opened") != std::string::npos);
     }
 
     void atSeaTheCrewIsOnlyShown() {
