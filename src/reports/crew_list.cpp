@@ -245,10 +245,11 @@ ReportResult GenerateCrewList(const Paths& paths, const Language& language, cons
     // One row per crewman.
     for (const CrewListRow& row : rows) {
         std::string insignia;
-        // A grade the game does not have shows no insignia, as in the crew manager.
+        // A grade the game does not have shows no insignia, as in the crew manager. The rank name is
+        // cut at its ";", as everywhere a rank is named.
         if (row.grade >= 0 && row.grade < crew::kGradeCount) {
             insignia = pictures.Image("rank" + std::to_string(row.grade) + ".gif",
-                                      crew::RankText(menu, row.grade), 12, 32) +
+                                      crew::ShortRankText(menu, row.grade), 12, 32) +
                        " ";
         }
         auto award = [&](int i, int width, int height) {

@@ -27,7 +27,7 @@ struct CrewListWorld {
                   "[STRINGS]\n120=Crew List\n121=a boat of type\n122=Rank\n123=Name\n124=Patrols\n"
                   "125=Exp.\n126=Medals\n127=Badges\n128=Qualifications\n129=Commander\n130=Health\n");
         WriteText(paths.Game("data\\Menu\\en_menu.txt"),
-                  "[STRINGS]\n160=Matrose\n166=Leutnant zur See\n330=Iron Cross\n331=Iron Cross 1st\n"
+                  "[STRINGS]\n160=Matrose\n166=Leutnant zur See ; Lt\n330=Iron Cross\n331=Iron Cross 1st\n"
                   "336=Front Clasp\n337=War Badge\n338=Wound Badge\n360=Fit\n361=Wounded\n362=Dead\n"
                   "367=Watch\n373=Engine\n7001=7th Flotilla\n");
         ProfileFile settings(paths.SettingsFile());
