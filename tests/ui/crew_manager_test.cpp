@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +21,7 @@
 #include "career/career.h"
 #include "crew/crewman.h"
 #include "demo/demo.h"
+#include "reports/crew_list.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 #include "ui/crew_manager_dialog.h"
@@ -428,23 +428,20 @@ class CrewManagerTest : public QObject {
         QVERIFY(shown.startsWith(QStringLiteral("A crew list of ") + ui::ToQt(c.career.SubName) +
                                  QStringLiteral(" has been created.")));
         QVERIFY(catcher.opened.isEmpty());
-        const QDir reports(ui::PathToQt(c.paths.DocsFolder / "Personnel Files"));
-        const QString folder = reports.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
-        const QStringList written = QDir(reports.filePath(folder)).entryList({QStringLiteral("*.html")});
-        QCOMPARE(written.size(), 1);
-        const std::string page = ReadText(ui::PathFromQt(reports.filePath(folder + "/" + written[0])));
-        // The rows in the list's order: the first crewman shown is the first after the commander.
-        const std::string first = ui::FromQt(c.List()->topLevelItem(0)->text(0).trimmed());
-        const std::size_t commander = page.find(c.career.CmdrName);
-        QVERIFY(commander != std::string::npos);
-        QVERIFY(page.find("> " + first, commander) != std::string::npos);
-        QVERIFY(page.find("> " + first, commander) <
-                page.find("> " + ui::FromQt(c.List()->topLevelItem(1)->text(0).trimmed()), commander));
+        const std::filesystem::path page = reports::PersonnelFolder(c.paths, c.career.Name) /
+                                           reports::CrewListPageName(c.paths, c.language, c.career.SubName);
+        // Every row shown, in the list's order, after the commander.
+        const std::string text = ReadText(page);
+        std::size_t at = text.find(c.career.CmdrName);
+        for (int row = 0; row < c.List()->topLevelItemCount(); ++row) {
+            at = text.find("> " + ui::FromQt(c.List()->topLevelItem(row)->text(0).trimmed()) + "</font>", at);
+            QVERIFY2(at != std::string::npos, qPrintable(c.List()->topLevelItem(row)->text(0)));
+        }
 
         answer(QStringLiteral("Open"));
         c.Click("cmdGenCrewList");
         QCOMPARE(catcher.opened.size(), 1);
-        QCOMPARE(catcher.opened[0].toLocalFile(), reports.filePath(folder + "/" + written[0]));
+        QCOMPARE(ui::PathFromQt(catcher.opened[0].toLocalFile()), page);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QVERIFY(c.Errors().empty());
         // The offscreen desktop opens nothing: that is said, naming the page.
