@@ -1,5 +1,6 @@
 #include "reports/crew_list.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "app/error.h"
@@ -169,11 +170,20 @@ TEST(CrewList, RowsAreTheCrewManagersAndTheRosterStaysAsItIs) {
     const Language language = ChooseLanguage(paths);
     const SelectedCareer career = LoadCareer(paths, language, demo::DemoCareers::InHomeBase);
     const std::filesystem::path roster = crew::CrewFile(career);
+    // Values that are no numbers show as the crew manager shows them: 0.
+    ProfileFile(roster).WriteString(crew::SlotSection(12), "Experience", "lots");
+    ProfileFile(roster).WriteString(crew::SlotSection(12), "Patrols", "x");
+    const std::string name = ProfileFile(roster).ReadString(crew::SlotSection(12), "Name", "");
     const std::string before = ReadText(roster);
     std::vector<std::string> notes;
     const std::vector<CrewListRow> rows = ReadCrewListRows(career, notes);
     EXPECT_EQ(ReadText(roster), before);
     EXPECT_TRUE(notes.empty());
+    const auto twelve =
+        std::find_if(rows.begin(), rows.end(), [&name](const CrewListRow& r) { return r.name == name; });
+    ASSERT_NE(twelve, rows.end());
+    EXPECT_EQ(twelve->experience, 0.0);
+    EXPECT_EQ(twelve->patrols, 0);
 
     // What the crew manager lists once it has put the officers in place, highest grade first.
     crew::CleanseOfficerComps(roster, career.SubTypeNb);
