@@ -23,6 +23,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
+#include "reports/crew_list.h"
 
 namespace seewolf::cli {
 
@@ -61,7 +62,10 @@ constexpr const char* kUsage =
     "                    flotillas with their ids, the boat types of each with the boat\n"
     "                    numbers offered, and the crew sets (for a launch --new-career line)\n"
     "  rollback          restore the game folder to its state before the last launch\n"
-    "                    (says so when no launch has left changes)\n";
+    "                    (says so when no launch has left changes)\n"
+    "  crew-list NAME    write the crew list page of the career NAME, its crew as the\n"
+    "                    crew manager lists it; prints what the page lacks, then the\n"
+    "                    page's full path as the last line\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
@@ -160,6 +164,21 @@ void ShowCareer(const Paths& paths, const Language& language, const std::string&
     for (const auto& [label, value] : lines) {
         out << label << ": " << Utf8FromCp1252(*value) << '\n';
     }
+}
+
+// The crew list page of a listed career, from its roster as the crew manager lists it. Changes
+// nothing but the report folder.
+void WriteCrewList(const Paths& paths, const Language& language, const std::string& utf8Name,
+                   std::ostream& out) {
+    const SelectedCareer career = LoadCareer(paths, language, FindCareer(paths, utf8Name));
+    std::vector<std::string> notes;
+    const std::vector<reports::CrewListRow> rows = reports::ReadCrewListRows(career, notes);
+    const reports::ReportResult result = reports::GenerateCrewList(paths, language, career, rows);
+    notes.insert(notes.end(), result.notes.begin(), result.notes.end());
+    for (const std::string& note : notes) {
+        out << TerminalLines(note) << '\n';
+    }
+    out << Utf8(result.page) << '\n';
 }
 
 struct Options {
@@ -405,6 +424,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         {"list", {}},
         {"show", {}},
         {"rollback", {}},
+        {"crew-list", {}},
         {"offers", {"--year", "--month", "--single-mission"}},
         {"launch",
          {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
@@ -424,11 +444,11 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             }
         }
     }
-    if (command == "show" && o.rest.size() != 2) {
-        err << "seewolf-cli: show needs the name of one career\n";
+    if ((command == "show" || command == "crew-list") && o.rest.size() != 2) {
+        err << "seewolf-cli: " << command << " needs the name of one career\n";
         return 1;
     }
-    if (command != "show" && command != "launch" && o.rest.size() > 1) {
+    if (command != "show" && command != "crew-list" && command != "launch" && o.rest.size() > 1) {
         err << "seewolf-cli: " << command << " takes no arguments\n";
         return 1;
     }
@@ -466,6 +486,10 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         }
         if (command == "show") {
             ShowCareer(p, startup.language, o.rest[1], out);
+            return 0;
+        }
+        if (command == "crew-list") {
+            WriteCrewList(p, startup.language, o.rest[1], out);
             return 0;
         }
         if (command == "rollback") {

@@ -23,10 +23,12 @@
 #include "crew/random_name.h"
 #include "crew/transfers.h"
 #include "platform/files.h"
+#include "reports/crew_list.h"
 #include "ui/controls.h"
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
+#include "ui/report_done.h"
 #include "ui_crew_manager_dialog.h"
 
 // The pictures live in a static library: naming their initialiser keeps them in the program.
@@ -52,12 +54,6 @@ QPixmap RankIcon(int grade) {
         return {};  // a grade the game does not have shows no icon
     }
     return CrewPicture(QStringLiteral("Rank%1").arg(grade));
-}
-
-// The list keeps the highest grade first, comparing the grades as the decimal texts they are
-// listed by.
-bool ListedBefore(int grade, int otherGrade) {
-    return std::to_string(grade) > std::to_string(otherGrade);
 }
 
 constexpr int kGradeRole = Qt::UserRole;
@@ -221,11 +217,7 @@ CrewManagerDialog::CrewManagerDialog(const Paths& paths, const Language& languag
     click(m_ui->cmdDismiss, &CrewManagerDialog::cmdDismissClick);
     click(m_ui->cmdRndName, &CrewManagerDialog::cmdRndNameClick);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QDialog::reject);
-    // The crew list report is not part of this version: its button stays off rather than
-    // doing nothing.
-    m_ui->cmdGenCrewList->setEnabled(false);
-    m_ui->cmdGenCrewList->setToolTip(
-        QStringLiteral("Generate a listing of your crew (not available in this version)"));
+    click(m_ui->cmdGenCrewList, &CrewManagerDialog::cmdGenCrewListClick);
 
     // Drag and drop: every picture and qualification name starts a drag when pressed; the
     // medals, the badges, the qualification slots and the pool take what they may.
@@ -313,7 +305,7 @@ QTreeWidgetItem* CrewManagerDialog::AddRow(const crew::Crewman& crewman) {
     QTreeWidget* list = m_ui->lvCrew;
     int at = list->topLevelItemCount();
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        if (ListedBefore(crewman.grade, list->topLevelItem(row)->data(0, kGradeRole).toInt())) {
+        if (reports::ListedBefore(crewman.grade, list->topLevelItem(row)->data(0, kGradeRole).toInt())) {
             at = row;
             break;
         }
@@ -682,6 +674,24 @@ void CrewManagerDialog::cmdDismissClick() {
     }
     UpdateCrewList();
     ResetForm();
+}
+
+void CrewManagerDialog::cmdGenCrewListClick() {
+    // The rows as the list shows them, in its order, with the values last read or saved.
+    std::vector<reports::CrewListRow> rows;
+    const QTreeWidget* list = m_ui->lvCrew;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const auto found = m_crew.find(list->topLevelItem(row)->data(0, kSlotRole).toInt());
+        if (found != m_crew.end()) {
+            rows.push_back(reports::CrewListRowOf(found->second));
+        }
+    }
+    reports::ReportResult result;
+    {
+        const BusyScope busy(m_prompter);
+        result = reports::GenerateCrewList(m_paths, m_language, m_career, rows);
+    }
+    OfferReport(this, result);
 }
 
 void CrewManagerDialog::cmdRndNameClick() {

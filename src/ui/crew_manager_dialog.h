@@ -61,6 +61,8 @@ class CrewManagerDialog : public QDialog {
     void cmdAutoFixClick();
     void cmdDismissClick();
     void cmdRndNameClick();
+    // Writes the crew list of the rows shown and offers to open it.
+    void cmdGenCrewListClick();
 
     // What a drop of the picture named `source` onto `target` would do; false when the target
     // does not take it. `drop` carries it out.

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "career/career.h"
 #include "crew/crewman.h"
+#include "reports/crew_list.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -135,6 +136,38 @@ TEST(Cli, ShowRefusesUnknownCareers) {
     const CliRun broken = Cli(world, {"show", "Hans Kessler"});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("The key StartYear is missing"), std::string::npos) << broken.err;
+}
+
+TEST(Cli, CrewListWritesThePageAsTheCrewManagerListsTheCrew) {
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    const Language language = ChooseLanguage(paths);
+    const SelectedCareer career = LoadCareer(paths, language, demo::DemoCareers::InHomeBase);
+    const std::string roster = testing::ReadText(crew::CrewFile(career));
+    std::filesystem::remove_all(paths.ProgFolder / "Personnel Files");
+
+    const CliRun run = Cli(world, {"crew-list", "hans kessler"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::filesystem::path page = paths.DocsFolder / "Personnel Files" / "SH3Hans_Kessler" /
+                                       reports::CrewListPageName(paths, language, career.SubName);
+    // What the page lacks first, the page last.
+    EXPECT_TRUE(run.out.ends_with("\n" + page.string() + "\n")) << run.out;
+    EXPECT_NE(run.out.find("Personnel Files was not found"), std::string::npos) << run.out;
+    std::vector<std::string> notes;
+    const std::vector<reports::CrewListRow> rows = reports::ReadCrewListRows(career, notes);
+    const std::string text = testing::ReadText(page);
+    std::size_t at = text.find(career.CmdrName);
+    for (const reports::CrewListRow& row : rows) {
+        at = text.find("> " + row.name + "</font>", at);
+        ASSERT_NE(at, std::string::npos) << row.name;
+    }
+    EXPECT_EQ(testing::ReadText(crew::CrewFile(career)), roster);
+
+    EXPECT_EQ(Cli(world, {"crew-list"}).code, 1);
+    const CliRun unknown = Cli(world, {"crew-list", demo::DemoCareers::NotListed});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.err, "No career named Leere Akte\n");
 }
 
 TEST(Cli, LaunchRefusesWhatTheWindowWouldNotOffer) {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/language.h"
 #include "app/profile_file.h"
@@ -19,6 +21,7 @@
 #include "career/career.h"
 #include "crew/crewman.h"
 #include "demo/demo.h"
+#include "reports/crew_list.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 #include "ui/crew_manager_dialog.h"
@@ -29,6 +32,15 @@ using demo::DemoCareers;
 using testing::ReadText;
 
 namespace {
+
+// Stands in for the browser: records the pages it is asked to open.
+class PageCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 // The window on a fresh demo world, opened on one career.
 struct Crew {
@@ -389,6 +401,54 @@ class CrewManagerTest : public QObject {
         c.Click("cmdAutoFix");
         QCOMPARE(c.Key(36, "MedalsInx7"), std::string("7"));
         QVERIFY(c.Shown("imgMedal7") && !c.Enabled("cmdApply"));
+    }
+
+    void crewListFromTheRowsShownThenOpenOrCancel() {
+        Crew c(DemoCareers::InHomeBase);
+        c.Open();
+        QVERIFY(c.Enabled("cmdGenCrewList"));
+        PageCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QString shown;
+        const auto answer = [&shown](const QString& button) {
+            QTimer::singleShot(0, [&shown, button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                QCOMPARE(box->textFormat(), Qt::PlainText);
+                shown = box->text();
+                for (QAbstractButton* b : box->buttons()) {
+                    if (b->text() == button) {
+                        b->click();
+                    }
+                }
+            });
+        };
+        answer(QStringLiteral("Cancel"));
+        c.Click("cmdGenCrewList");
+        QVERIFY(shown.startsWith(QStringLiteral("A crew list of ") + ui::ToQt(c.career.SubName) +
+                                 QStringLiteral(" has been created.")));
+        QVERIFY(catcher.opened.isEmpty());
+        const std::filesystem::path page = reports::PersonnelFolder(c.paths, c.career.Name) /
+                                           reports::CrewListPageName(c.paths, c.language, c.career.SubName);
+        // Every row shown, in the list's order, after the commander.
+        const std::string text = ReadText(page);
+        std::size_t at = text.find(c.career.CmdrName);
+        for (int row = 0; row < c.List()->topLevelItemCount(); ++row) {
+            at = text.find("> " + ui::FromQt(c.List()->topLevelItem(row)->text(0).trimmed()) + "</font>", at);
+            QVERIFY2(at != std::string::npos, qPrintable(c.List()->topLevelItem(row)->text(0)));
+        }
+
+        answer(QStringLiteral("Open"));
+        c.Click("cmdGenCrewList");
+        QCOMPARE(catcher.opened.size(), 1);
+        QCOMPARE(ui::PathFromQt(catcher.opened[0].toLocalFile()), page);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(c.Errors().empty());
+        // The offscreen desktop opens nothing: that is said, naming the page.
+        answer(QStringLiteral("Open"));
+        c.Click("cmdGenCrewList");
+        QCOMPARE(c.Errors().size(), std::size_t{1});
+        QVERIFY(c.Errors()[0].find("could not be opened") != std::string::npos);
     }
 
     void atSeaTheCrewIsOnlyShown() {
