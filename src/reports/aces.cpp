@@ -122,9 +122,7 @@ void GenerateAcesPage(const Paths& paths, const Language& language, const Select
     const std::string title = UpperCase(MenuTable(paths, language).Text(22, "U-BOAT ACES") + " : " +
                                         TitleDate(career.StartDateText, language.dates));
     const int today = *ParseInteger(career.StartDateText);  // TitleDate has checked its form
-    ReportFonts fonts = ReadReportFonts(paths);
-    fonts.heading = EscapeHtml(fonts.heading);
-    fonts.text = EscapeHtml(fonts.text);
+    const ReportFonts fonts = ReadReportFonts(paths);
 
     AcesRanking ranking;
     ranking.Add(commanderTonnage, "**", career.CmdrName, fonts.text);

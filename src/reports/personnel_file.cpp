@@ -15,6 +15,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "reports/aces.h"
+#include "reports/crew_list.h"
 #include "reports/patrol_logs.h"
 #include "reports/report_page.h"
 #include "reports/ship_names.h"
@@ -150,10 +151,7 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
     const std::string sentenceA = ClosingSentence(text, history[9], name);
     const std::string sentenceB = ClosingSentence(text, history[10], name);
 
-    ReportFonts fonts = ReadReportFonts(paths);
-    fonts.heading = EscapeHtml(fonts.heading);
-    fonts.label = EscapeHtml(fonts.label);
-    fonts.text = EscapeHtml(fonts.text);
+    const ReportFonts fonts = ReadReportFonts(paths);
     const std::string& hf = fonts.heading;
     const std::string& tf = fonts.text;
     const Date firstPatrol = ReadDate(files.patrolsNow, Patrol(0), "Start");
@@ -219,7 +217,7 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
         const std::string boat = files.patrolsDone.ReadString(section, "SubName", kMissingName);
         if (boat != files.patrolsDone.ReadString(Patrol(g - 1), "SubName", kMissingName)) {
             const Date start = FindDate(files.patrolsDone, section, "Start").value_or(firstPatrol);
-            const std::string crewList = PageFileName(boat + "_" + text(120));
+            const std::string crewList = CrewListPageName(paths, language, boat);
             const std::string boatPart =
                 platform::FileExists(folder / platform::PathFromText(crewList))
                     ? " <a href=\"" + LinkTarget(crewList) + "\">" + EscapeHtml(boat) + "</a>"
