@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "reports/crew_list.h"
+#include "reports/personnel_file.h"
 
 namespace seewolf::cli {
 
@@ -63,6 +64,11 @@ constexpr const char* kUsage =
     "                    numbers offered, and the crew sets (for a launch --new-career line)\n"
     "  rollback          restore the game folder to its state before the last launch\n"
     "                    (says so when no launch has left changes)\n"
+    "  report NAME       write the personnel file of the career NAME with its captain's\n"
+    "                    log pages and the aces page (real ship names in the patrol logs\n"
+    "                    when RealShipNames is set), as Seewolf's career menu does;\n"
+    "                    prints what the pages lack, then the personnel file's full path\n"
+    "                    as the last line\n"
     "  crew-list NAME    write the crew list page of the career NAME, its crew as the\n"
     "                    crew manager lists it; prints what the page lacks, then the\n"
     "                    page's full path as the last line\n";
@@ -176,6 +182,20 @@ void WriteCrewList(const Paths& paths, const Language& language, const std::stri
     const reports::ReportResult result = reports::GenerateCrewList(paths, language, career, rows);
     notes.insert(notes.end(), result.notes.begin(), result.notes.end());
     for (const std::string& note : notes) {
+        out << TerminalLines(note) << '\n';
+    }
+    out << Utf8(result.page) << '\n';
+}
+
+// The personnel file of a listed career, as the career menu writes it. The window gives a career
+// its CareerHistory when it shows it; a career never shown gets it here.
+void WritePersonnelFile(const Paths& paths, const Language& language, const std::string& utf8Name,
+                        std::ostream& out) {
+    const SelectedCareer career = LoadCareer(paths, language, FindCareer(paths, utf8Name));
+    Random random(Random::ClockSeed());
+    EnsureCareerHistory(paths, career.Name, random);
+    const reports::ReportResult result = reports::GeneratePersonnelFile(paths, language, career, random);
+    for (const std::string& note : result.notes) {
         out << TerminalLines(note) << '\n';
     }
     out << Utf8(result.page) << '\n';
@@ -425,6 +445,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         {"show", {}},
         {"rollback", {}},
         {"crew-list", {}},
+        {"report", {}},
         {"offers", {"--year", "--month", "--single-mission"}},
         {"launch",
          {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
@@ -444,11 +465,12 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             }
         }
     }
-    if ((command == "show" || command == "crew-list") && o.rest.size() != 2) {
+    const bool takesName = command == "show" || command == "crew-list" || command == "report";
+    if (takesName && o.rest.size() != 2) {
         err << "seewolf-cli: " << command << " needs the name of one career\n";
         return 1;
     }
-    if (command != "show" && command != "crew-list" && command != "launch" && o.rest.size() > 1) {
+    if (!takesName && command != "launch" && o.rest.size() > 1) {
         err << "seewolf-cli: " << command << " takes no arguments\n";
         return 1;
     }
@@ -486,6 +508,10 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         }
         if (command == "show") {
             ShowCareer(p, startup.language, o.rest[1], out);
+            return 0;
+        }
+        if (command == "report") {
+            WritePersonnelFile(p, startup.language, o.rest[1], out);
             return 0;
         }
         if (command == "crew-list") {

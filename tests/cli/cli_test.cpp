@@ -8,7 +8,9 @@
 #include "app/settings.h"
 #include "career/career.h"
 #include "crew/crewman.h"
+#include "platform/encoding.h"
 #include "reports/crew_list.h"
+#include "reports/personnel_file.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -166,6 +168,30 @@ TEST(Cli, CrewListWritesThePageAsTheCrewManagerListsTheCrew) {
 
     EXPECT_EQ(Cli(world, {"crew-list"}).code, 1);
     const CliRun unknown = Cli(world, {"crew-list", demo::DemoCareers::NotListed});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.err, "No career named Leere Akte\n");
+}
+
+TEST(Cli, ReportWritesThePersonnelFileWithItsLogAndAcesPages) {
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    const Language language = ChooseLanguage(paths);
+    const SelectedCareer career = LoadCareer(paths, language, demo::DemoCareers::InHomeBase);
+    ASSERT_GT(career.PatrolCount, 0);
+
+    const CliRun run = Cli(world, {"report", "hans kessler"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::filesystem::path folder = paths.DocsFolder / "Personnel Files" / "SH3Hans_Kessler";
+    const std::filesystem::path page = folder / reports::PersonnelFileName(paths, language);
+    EXPECT_TRUE(run.out.ends_with(page.string() + "\n")) << run.out;
+    EXPECT_NE(testing::ReadText(page).find(UpperCase(career.CmdrName)), std::string::npos);
+    for (int n = 0; n < career.PatrolCount; ++n) {
+        EXPECT_TRUE(std::filesystem::exists(folder / ("Log_" + std::to_string(n) + ".html"))) << n;
+    }
+    EXPECT_NE(testing::ReadText(folder / "Aces.html").find(page.filename().string()), std::string::npos);
+    EXPECT_FALSE(ReadCareerHistory(paths, career.Name).empty());
+
+    const CliRun unknown = Cli(world, {"report", demo::DemoCareers::NotListed});
     EXPECT_EQ(unknown.code, 1);
     EXPECT_EQ(unknown.err, "No career named Leere Akte\n");
 }
