@@ -27,6 +27,7 @@
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "reports/personnel_file.h"
 #include "ui/change_dialog.h"
 #include "ui/controls.h"
 #include "ui/crew_manager_dialog.h"
@@ -34,6 +35,7 @@
 #include "ui/pictures.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
+#include "ui/report_done.h"
 #include "ui_main_window.h"
 
 namespace seewolf::ui {
@@ -865,7 +867,6 @@ void MainWindow::UpdateActionItems() {
         return m_puCarAct->findChild<QAction*>(QString::fromLatin1(name));
     };
     const CareerStatus status = m_career.CareerStatus;
-    item("pumGenPersFile")->setVisible(static_cast<bool>(m_personnelFileHook));
     item("pumCont")->setVisible(status == CareerStatus::Retired);
     item("pumRevwPatLogs")->setVisible(platform::FileExists(PatrolLogEditor(m_paths)));
     item("pumNC")->setVisible(status == CareerStatus::InBase && static_cast<bool>(m_nightclubHook));
@@ -891,9 +892,12 @@ void MainWindow::pusmRemGunClick() {
 }
 
 void MainWindow::pumGenPersFileClick() {
-    if (m_personnelFileHook) {
-        m_personnelFileHook(m_career);
+    reports::ReportResult result;
+    {
+        const BusyScope busy(m_prompter);
+        result = reports::GeneratePersonnelFile(m_paths, m_language, m_career, m_random);
     }
+    OfferReport(this, result);
 }
 
 void MainWindow::pumNCClick() {

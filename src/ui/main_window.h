@@ -71,10 +71,9 @@ class MainWindow : public QWidget {
     // Set when the options asked Seewolf to end and start again with another game folder.
     bool RestartRequested() const { return m_restartRequested; }
 
-    // What the career menu's "Update your Personnel File" and "Go to Nightclub..." run. Each item
-    // stays hidden while its hook is empty.
+    // What the career menu's "Go to Nightclub..." runs; the item stays hidden while the hook is
+    // empty.
     using CareerHook = std::function<void(const SelectedCareer&)>;
-    void SetPersonnelFileHook(CareerHook hook) { m_personnelFileHook = std::move(hook); }
     void SetNightclubHook(CareerHook hook) { m_nightclubHook = std::move(hook); }
 
     // The career actions.
@@ -156,7 +155,6 @@ class MainWindow : public QWidget {
     bool m_restartRequested = false;
     QMenu* m_puCarAct = nullptr;
     QMenu* m_puSubOpt = nullptr;
-    CareerHook m_personnelFileHook;
     CareerHook m_nightclubHook;
     crew::ReplacementCounter m_replacements;  // counts for the life of the program, across openings
     std::unique_ptr<CrewManagerDialog> m_crewManager;

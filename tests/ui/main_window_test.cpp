@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 
 #include "app/error.h"
+#include "app/language.h"
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/startup.h"
@@ -34,6 +35,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/processes.h"
+#include "reports/personnel_file.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 #include "ui/change_dialog.h"
@@ -724,14 +726,16 @@ class MainWindowTest : public QObject {
     void careerMenusFollowTheStatus() {
         Window w;
         const Paths& paths = w.GetPaths();
-        const QStringList always = {"pumCrewman", "pumDelCar"};
+        const QStringList always = {"pumGenPersFile", "pumCrewman", "pumDelCar"};
         struct Case {
             const char* name;
             QStringList shown;
         };
         const Case cases[] = {
-            {DemoCareers::InHomeBase, always},  {DemoCareers::AtSea, always},
-            {DemoCareers::Lost, always},        {DemoCareers::Retired, QStringList{"pumCont"} + always},
+            {DemoCareers::InHomeBase, always},
+            {DemoCareers::AtSea, always},
+            {DemoCareers::Lost, always},
+            {DemoCareers::Retired, QStringList{"pumGenPersFile", "pumCont", "pumCrewman", "pumDelCar"}},
             {DemoCareers::Surrendered, always},
         };
         for (const Case& c : cases) {
@@ -744,12 +748,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.Action("pumCont")->text(), QStringLiteral("Continue career with new Commander"));
         QCOMPARE(w.Action("pumStsSur")->text(), QStringLiteral("Change status to \"Surrendered\""));
 
-        // The editor's item shows once it is there; the personnel file and the nightclub once
-        // their hooks are set, the nightclub for a career in base only.
+        // The editor's item shows once it is there; the nightclub once its hook is set, for a
+        // career in base only.
         testing::WriteText(paths.Prog("Kladde.exe"), "stand-in");
-        std::vector<std::string> personnel;
-        w.window->SetPersonnelFileHook(
-            [&personnel](const SelectedCareer& c) { personnel.push_back(c.Name); });
         w.window->SetNightclubHook([](const SelectedCareer&) {});
         w.Select(DemoCareers::AtSea);
         QTest::mouseClick(w.Find("lblAct"), Qt::LeftButton);
@@ -763,8 +764,21 @@ class MainWindowTest : public QObject {
             QVERIFY(w.Find<QMenu>("puCarAct")->grab().save(folder + "/career_menu.png"));
         }
         w.Find<QMenu>("puCarAct")->hide();
+
+        // The personnel file is written, then offered for opening.
+        QString offered;
+        QTimer::singleShot(0, [&offered] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            offered = box->text();
+            box->reject();
+        });
         w.Action("pumGenPersFile")->trigger();
-        QCOMPARE(personnel, std::vector<std::string>{DemoCareers::InHomeBase});
+        const SelectedCareer shown = w.window->Career();
+        QVERIFY(offered.startsWith(ui::ToQt("A personnel file has been created for " + shown.CmdrRank + " " +
+                                            shown.CmdrName + ".")));
+        QVERIFY(std::filesystem::exists(reports::PersonnelFolder(paths, shown.Name) /
+                                        reports::PersonnelFileName(paths, ChooseLanguage(paths))));
 
         // The boat menu: its deck gun while M01 is 0 or more, for a career in base.
         QTest::mouseClick(w.Find("lblUBoatTyp"), Qt::LeftButton);
