@@ -12,6 +12,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/posix/write_all.h"
 
 namespace seewolf::platform {
 
@@ -78,19 +79,7 @@ std::string DeletionDate() {
     return text;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
+using posix::WriteAll;
 
 // A rename that never replaces what the target holds (rename alone would put a folder over an
 // empty one of the same name).
