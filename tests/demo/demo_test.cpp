@@ -25,6 +25,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/processes.h"
+#include "reports/template.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -252,6 +253,60 @@ TEST_F(DemoWorldTest, MenuTablesAreWindowsTextWithUniqueKeysInEveryLanguage) {
     // Rank names carry remarks after ";" that readers cut off.
     EXPECT_EQ(BeforeSemicolon(de.ReadString("STRINGS", "171", "")), "Kapit\xE4nleutnant");
     EXPECT_NE(de.ReadString("STRINGS", "171", "").find(';'), std::string::npos);
+}
+
+// The report texts of the program's own tables: every one there in each language, the sentence
+// templates filled with exactly the values the reports give them, the plain texts free of "%".
+TEST_F(DemoWorldTest, ReportTextsOfTheProgramTablesFitTheirValues) {
+    using reports::TemplateValue;
+    const std::vector<TemplateValue> name = {std::string("Wilhelm Dorn")};
+    const std::vector<TemplateValue> ending = {std::string("Kapit\xE4nleutnant"), std::string("Karl Vogel"),
+                                               std::string("U-59"), std::string("25JAN40")};
+    const std::vector<TemplateValue> hull = {86.5};
+    std::vector<int> numbers;
+    for (const auto& [first, last] : std::vector<std::pair<int, int>>{
+             {13, 66}, {68, 118}, {120, 130}, {180, 190}, {195, 220}, {240, 243}}) {
+        for (int n = first; n <= last; ++n) {
+            numbers.push_back(n);
+        }
+    }
+    const ProfileFile english(World().program / "Seewolf_en.txt");
+    for (const char* language : {"en", "de", "fr"}) {
+        const ProfileFile table(World().program / ("Seewolf_" + std::string(language) + ".txt"));
+        const std::string bytes = ReadText(table.Path());
+        EXPECT_EQ(bytes.find("\xC3"), std::string::npos) << language;  // Windows-1252, not UTF-8
+        std::set<std::string> sentences;
+        for (const int n : numbers) {
+            SCOPED_TRACE(std::string(language) + " program text " + std::to_string(n));
+            const std::string text = table.ReadString("STRINGS", std::to_string(n), "");
+            ASSERT_NE(text, "");
+            const bool sentence = (n >= 13 && n <= 66) || (n >= 68 && n <= 118);
+            const std::vector<TemplateValue>* values = sentence               ? &name
+                                                       : n == 218 || n == 219 ? &ending
+                                                       : n == 213             ? &hull
+                                                                              : nullptr;
+            if (values == nullptr) {
+                EXPECT_EQ(text.find('%'), std::string::npos) << text;
+                continue;
+            }
+            std::string filled;
+            ASSERT_NO_THROW(filled =
+                                reports::FillTemplate(text, *values, "program text " + std::to_string(n)))
+                << text;
+            // Each value shows: a template that left one out would drop the commander's name.
+            for (const TemplateValue& value : *values) {
+                const std::string shown =
+                    std::holds_alternative<double>(value) ? "86.5%" : std::get<std::string>(value);
+                EXPECT_NE(filled.find(shown), std::string::npos) << filled;
+            }
+            if (sentence) {
+                EXPECT_TRUE(sentences.insert(text).second) << "twice: " << text;
+                if (language != std::string("en")) {
+                    EXPECT_NE(text, english.ReadString("STRINGS", std::to_string(n), "")) << "not translated";
+                }
+            }
+        }
+    }
 }
 
 TEST_F(DemoWorldTest, FlotillasPortsAndBoatTypesHaveTheirTexts) {
