@@ -309,6 +309,36 @@ TEST_F(DemoWorldTest, ReportTextsOfTheProgramTablesFitTheirValues) {
     }
 }
 
+// Every picture the report pages link, in the size the pages give it (a GIF's size is in its header).
+TEST_F(DemoWorldTest, ReportPicturesHaveTheSizesThePagesGiveThem) {
+    std::map<std::string, std::pair<int, int>> sizes;
+    for (int r = 0; r <= 16; ++r) {
+        sizes["rank" + std::to_string(r) + ".gif"] = {12, 32};
+    }
+    for (int m = 0; m <= 10; ++m) {
+        sizes["medal" + std::to_string(m) + ".gif"] = {32, 32};
+    }
+    sizes["medal6.gif"] = {48, 14};
+    sizes["medal7.gif"] = {26, 20};
+    sizes["medal8.gif"] = {18, 18};
+    for (int q = 0; q <= 8; ++q) {
+        sizes["qual" + std::to_string(q) + ".gif"] = {22, 22};
+    }
+    const fs::path folder = World().program / "Personnel Files";
+    for (const auto& [name, size] : sizes) {
+        const std::string bytes = ReadText(folder / name);
+        ASSERT_GE(bytes.size(), 10u) << name;
+        const auto word = [&](std::size_t at) {
+            return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+        };
+        EXPECT_EQ(bytes.substr(0, 6), "GIF89a") << name;
+        EXPECT_EQ(std::make_pair(word(6), word(8)), size) << name;
+    }
+    const std::string background = ReadText(folder / "background.jpg");
+    EXPECT_EQ(background.substr(0, 2), "\xFF\xD8");
+    EXPECT_LT(background.size(), 60u * 1024u);
+}
+
 TEST_F(DemoWorldTest, FlotillasPortsAndBoatTypesHaveTheirTexts) {
     const ProfileFile flotillas = GameCfg("Flotilla.cfg");
     const ProfileFile basic = GameCfg("Basic.cfg");
