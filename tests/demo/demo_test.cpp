@@ -141,6 +141,7 @@ class DemoWorldTest : public ::testing::Test {
         demo::DemoOptions options;
         options.root = s_folder->Path();
         options.programSource = SEEWOLF_CONTENT_DIR;
+        options.patrolLogEditor = true;
         s_world = new demo::DemoWorld(demo::WriteDemoInstallation(options));
     }
     static void TearDownTestSuite() {
@@ -1327,6 +1328,7 @@ TEST_F(DemoRewriteTest, ProgramFilesAreCopiedWithoutTheSourcesOwnState) {
     EXPECT_TRUE(fs::is_regular_file(world.program / "Cfg" / "SH3 options.cfg"));
     EXPECT_FALSE(fs::exists(world.program / "!BACKUP"));
     EXPECT_FALSE(fs::exists(world.program / "Seewolf.log"));
+    EXPECT_FALSE(fs::exists(world.program / "Kladde.exe"));  // only when asked for
     EXPECT_EQ(ProfileFile(world.program / "Seewolf.ini").ReadString("SETTINGS", "SH3Location", ""),
               Cp1252FromUtf8(Utf8(world.game)));
     EXPECT_EQ(world.programFilesCopied, 2u);
