@@ -25,6 +25,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/processes.h"
+#include "reports/template.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -140,6 +141,7 @@ class DemoWorldTest : public ::testing::Test {
         demo::DemoOptions options;
         options.root = s_folder->Path();
         options.programSource = SEEWOLF_CONTENT_DIR;
+        options.patrolLogEditor = true;
         s_world = new demo::DemoWorld(demo::WriteDemoInstallation(options));
     }
     static void TearDownTestSuite() {
@@ -252,6 +254,90 @@ TEST_F(DemoWorldTest, MenuTablesAreWindowsTextWithUniqueKeysInEveryLanguage) {
     // Rank names carry remarks after ";" that readers cut off.
     EXPECT_EQ(BeforeSemicolon(de.ReadString("STRINGS", "171", "")), "Kapit\xE4nleutnant");
     EXPECT_NE(de.ReadString("STRINGS", "171", "").find(';'), std::string::npos);
+}
+
+// The report texts of the program's own tables: every one there in each language, the sentence
+// templates filled with exactly the values the reports give them, the plain texts free of "%".
+TEST_F(DemoWorldTest, ReportTextsOfTheProgramTablesFitTheirValues) {
+    using reports::TemplateValue;
+    const std::vector<TemplateValue> name = {std::string("Wilhelm Dorn")};
+    const std::vector<TemplateValue> ending = {std::string("Kapit\xE4nleutnant"), std::string("Karl Vogel"),
+                                               std::string("U-59"), std::string("25JAN40")};
+    const std::vector<TemplateValue> hull = {86.5};
+    std::vector<int> numbers;
+    for (const auto& [first, last] : std::vector<std::pair<int, int>>{
+             {13, 66}, {68, 118}, {120, 130}, {180, 190}, {195, 220}, {240, 243}}) {
+        for (int n = first; n <= last; ++n) {
+            numbers.push_back(n);
+        }
+    }
+    const ProfileFile english(World().program / "Seewolf_en.txt");
+    for (const char* language : {"en", "de", "fr"}) {
+        const ProfileFile table(World().program / ("Seewolf_" + std::string(language) + ".txt"));
+        const std::string bytes = ReadText(table.Path());
+        EXPECT_EQ(bytes.find("\xC3"), std::string::npos) << language;  // Windows-1252, not UTF-8
+        std::set<std::string> sentences;
+        for (const int n : numbers) {
+            SCOPED_TRACE(std::string(language) + " program text " + std::to_string(n));
+            const std::string text = table.ReadString("STRINGS", std::to_string(n), "");
+            ASSERT_NE(text, "");
+            const bool sentence = (n >= 13 && n <= 66) || (n >= 68 && n <= 118);
+            const std::vector<TemplateValue>* values = sentence               ? &name
+                                                       : n == 218 || n == 219 ? &ending
+                                                       : n == 213             ? &hull
+                                                                              : nullptr;
+            if (values == nullptr) {
+                EXPECT_EQ(text.find('%'), std::string::npos) << text;
+                continue;
+            }
+            std::string filled;
+            ASSERT_NO_THROW(filled =
+                                reports::FillTemplate(text, *values, "program text " + std::to_string(n)))
+                << text;
+            // Each value shows: a template that left one out would drop the commander's name.
+            for (const TemplateValue& value : *values) {
+                const std::string shown =
+                    std::holds_alternative<double>(value) ? "86.5%" : std::get<std::string>(value);
+                EXPECT_NE(filled.find(shown), std::string::npos) << filled;
+            }
+            if (sentence) {
+                EXPECT_TRUE(sentences.insert(text).second) << "twice: " << text;
+                if (language != std::string("en")) {
+                    EXPECT_NE(text, english.ReadString("STRINGS", std::to_string(n), "")) << "not translated";
+                }
+            }
+        }
+    }
+}
+
+// Every picture the report pages link, in the size the pages give it (a GIF's size is in its header).
+TEST_F(DemoWorldTest, ReportPicturesHaveTheSizesThePagesGiveThem) {
+    std::map<std::string, std::pair<int, int>> sizes;
+    for (int r = 0; r <= 16; ++r) {
+        sizes["rank" + std::to_string(r) + ".gif"] = {12, 32};
+    }
+    for (int m = 0; m <= 10; ++m) {
+        sizes["medal" + std::to_string(m) + ".gif"] = {32, 32};
+    }
+    sizes["medal6.gif"] = {48, 14};
+    sizes["medal7.gif"] = {26, 20};
+    sizes["medal8.gif"] = {18, 18};
+    for (int q = 0; q <= 8; ++q) {
+        sizes["qual" + std::to_string(q) + ".gif"] = {22, 22};
+    }
+    const fs::path folder = World().program / "Personnel Files";
+    for (const auto& [name, size] : sizes) {
+        const std::string bytes = ReadText(folder / name);
+        ASSERT_GE(bytes.size(), 10u) << name;
+        const auto word = [&](std::size_t at) {
+            return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+        };
+        EXPECT_EQ(bytes.substr(0, 6), "GIF89a") << name;
+        EXPECT_EQ(std::make_pair(word(6), word(8)), size) << name;
+    }
+    const std::string background = ReadText(folder / "background.jpg");
+    EXPECT_EQ(background.substr(0, 2), "\xFF\xD8");
+    EXPECT_LT(background.size(), 60u * 1024u);
 }
 
 TEST_F(DemoWorldTest, FlotillasPortsAndBoatTypesHaveTheirTexts) {
@@ -561,6 +647,159 @@ TEST_F(DemoWorldTest, CareersWithoutGridsAndTheLatestCareer) {
     const std::string latest = Settings().ReadString("LATEST CAREER", "CAREER", "");
     EXPECT_EQ(latest, Cp1252FromUtf8(demo::DemoCareers::Latest));
     EXPECT_TRUE(fs::is_regular_file(CareerFolder(demo::DemoCareers::Latest) / "Patrols_0.cfg"));
+}
+
+// What the reports read: a log per completed patrol that agrees with its patrol record, ship
+// classes that the game's names files and the program's ship names know, and the aces table.
+TEST_F(DemoWorldTest, PatrolLogsShipNamesAndAcesAgreeWithTheCareers) {
+    const std::string sunk = "Ship sunk!";
+    const std::string aircraft = "Aircraft destroyed!";
+    ASSERT_EQ(Menu("en").ReadString("STRINGS", "4180", "").substr(0, sunk.size() + 1), sunk + "|");
+    ASSERT_EQ(Menu("en").ReadString("STRINGS", "4181", "").substr(0, aircraft.size() + 1), aircraft + "|");
+
+    // Display name -> class identifier, data/Sea before data/Submarine; German files name the same classes.
+    std::map<std::string, std::string> classes;
+    for (const char* folder : {"Sea", "Submarine"}) {
+        const ProfileFile english(World().game / "data" / folder / "EnglishNames.cfg");
+        const ProfileFile german(World().game / "data" / folder / "GermanNames.cfg");
+        EXPECT_EQ(english.ReadSection("Names"), german.ReadSection("Names")) << folder;
+        for (const std::string& id : english.ReadSection("Names")) {
+            if (const std::string name = english.ReadString("Names", id, ""); !name.empty()) {
+                classes[name] = id;
+            }
+        }
+    }
+    const ProfileFile shipNames(World().program / "Cfg" / "Ship names.cfg");
+    std::set<std::string> classesSunk;
+    bool longLogEndsInPort = false;
+    bool marked = false;
+    for (const char* name : kAllCareers) {
+        const ProfileFile done(CareerFolder(name) / "Patrols.cfg");
+        const int patrols = Patrols(name).ReadInteger("INIT", "Patrols", -1);
+        const ProfileFile history(CareerFolder(name) / "Careers.cfg");
+        const std::string lastRecord = Section("CAREER ", patrols - 1);
+        const bool lost = Lower(history.ReadString(lastRecord, "Finished", "")) == "true" &&
+                          Lower(history.ReadString(lastRecord, "WarOver", "")) == "false";
+        for (int n = 0; n < patrols; ++n) {
+            SCOPED_TRACE(std::string(name) + " Log_" + std::to_string(n));
+            const std::string section = Section("PATROL ", n);
+            const ProfileFile log(CareerFolder(name) / ("Log_" + std::to_string(n) + ".cfg"));
+            const std::vector<std::string> entries = log.ReadSections();
+            ASSERT_GE(entries.size(), 3u);
+            const auto [y0, m0, d0] = DateOf(done, section, "Start");
+            const auto [y1, m1, d1] = DateOf(done, section, "End");
+            const int start = y0 * 10000 + m0 * 100 + d0;
+            const int end = y1 * 10000 + m1 * 100 + d1;
+            int ships = 0;
+            int planes = 0;
+            long long tonnage = 0;
+            std::pair<int, int> previous{0, -1};
+            for (std::size_t k = 0; k < entries.size(); ++k) {
+                ASSERT_EQ(entries[k], "Log Entry " + std::to_string(k));
+                const std::string text = log.ReadString(entries[k], "EntryText", "");
+                const std::pair<int, int> when{log.ReadInteger(entries[k], "Date", 0),
+                                               log.ReadInteger(entries[k], "Time", -1)};
+                EXPECT_TRUE(when.first >= start && when.first <= end && when > previous) << entries[k];
+                EXPECT_TRUE(when.second >= 0 && when.second % 100 < 60 && when.second < 2400) << entries[k];
+                previous = when;
+                marked = marked ||
+                         (log.ReadBool(entries[k], "Seewolf", false) && text.find('|') != std::string::npos);
+                if (text.rfind(aircraft + "|", 0) == 0) {
+                    ++planes;
+                }
+                if (text.rfind(sunk + "|", 0) != 0) {
+                    continue;
+                }
+                // "Ship sunk!|<grid>|<class> <GRT> GRT[|...]"
+                ++ships;
+                const std::string what = text.substr(text.find('|', sunk.size() + 1) + 1);
+                const std::string ship = what.substr(0, what.find('|'));
+                const std::size_t blank = ship.rfind(' ', ship.size() - 5);
+                ASSERT_NE(blank, std::string::npos) << text;
+                tonnage += std::stoll(ship.substr(blank + 1));
+                const std::string display = ship.substr(0, blank);
+                ASSERT_EQ(classes.count(display), 1u) << text;
+                classesSunk.insert(classes[display]);
+            }
+            EXPECT_EQ(ships, done.ReadInteger(section, "ShipsSunkNb", -1));
+            EXPECT_EQ(planes, done.ReadInteger(section, "PlanesDownNb", -1));
+            EXPECT_EQ(static_cast<double>(tonnage), done.ReadFloat(section, "TonnageSunk", -1));
+            const std::string last = log.ReadString(entries.back(), "EntryText", "");
+            EXPECT_EQ(last.rfind("Returned to ", 0) == 0, !(lost && n == patrols - 1)) << last;
+            longLogEndsInPort =
+                longLogEndsInPort || (entries.size() > 256 && last.rfind("Returned to ", 0) == 0);
+        }
+    }
+    EXPECT_TRUE(longLogEndsInPort);
+    EXPECT_TRUE(marked);
+
+    // Classes sunk: with names of their own, through the class map, and one without names.
+    int own = 0;
+    int mapped = 0;
+    int without = 0;
+    for (const std::string& id : classesSunk) {
+        own += shipNames.SectionExists(id) ? 1 : 0;
+        const std::string target = shipNames.ReadString("CLASSMAP", id, "");
+        mapped += !target.empty() && shipNames.SectionExists(target) ? 1 : 0;
+        without += !shipNames.SectionExists(id) && target.empty() ? 1 : 0;
+    }
+    EXPECT_GE(own, 5);
+    EXPECT_GE(mapped, 1);
+    EXPECT_EQ(without, 1);
+
+    // Ship names: switches the profile layer reads as on, the numbered names after every other key,
+    // cargo numbers within each list.
+    EXPECT_TRUE(shipNames.ReadBool("SETTINGS", "AddText", false));
+    EXPECT_TRUE(shipNames.ReadBool("TEXT", "AddAsNewLine", false));
+    std::vector<std::size_t> cargoKinds;
+    for (const char* language : {"en", "de", "fr"}) {
+        const std::string list = shipNames.ReadString("TEXT", std::string("CargoTyps_") + language, "");
+        cargoKinds.push_back(static_cast<std::size_t>(std::count(list.begin(), list.end(), ',')) + 1);
+        EXPECT_NE(shipNames.ReadString("TEXT", std::string("CrewTxt_") + language, ""), "");
+    }
+    EXPECT_EQ(std::set<std::size_t>(cargoKinds.begin(), cargoKinds.end()).size(), 1u);
+    for (const std::string& section : shipNames.ReadSections()) {
+        if (section == "SETTINGS" || section == "CLASSMAP" || section == "TEXT") {
+            continue;
+        }
+        SCOPED_TRACE(section);
+        const std::vector<std::string> keys = shipNames.ReadSection(section);
+        const auto first = std::find_if(keys.begin(), keys.end(), [](const std::string& k) {
+            return std::isdigit(static_cast<unsigned char>(k[0]));
+        });
+        ASSERT_GE(keys.end() - first, 8);
+        for (auto key = first; key != keys.end(); ++key) {
+            EXPECT_EQ(*key, (key - first + 1 < 10 ? "000" : "00") + std::to_string(key - first + 1));
+        }
+        const std::string crew = shipNames.ReadString(section, "CrewRange", "");
+        ASSERT_NE(crew.find('|'), std::string::npos);
+        EXPECT_LT(std::stoi(crew), std::stoi(crew.substr(crew.find('|') + 1)));
+        std::string cargo = shipNames.ReadString(section, "CargoTyp", "") + ",";
+        for (std::size_t at = 0; cargo.size() > 1 && at < cargo.size(); at = cargo.find(',', at) + 1) {
+            const int kind = std::stoi(cargo.substr(at));
+            EXPECT_TRUE(kind >= 1 && static_cast<std::size_t>(kind) <= cargoKinds.front()) << kind;
+        }
+    }
+
+    // Aces: each with successes in date order within the war.
+    const ProfileFile aces = GameCfg("UboatAces.cfg");
+    const int count = aces.ReadInteger("INIT", "Nb", 0);
+    ASSERT_GE(count, 10);
+    for (int i = 0; i < count; ++i) {
+        const std::string item = "ITEM" + std::to_string(i);
+        EXPECT_NE(aces.ReadString(item, "Name", ""), "") << item;
+        const int values = aces.ReadInteger(item, "NbVal", 0);
+        ASSERT_GE(values, 1) << item;
+        Ymd previousDate{1939, 9, 1};
+        for (int j = 0; j < values; ++j) {
+            const std::string n = std::to_string(j);
+            const Ymd date{aces.ReadInteger(item, "Date" + n, 0), aces.ReadInteger(item, "Month" + n, 0),
+                           aces.ReadInteger(item, "Day" + n, 0)};
+            EXPECT_TRUE(date > previousDate && std::get<0>(date) <= 1945) << item << " " << j;
+            previousDate = date;
+            EXPECT_GT(aces.ReadInteger(item, "Tonnage" + n, 0), 0) << item << " " << j;
+        }
+    }
 }
 
 // --- what a launch works on ----------------------------------------------------------------------
@@ -1040,6 +1279,20 @@ TEST_F(DemoWorldTest, StandInGameRunsInTheGameFolderAndEnds) {
     const std::string said = ReadText(output);
     EXPECT_NE(said.find("running in " + platform::WithoutTrailingSeparator(game).string()), std::string::npos)
         << said;
+
+    // Started for the patrol-log editor, it notes where and with what, one argument a line, at once.
+    const fs::path kladde = World().program / "Kladde.exe";
+    ASSERT_TRUE(fs::is_regular_file(kladde));
+    const fs::path record = World().program / "Kladde arguments.txt";
+    const auto kladdeStart = std::chrono::steady_clock::now();
+    EXPECT_EQ(platform::StartAndWait(
+                  {script,
+                   {kladde.string(), "Kapit\xC3\xA4nleutnant Hans \"Kessler\"", "Z:\\a b\\", "3"},
+                   World().program}),
+              std::optional<int>(0));
+    EXPECT_LT(std::chrono::steady_clock::now() - kladdeStart, std::chrono::seconds(1));
+    EXPECT_EQ(ReadText(record), "folder=" + platform::WithoutTrailingSeparator(World().program).string() +
+                                    "\n1=Kapit\xC3\xA4nleutnant Hans \"Kessler\"\n2=Z:\\a b\\\n3=3\n");
 }
 
 // --- writing over an earlier world -------------------------------------------------------------
@@ -1075,6 +1328,7 @@ TEST_F(DemoRewriteTest, ProgramFilesAreCopiedWithoutTheSourcesOwnState) {
     EXPECT_TRUE(fs::is_regular_file(world.program / "Cfg" / "SH3 options.cfg"));
     EXPECT_FALSE(fs::exists(world.program / "!BACKUP"));
     EXPECT_FALSE(fs::exists(world.program / "Seewolf.log"));
+    EXPECT_FALSE(fs::exists(world.program / "Kladde.exe"));  // only when asked for
     EXPECT_EQ(ProfileFile(world.program / "Seewolf.ini").ReadString("SETTINGS", "SH3Location", ""),
               Cp1252FromUtf8(Utf8(world.game)));
     EXPECT_EQ(world.programFilesCopied, 2u);

@@ -293,7 +293,7 @@ def iron_cross(ic: Icon, cx, cy, r):
     ic.paint(ic.poly(cross_pattee(cx, cy, r * 0.8, r * 0.14, r * 0.4)), IRON, BLACK, (70, 70, 76))
 
 
-def oak_leaves(ic: Icon, cx, cy, size):
+def oak_leaves(ic: Icon, cx, cy, size, metal=(SILVER, SILVER_DARK, SILVER_LIGHT)):
     """Three lobed oak leaves fanned upward from one stem, each with its own rim."""
     for ang in (-55, 55, 0):
         a = math.radians(ang - 90)
@@ -307,10 +307,10 @@ def oak_leaves(ic: Icon, cx, cy, size):
         left = [(cx + ux * size * f + nx * size * w, cy + uy * size * f + ny * size * w) for f, w in outline]
         right = [(cx + ux * size * f - nx * size * w, cy + uy * size * f - ny * size * w) for f, w in outline]
         masks.append(ic.poly(left + right[::-1]))
-        ic.paint(Icon.union(*masks), SILVER, SILVER_DARK, SILVER_LIGHT, outline=OUTLINE, outline_px=0.5)
+        ic.paint(Icon.union(*masks), *metal, outline=OUTLINE, outline_px=0.5)
         ic.paint(ic.line([(cx + ux * size * 0.35, cy + uy * size * 0.35), (cx + ux * size * 0.9,
                                                                            cy + uy * size * 0.9)], size * 0.035),
-                 SILVER_DARK)
+                 metal[1])
 
 
 def swords(ic: Icon, cx, cy, size):
@@ -341,8 +341,8 @@ def neck_ribbon(ic: Icon, cx, top_y, bottom_y):
         ic.paint(core, BLACK)
 
 
-def award_icon(award: int) -> Image.Image:
-    ic = Icon(40)
+def award_icon(award: int, size: int = 40) -> Image.Image:
+    ic = Icon(size)
     if award == 0:
         # Iron Cross 2nd class: the cross hanging from its ribbon.
         ribbon = ic.rect(0.34, 0.02, 0.66, 0.30)
@@ -421,8 +421,8 @@ def qual_patch(ic: Icon):
     ic.paint(Icon.minus(ic.ellipse(0.5, 0.5, 0.42, 0.42), ic.ellipse(0.5, 0.5, 0.39, 0.39)), GOLD_DARK)
 
 
-def qualification_icon(q: int) -> Image.Image:
-    ic = Icon(40)
+def qualification_icon(q: int, size: int = 40) -> Image.Image:
+    ic = Icon(size)
     qual_patch(ic)
     W, Wd, Wl = WHITE, (150, 156, 170), WHITE
     if q == 0:

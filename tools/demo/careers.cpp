@@ -5,6 +5,7 @@
 
 #include "demo/crews.h"
 #include "demo/demo.h"
+#include "demo/patrol_logs.h"
 #include "demo/vocabulary.h"
 
 namespace seewolf::demo {
@@ -69,6 +70,8 @@ struct CareerData {
     LocalTime lastSaved{};             // the computer's clock when the game last saved the career
     bool history = true;               // Seewolf already keeps a history record of it
     bool surrendered = false;          // the record's surrender flag
+    int markedLog = -1;                // the patrol whose log has an entry marked by the log editor
+    int longLog = -1;                  // the patrol whose log has more than 256 entries
 };
 
 // Commanders start as Oberleutnant zur See.
@@ -95,7 +98,8 @@ const std::vector<CareerData>& Careers() {
                       {48, 3, 18205, 0, 0, 1, 71.25, 11, IronCross1, 0, 0, 3}}},
          .current = {{1941, 2, 24}, "BE32", Second, harbour::Lorient, "U-146", TypeVII, 0},
          .crtPort = harbour::Lorient,
-         .lastSaved = {{2024, 5, 14}, 21, 47}},
+         .lastSaved = {{2024, 5, 14}, 21, 47},
+         .markedLog = 1},
         {.name = DemoCareers::InOtherBase,
          .patrols = {{{{1941, 5, 3}, "AK87", Seventh, harbour::SaintNazaire, "U-406", TypeVII, 1},
                       {41, 2, 11230, 0, 0, 0, 100.0, 10, WarBadge, 0, 0, 0}},
@@ -149,7 +153,8 @@ const std::vector<CareerData>& Careers() {
          .current = {{1942, 8, 20}, "NULL", Tenth, harbour::Lorient, "U-103", TypeIX, 1},
          .crtPort = harbour::Lorient,
          .ending = {"TRUE", "True"},
-         .lastSaved = {{2024, 2, 11}, 20, 33}},
+         .lastSaved = {{2024, 2, 11}, 20, 33},
+         .longLog = 5},
         {.name = DemoCareers::Surrendered,
          .patrols = {{{{1944, 6, 10}, "AF77", Eleventh, harbour::Bergen, "U-994", TypeVII, 2},
                       {46, 1, 7176, 0, 0, 0, 100.0, 10, WarBadge, 0, 0, 0}},
@@ -383,10 +388,41 @@ void WriteSaves(Output& out, const fs::path& folder, const CareerData& career) {
     }
 }
 
+// The game's log of each completed patrol. The last one of a boat that was lost ends without a
+// return; one log has an entry marked by the patrol-log editor, one more than 256 entries.
+void WritePatrolLogs(Output& out, const fs::path& folder, const CareerData& career) {
+    const std::size_t count = career.patrols.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        const CompletedPatrol& p = career.patrols[n];
+        const Voyage& next = n + 1 < count ? career.patrols[n + 1].voyage : career.current;
+        PatrolLogInput log;
+        log.start = p.voyage.start;
+        log.days = p.outcome.days;
+        log.area = p.voyage.area;
+        log.port = PortName(p.voyage.port).en;
+        log.returnPort = PortName(next.port).en;
+        log.merchants = p.outcome.merchants;
+        log.merchantTonnage = p.outcome.merchantTonnage;
+        log.warships = p.outcome.warships;
+        log.warshipTonnage = p.outcome.warshipTonnage;
+        log.planes = p.outcome.planes;
+        const bool lostBoat = n + 1 == count && SameText(career.ending.finished, "true") &&
+                              SameText(career.ending.warOver, "false");
+        if (lostBoat) {
+            log.end = career.surrendered ? LogEnd::Surrender : LogEnd::BoatLost;
+        }
+        log.marked = career.markedLog == static_cast<int>(n);
+        log.longLog = career.longLog == static_cast<int>(n);
+        WritePatrolLog(out, folder / ("Log_" + Num(static_cast<long long>(n)) + ".cfg"), log,
+                       std::string(career.name) + " " + Num(static_cast<long long>(n)));
+    }
+}
+
 void WriteCareer(Output& out, const fs::path& careers, const CareerData& career) {
     const fs::path folder = careers / PathFromUtf8(career.name);
     Output::CreateFolder(folder);
     WritePatrolFiles(out, folder, career);
+    WritePatrolLogs(out, folder, career);
     WriteCareerFiles(out, folder, career);
     WriteSaves(out, folder, career);
     WriteCrewRoster(

@@ -79,6 +79,9 @@ DemoWorld WriteDemoInstallation(const DemoOptions& options) {
     world.fileSetFilesWritten = WriteFileSets(world.program);
     world.standInGame = world.program / "stand-in-game.sh";
     WriteStandInGameScript(world.standInGame);
+    if (options.patrolLogEditor) {
+        WriteStandInKladde(world.program);
+    }
     WriteSettings(out, world);
     world.filesWritten = out.Written();
     world.filesKept = out.Kept();

@@ -25,6 +25,15 @@
 // again, which rolls back when AutoRollback is on. SEEWOLF_WINE is split at blanks, so <root>
 // must not contain any.
 //
+// With `patrolLogEditor` the program folder also holds a stand-in for the patrol-log editor,
+// Kladde.exe. Started through SEEWOLF_WINE as "stand-in-game.sh <program folder>/Kladde.exe
+// ARG...", the script writes "Kladde arguments.txt" beside it, "folder=<working folder>" and then
+// "1=<first argument>", "2=...", one line each, and ends at once.
+//
+// For the reports each completed patrol has the game's log (Log_<n>.cfg, patrol_logs.h says what
+// they hold), the game folder names the ship classes of the logs (data/Sea and data/Submarine,
+// EnglishNames.cfg and GermanNames.cfg) and lists invented aces (data/Cfg/UboatAces.cfg).
+//
 // The tests build their worlds with it, the benchmarks their data and scripts/demo the demo.
 
 #include <cstddef>
@@ -43,6 +52,10 @@ struct DemoOptions {
     // and the program files are refreshed from programSource; the file sets and the stand-in
     // game are written again in every run. Seewolf.ini, !BACKUP and the logs are never touched.
     bool fresh = true;
+    // Also write the patrol-log editor's stand-in, program/Kladde.exe (below). Off for the
+    // tests' worlds, whose windows show the editor's menu item only once a test puts it there;
+    // seewolf-demo-install writes it.
+    bool patrolLogEditor = false;
 };
 
 struct DemoWorld {

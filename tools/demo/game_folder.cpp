@@ -8,6 +8,7 @@
 #include "demo/crews.h"
 #include "demo/file_sets.h"
 #include "demo/launch_targets.h"
+#include "demo/patrol_logs.h"
 #include "demo/vocabulary.h"
 
 namespace seewolf::demo {
@@ -474,6 +475,8 @@ void WriteGame(Output& out, const fs::path& game) {
     WriteLaunchGameFiles(out, game);
     WriteModificationTargets(out, game);
     WriteFaces(out, game);
+    WriteShipNameFiles(out, game);
+    WriteUboatAces(out, game);
 }
 
 }  // namespace seewolf::demo

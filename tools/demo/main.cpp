@@ -42,6 +42,7 @@ std::string Quoted(const fs::path& path) {
 int main(int argc, char** argv) {
     seewolf::demo::DemoOptions options;
     options.fresh = false;
+    options.patrolLogEditor = true;
     options.programSource = SEEWOLF_PROGRAM_DIR;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {

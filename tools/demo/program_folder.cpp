@@ -36,6 +36,24 @@ constexpr std::string_view kStandInGame =
     "# script, Seewolf's companion runs it in the game folder as\n"
     "#     stand-in-game.sh <game folder>/sh3.exe\n"
     "# It says that the game runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and ends.\n"
+    "# Started for the patrol-log editor (stand-in-game.sh <program folder>/Kladde.exe ARG...),\n"
+    "# it writes the working folder and each argument on a line of its own into\n"
+    "# \"Kladde arguments.txt\" beside Kladde.exe and ends at once.\n"
+    "case $1 in\n"
+    "    *[Kk][Ll][Aa][Dd][Dd][Ee].[Ee][Xx][Ee])\n"
+    "        record=\"$(dirname \"$1\")/Kladde arguments.txt\"\n"
+    "        shift\n"
+    "        {\n"
+    "            printf 'folder=%s\\n' \"$(pwd)\"\n"
+    "            n=0\n"
+    "            for argument in \"$@\"; do\n"
+    "                n=$((n + 1))\n"
+    "                printf '%s=%s\\n' \"$n\" \"$argument\"\n"
+    "            done\n"
+    "        } > \"$record.new\" && mv \"$record.new\" \"$record\"\n"
+    "        exit 0\n"
+    "        ;;\n"
+    "esac\n"
     "seconds=${SEEWOLF_STANDIN_SECONDS:-3}\n"
     "case $seconds in\n"
     "    '' | *[!0-9]*) seconds=3 ;;\n"
@@ -44,6 +62,24 @@ constexpr std::string_view kStandInGame =
     "sleep \"$seconds\"\n"
     "echo \"Silent Hunter III (stand-in) has ended.\"\n"
     "exit 0\n";
+
+// Stands for the patrol-log editor, an outside program: its presence shows the menu item that
+// starts it, and it is started through SEEWOLF_WINE, which records the start.
+constexpr std::string_view kStandInKladde =
+    "#!/bin/sh\n"
+    "# Seewolf demo: a stand-in for the patrol-log editor Kladde.exe. It is not the editor;\n"
+    "# started through the stand-in game script (SEEWOLF_WINE), it only records its arguments.\n"
+    "echo \"Kladde stand-in (Seewolf demo): nothing to edit here.\"\n"
+    "exit 0\n";
+
+void MakeExecutable(const fs::path& file) {
+    std::error_code ec;
+    fs::permissions(file, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, ec);
+    if (ec) {
+        Fail("cannot make executable", file, ec);
+    }
+}
 
 }  // namespace
 
@@ -64,12 +100,13 @@ void WriteSettings(Output& out, const DemoWorld& world) {
 
 void WriteStandInGameScript(const fs::path& script) {
     ReplaceFile(script, kStandInGame);
-    std::error_code ec;
-    fs::permissions(script, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, ec);
-    if (ec) {
-        Fail("cannot make executable", script, ec);
-    }
+    MakeExecutable(script);
+}
+
+void WriteStandInKladde(const fs::path& program) {
+    const fs::path kladde = program / "Kladde.exe";
+    ReplaceFile(kladde, kStandInKladde);
+    MakeExecutable(kladde);
 }
 
 std::size_t CopyProgram(const fs::path& source, const fs::path& program) {

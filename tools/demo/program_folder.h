@@ -20,4 +20,7 @@ std::size_t CopyProgram(const fs::path& source, const fs::path& program);
 
 void WriteStandInGameScript(const fs::path& script);
 
+// The patrol-log editor's stand-in, program/Kladde.exe (demo.h says how its start is recorded).
+void WriteStandInKladde(const fs::path& program);
+
 }  // namespace seewolf::demo
