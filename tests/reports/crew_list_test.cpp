@@ -35,6 +35,8 @@ struct CrewListWorld {
         settings.WriteString("SETTINGS", "HeadingFont", "H");
         settings.WriteString("SETTINGS", "TextFont", "T");
         settings.WriteString("SETTINGS", "BackgroundImage", world.Root().string() + "/bg.jpg");
+        // Only three of the shipped pictures, so that the page names the others as missing.
+        std::filesystem::remove_all(paths.Prog("Personnel Files"));
         WriteText(paths.Prog("Personnel Files\\rank6.gif"), "r6");
         WriteText(paths.Prog("Personnel Files\\rank9.gif"), "r9");
         WriteText(paths.Prog("Personnel Files\\medal0.gif"), "m0");
