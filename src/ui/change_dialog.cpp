@@ -24,6 +24,7 @@ ChangeDialog::ChangeDialog(const Paths& paths, Random& random, Prompter& prompte
       m_random(random),
       m_prompter(prompter) {
     m_ui->setupUi(this);
+    ShowLabelsAsPlainText(this);
     setStyleSheet(StyleSheet());
     // A dialog border without title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -37,6 +38,12 @@ void MakeGridBox(QLineEdit* box) {
         box->setText(text.toUpper());
         box->setCursorPosition(at);
     });
+}
+
+void ShowLabelsAsPlainText(QWidget* window) {
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
 }
 
 }  // namespace seewolf::ui

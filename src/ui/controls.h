@@ -2,6 +2,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QWidget;
 class QString;
 
 namespace seewolf::ui {
@@ -11,6 +12,10 @@ void MakeBoatNumberBox(QComboBox* box);
 
 // The windows' style sheet, built into the program as a resource.
 QString StyleSheet();
+
+// Every label of a window shows its text as it stands: names and texts from the game's and the
+// save files are never taken for markup.
+void ShowLabelsAsPlainText(QWidget* window);
 
 // A patrol-grid box: upper case, at most eight characters.
 void MakeGridBox(QLineEdit* box);

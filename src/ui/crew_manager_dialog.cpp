@@ -135,6 +135,7 @@ CrewManagerDialog::CrewManagerDialog(const Paths& paths, const Language& languag
       m_counter(counter) {
     InitCrewPictures();
     m_ui->setupUi(this);
+    ShowLabelsAsPlainText(this);
     setStyleSheet(StyleSheet());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());

@@ -137,6 +137,9 @@ class CrewManagerTest : public QObject {
         s.Open();
         QCOMPARE(s.Find<QLabel>("lblTotCrew")->text(), QStringLiteral("Total Crewmen: 24 (5/7/12)"));
         QVERIFY(s.dialog->windowTitle().startsWith(QStringLiteral("Crew of ")));
+        for (const QLabel* label : s.dialog->findChildren<QLabel*>()) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);  // names from the files are no markup
+        }
 
         // A missing roster is said, not shown as an empty crew without a word, and not made.
         std::filesystem::remove(s.Roster());

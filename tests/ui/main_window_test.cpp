@@ -418,6 +418,9 @@ class MainWindowTest : public QObject {
         w.Select(DemoCareers::InHomeBase);
         const SelectedCareer inBase = w.window->Career();
         ui::ChangeDialog change(w.window->GetPaths(), w.random, w.prompter);
+        for (const QLabel* label : change.findChildren<QLabel*>()) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
         // Apply and Cancel look like the main window's Launch and Close.
         change.TakeButtonPictures(*w.Find<QToolButton>("sbLaunch"), *w.Find<QToolButton>("sbClose"));
         QCOMPARE(change.findChild<QWidget*>("sbApply")->size(), w.Find("sbLaunch")->size());
