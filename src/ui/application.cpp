@@ -19,6 +19,7 @@
 #include "ui/instance_channel.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompter.h"
+#include "ui/tips_dialog.h"
 
 namespace seewolf::ui {
 
@@ -136,6 +137,7 @@ int RunSeewolf(int argc, char** argv) {
         InstanceChannel channel;
         channel.Listen(channelName,
                        [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
+        ShowTipsAtFirstActivation(&mainWindow, mainWindow.GetPaths(), random, prompter);
         mainWindow.show();
         exitCode = QApplication::exec();
         restart = mainWindow.RestartRequested();
