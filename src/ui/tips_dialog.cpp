@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QPointer>
 #include <QTimer>
 
 #include "app/random.h"
