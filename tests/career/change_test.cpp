@@ -191,6 +191,10 @@ TEST_F(RandomGrid, LastMatchingDateDecidesAndDigitsStayInRange) {
         }
     }
     EXPECT_EQ(seen, expected);
+
+    // January, the first month of the table, draws from its own keys.
+    m_career.StartDateText = "19410115";
+    EXPECT_TRUE(Draw(random).value_or("").starts_with("J12"));
 }
 
 TEST_F(RandomGrid, EveryMatchingDateDraws) {
