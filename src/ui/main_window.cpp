@@ -26,7 +26,6 @@
 #include "crew/random_name.h"
 #include "launch/backup.h"
 #include "platform/files.h"
-#include "platform/shell.h"
 #include "reports/personnel_file.h"
 #include "ui/change_dialog.h"
 #include "ui/controls.h"
@@ -36,6 +35,7 @@
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
 #include "ui/report_done.h"
+#include "ui/user_guide.h"
 #include "ui_main_window.h"
 
 namespace seewolf::ui {
@@ -91,7 +91,7 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblAbout, m_ui->lblChk4Updt}) {
         w->hide();
     }
-    m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog("Leitfaden.pdf")));
+    m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog(kUserGuide)));
 
     // The year and month fields are read-only edits with up-down buttons.
     for (auto [spin, name] : {std::pair{m_ui->udYear, "txtYear"}, std::pair{m_ui->udMth, "txtMth"}}) {
@@ -185,7 +185,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == m_ui->imgHelp && event->type() == QEvent::MouseButtonRelease) {
-        platform::OpenDocument(m_paths.Prog("Leitfaden.pdf"));
+        Guard([this] { OpenUserGuide(m_paths); });
         return true;
     }
     // A link acts on a left click, and on Return or Space when it has the keyboard focus.

@@ -9,17 +9,15 @@
 
 #include "app/error.h"
 #include "platform/files.h"
-#include "platform/shell.h"
 #include "ui/controls.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
+#include "ui/user_guide.h"
 #include "ui_options_dialog.h"
 
 namespace seewolf::ui {
 
 namespace {
-
-constexpr const char* kUserGuide = "Leitfaden.pdf";
 
 int Whole(double value) {
     return static_cast<int>(value);  // the values are clamped into the boxes' ranges when read
@@ -351,17 +349,7 @@ void OptionsDialog::cmdResetTCClick() {
 }
 
 void OptionsDialog::lblUGClick() {
-    const std::filesystem::path guide = m_paths.Prog(kUserGuide);
-    if (!platform::FileExists(guide)) {
-        m_prompter.ShowMessage("The user guide is missing: " + PathText(guide), MessageKind::Error,
-                               Button::Ok);
-        return;
-    }
-    if (!platform::OpenDocument(guide)) {
-        m_prompter.ShowMessage(
-            "The user guide " + PathText(guide) + " could not be opened: no program to show it was found.",
-            MessageKind::Error, Button::Ok);
-    }
+    OpenUserGuide(m_paths);
 }
 
 void OptionsDialog::UpdateSamples() {

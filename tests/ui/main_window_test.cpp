@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/error.h"
 #include "app/language.h"
@@ -159,6 +161,17 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
 }
 
 }  // namespace
+
+// Takes the URLs the desktop is asked to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+  public:
+    QList<QUrl> opened;
+
+  public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -1011,6 +1024,19 @@ class MainWindowTest : public QObject {
         // What has nothing behind it yet is hidden.
         for (const char* hidden : {"lblAbout", "lblChk4Updt", "imgHelp"}) {
             QVERIFY2(!w.Find(hidden)->isVisible(), hidden);
+        }
+        {
+            // With the guide in the program folder, the help image shows and opens it.
+            Window guided(
+                [](const Paths& p) { platform::WriteFileAtomic(p.Prog("Leitfaden.pdf"), "%PDF-1.4\n"); });
+            QVERIFY(guided.Find("imgHelp")->isVisible());
+            UrlCatcher catcher;
+            QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+            QTest::mouseClick(guided.Find("imgHelp"), Qt::LeftButton);
+            QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+            QCOMPARE(catcher.opened,
+                     QList<QUrl>{QUrl::fromLocalFile(ui::PathToQt(guided.GetPaths().Prog("Leitfaden.pdf")))});
+            QVERIFY(guided.prompter.messages.empty());
         }
 
         // The saved "Single mission" is selected again; the fixed entries are matched first.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/profile_file.h"
 #include "app/random.h"
@@ -77,6 +79,17 @@ struct Options {
 };
 
 }  // namespace
+
+// Takes the URLs the desktop is asked to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+  public:
+    QList<QUrl> opened;
+
+  public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
 
 class OptionsDialogTest : public QObject {
     Q_OBJECT
@@ -311,6 +324,18 @@ class OptionsDialogTest : public QObject {
         QTest::keyClick(o.Find("lblUG"), Qt::Key_Return);
         QCOMPARE(o.prompter.messages.size(), std::size_t{1});
         QVERIFY(o.prompter.messages[0].text.find("Leitfaden.pdf") != std::string::npos);
+        // Present, it goes to the desktop as the file it is; when nothing takes it, the user is told.
+        const std::filesystem::path guide = o.paths.Prog("Leitfaden.pdf");
+        platform::WriteFileAtomic(guide, "%PDF-1.4\n");
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        QTest::keyClick(o.Find("lblUG"), Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(ui::PathToQt(guide))});
+        QCOMPARE(o.prompter.messages.size(), std::size_t{1});
+        QTest::keyClick(o.Find("lblUG"), Qt::Key_Return);  // the offscreen desktop opens nothing
+        QCOMPARE(o.prompter.messages.size(), std::size_t{2});
+        QVERIFY(o.prompter.messages[1].text.find("could not be opened") != std::string::npos);
         const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS");
         for (int page = 0; page < 6; ++page) {
             o.Page(page);
