@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProxyStyle>
+#include <QToolButton>
 
 #include "app/error.h"
 #include "app/random.h"
@@ -18,6 +19,7 @@
 #include "platform/processes.h"
 #include "ui/instance_channel.h"
 #include "ui/main_window.h"
+#include "ui/nightclub_dialog.h"
 #include "ui/qt_prompter.h"
 #include "ui/tips_dialog.h"
 
@@ -131,6 +133,13 @@ int RunSeewolf(int argc, char** argv) {
     int exitCode = 0;
     {
         MainWindow mainWindow(startup, random, prompter);
+        // The nightclub is made once and shown from the career menu; the main window owns it.
+        auto* nightclub = new NightclubDialog(startup.paths, startup.language, prompter, random, &mainWindow);
+        if (const auto* close = mainWindow.findChild<QToolButton*>(QStringLiteral("sbClose"))) {
+            nightclub->TakeClosePicture(*close);
+        }
+        mainWindow.SetNightclubHook(
+            [nightclub](const SelectedCareer& career) { nightclub->ShowModal(career); });
         prompter.SetParent(&mainWindow);
         prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
                                [&mainWindow] { mainWindow.HideStatus(); });
