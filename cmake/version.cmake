@@ -12,3 +12,17 @@ set(SEEWOLF_ORIGINAL_FILENAME "seewolf")
 set(SEEWOLF_PRODUCT_NAME "Seewolf")
 set(SEEWOLF_COMMENTS "Careers, launches and reports for Silent Hunter III, with every change to the game rolled back.")
 set(SEEWOLF_PRODUCT_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}")
+
+# A Windows program carries the same block as its version resource, with its own name and
+# description.
+if(WIN32)
+  enable_language(RC)
+endif()
+function(seewolf_version_resource target description)
+  if(WIN32)
+    set(SEEWOLF_RC_NAME "${target}")
+    set(SEEWOLF_RC_FILE_DESCRIPTION "${description}")
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc @ONLY)
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  endif()
+endfunction()
