@@ -1149,6 +1149,29 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) cons
     }
 }
 
+// ---- ProfileText ----
+
+struct ProfileText::Parsed {
+    std::shared_ptr<const Document> doc;
+};
+
+ProfileText::ProfileText(std::string bytes)
+    : m_parsed(std::make_unique<Parsed>(Parsed{Parse(std::move(bytes))})) {}
+ProfileText::~ProfileText() = default;
+ProfileText::ProfileText(ProfileText&&) noexcept = default;
+ProfileText& ProfileText::operator=(ProfileText&&) noexcept = default;
+
+std::string ProfileText::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view def) const {
+    const Document& doc = *m_parsed->doc;
+    auto value = ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
+    return value ? std::move(*value) : Cut(def);
+}
+
+int ProfileText::ReadInteger(std::string_view section, std::string_view key, int def) const {
+    return ParseInteger(ReadString(section, key, "")).value_or(def);
+}
+
 // ---- ProfileEdit ----
 
 struct ProfileEdit::State {

@@ -74,6 +74,23 @@ class ProfileFile {
     std::filesystem::path m_path;
 };
 
+// A profile file's bytes held in memory (a reply from a server), read by the very rules of
+// ProfileFile and never written anywhere.
+class ProfileText {
+  public:
+    explicit ProfileText(std::string bytes);
+    ~ProfileText();
+    ProfileText(ProfileText&&) noexcept;
+    ProfileText& operator=(ProfileText&&) noexcept;
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+
+  private:
+    struct Parsed;
+    std::unique_ptr<Parsed> m_parsed;
+};
+
 // The key lines of a section in file order, each split at its first "=" (which cannot be part of
 // a key): what rule files with free key names are read as.
 struct ProfileLine {

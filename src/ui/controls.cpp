@@ -1,9 +1,12 @@
 #include "ui/controls.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
 
 #include "app/error.h"
@@ -44,6 +47,17 @@ void ShowLabelsAsPlainText(QWidget* window) {
     for (QLabel* label : window->findChildren<QLabel*>()) {
         label->setTextFormat(Qt::PlainText);
     }
+}
+
+bool ActivatesLink(const QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    }
+    return false;
 }
 
 }  // namespace seewolf::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 class QComboBox;
+class QEvent;
 class QLineEdit;
 class QWidget;
 class QString;
@@ -16,6 +17,10 @@ QString StyleSheet();
 // Every label of a window shows its text as it stands: names and texts from the game's and the
 // save files are never taken for markup.
 void ShowLabelsAsPlainText(QWidget* window);
+
+// Whether an event on a link label follows it: a left click, or Return, Enter or Space while the
+// label has the keyboard focus.
+bool ActivatesLink(const QEvent* event);
 
 // A patrol-grid box: upper case, at most eight characters.
 void MakeGridBox(QLineEdit* box);

@@ -20,6 +20,7 @@
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "app/version.h"
 #include "career/actions.h"
 #include "career/new_career.h"
 #include "career/portrait.h"
@@ -27,6 +28,7 @@
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "reports/personnel_file.h"
+#include "ui/about_dialog.h"
 #include "ui/change_dialog.h"
 #include "ui/controls.h"
 #include "ui/crew_manager_dialog.h"
@@ -35,6 +37,7 @@
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
 #include "ui/report_done.h"
+#include "ui/update_dialog.h"
 #include "ui/user_guide.h"
 #include "ui_main_window.h"
 
@@ -86,11 +89,7 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
         move(desktop->availableGeometry().center() - rect().center());
     }
-    // What has no action behind it yet stays out of sight: the about and update dialogs, the
-    // career actions, and the user guide when the program folder has none.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblAbout, m_ui->lblChk4Updt}) {
-        w->hide();
-    }
+    // The user guide stays out of sight when the program folder has none.
     m_ui->imgHelp->setVisible(platform::FileExists(m_paths.Prog(kUserGuide)));
 
     // The year and month fields are read-only edits with up-down buttons.
@@ -146,6 +145,10 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
                           m_ui->lblPatGrd, m_ui->lblCarSvdDt, m_ui->lblStatus, m_ui->lblRmndr}) {
         label->setTextFormat(Qt::PlainText);
     }
+    for (QLabel* label : {m_ui->lblAbout, m_ui->lblChk4Updt}) {
+        HTMLLabel(label, true);
+        label->installEventFilter(this);
+    }
     MakeMenus();
     m_ui->imgClips->installEventFilter(this);
     m_ui->imgHelp->installEventFilter(this);
@@ -157,6 +160,8 @@ MainWindow::MainWindow(const StartupResult& startup, Random& random, Prompter& p
     hooks.applyDetailFont = [this](bool useSystemFont) { ApplyDetailFont(useSystemFont); };
     hooks.restart = [this] { m_restartRequested = true; };
     m_options = std::make_unique<OptionsDialog>(m_paths, m_prompter, std::move(hooks), this);
+    m_about = std::make_unique<AboutDialog>(m_prompter, ProgramVersion(), this);
+    m_update = std::make_unique<UpdateDialog>(m_prompter, this);
     UpdateRollbackButton();
     Guard([this] { FillCrewSets(); });
     Guard([this] { LoadWindowPictures(); });
@@ -210,10 +215,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             Guard([this] { lblUBoatTypClick(); });
         } else if (watched == m_ui->lblAct) {
             Guard([this] { lblActClick(); });
+        } else if (watched == m_ui->lblAbout) {
+            Guard([this] { lblAboutClick(); });
+        } else if (watched == m_ui->lblChk4Updt) {
+            Guard([this] { lblChk4UpdtClick(); });
         }
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::lblAboutClick() {
+    m_about->exec();
+}
+
+void MainWindow::lblChk4UpdtClick() {
+    m_update->ShowModal();
+    // The download page was opened: Seewolf ends, as the dialog said it would.
+    if (m_update->QuitRequested()) {
+        close();
+    }
 }
 
 void MainWindow::HideStatus() {

@@ -31,9 +31,11 @@ class Random;
 
 namespace seewolf::ui {
 
+class AboutDialog;
 class ChangeDialog;
 class CrewManagerDialog;
 class OptionsDialog;
+class UpdateDialog;
 
 // The main window: the career tree on the left; on the right the record sheet of the selected
 // career or the controls for a new career or single mission; the buttons along the bottom.
@@ -88,6 +90,10 @@ class MainWindow : public QWidget {
     void pumRetRetClick();
     void pumDelCarClick();
     void pusmRemGunClick();
+
+    // The about box and the update check, modal and centred on the window.
+    void lblAboutClick();
+    void lblChk4UpdtClick();
 
     const SelectedCareer& Career() const { return m_career; }
     const Paths& GetPaths() const { return m_paths; }
@@ -152,6 +158,8 @@ class MainWindow : public QWidget {
     std::vector<std::string> m_careerNames;  // tree entries from index 2 on
     std::unique_ptr<ChangeDialog> m_change;
     std::unique_ptr<OptionsDialog> m_options;
+    std::unique_ptr<AboutDialog> m_about;
+    std::unique_ptr<UpdateDialog> m_update;
     bool m_restartRequested = false;
     QMenu* m_puCarAct = nullptr;
     QMenu* m_puSubOpt = nullptr;

@@ -60,7 +60,8 @@ class ProfileFileTest : public ::testing::Test {
 };
 
 TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
-    Put("Loose=before any section\r\n"
+    const std::string bytes =
+        "Loose=before any section\r\n"
         "  [Main]  trailing text\r\n"
         "\tName = Hans Meyer \t\r"
         "; Hidden=comment\n"
@@ -76,7 +77,8 @@ TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
         "[ Other\t]\n"
         "Key=x\n"
         "[]\n"
-        "Key=in the nameless section");
+        "Key=in the nameless section";
+    Put(bytes);
     const ProfileFile ini = Ini();
     EXPECT_EQ(ini.ReadString("", "Loose", "def"), "def");
     EXPECT_EQ(ini.ReadString("Main", "Name", "def"), "Hans Meyer");
@@ -106,6 +108,17 @@ TEST_F(ProfileFileTest, ReadsLinesAsTheWindowsProfileFunctionsDo) {
     EXPECT_TRUE(ini.SectionExists(""));
     EXPECT_FALSE(ProfileFile(m_root / "missing.ini").SectionExists("Main"));
     EXPECT_EQ(ProfileFile(m_root / "missing.ini").ReadString("Main", "Name", "def"), "def");
+
+    // The same bytes held in memory read alike.
+    const seewolf::ProfileText text(bytes + "\n[Numbers]\nQuoted='Release'\nRelease= 23 \nBad=2x\n");
+    EXPECT_EQ(text.ReadString(" main ", "  NAME ", "def"), "Hans Meyer");
+    EXPECT_EQ(text.ReadString("Main", "Eq", "def"), "def");
+    EXPECT_EQ(text.ReadString("broken", "Eq", "def"), "a=b");
+    EXPECT_EQ(text.ReadString("", "Key", "def"), "in the nameless section");
+    EXPECT_EQ(text.ReadString("Numbers", "Quoted", "def"), "Release");
+    EXPECT_EQ(text.ReadInteger("numbers", "release", 0), 23);
+    EXPECT_EQ(text.ReadInteger("Numbers", "Bad", 7), 7);
+    EXPECT_EQ(text.ReadInteger("Missing", "Release", 0), 0);
 
     // A section of bare names has no keys.
     Put("[Bare]\nOne\nTwo\n");

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -1021,10 +1023,36 @@ class MainWindowTest : public QObject {
         const QPoint offCentre =
             w.window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2(offCentre.manhattanLength() <= 4, "the window frame may add a few pixels, no more");
-        // What has nothing behind it yet is hidden.
-        for (const char* hidden : {"lblAbout", "lblChk4Updt", "imgHelp"}) {
-            QVERIFY2(!w.Find(hidden)->isVisible(), hidden);
+        // The user guide is hidden while the program folder has none; the about box and the
+        // update check are links that open their dialogs.
+        QVERIFY(!w.Find("imgHelp")->isVisible());
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        testing::EnvVar updates("SEEWOLF_UPDATE_URL",
+                                "http://127.0.0.1:" + std::to_string(closed.serverPort()));
+        closed.close();
+        for (const char* link : {"lblAbout", "lblChk4Updt"}) {
+            QVERIFY2(w.Find(link)->isVisible() && w.IsLink(link), link);
+            // The update check asks its server before the dialog shows: wait for the dialog.
+            QString shown;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&shown, &poll] {
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                    const auto* info = dialog->findChild<QLabel*>("lblInfo");
+                    shown = dialog->windowTitle() + " | " + (info != nullptr ? info->text() : QString());
+                    poll.stop();
+                    dialog->close();
+                }
+            });
+            poll.start(20);
+            QTest::mouseClick(w.Find(link), Qt::LeftButton);
+            QVERIFY2(
+                shown.startsWith(link == std::string("lblAbout") ? "About Seewolf | Seewolf v3.2.0.203\n"
+                                                                 : "Check for Updates | Could not retrieve"),
+                qPrintable(shown));
         }
+        QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
+        QVERIFY(w.window->isVisible());
         {
             // With the guide in the program folder, the help image shows and opens it.
             Window guided(
