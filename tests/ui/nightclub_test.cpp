@@ -135,6 +135,9 @@ class NightclubTest : public QObject {
         QTimer::singleShot(0, c.dialog.get(), [&] {
             playedWhileOpen = c.dialog->isVisible() && sound->source().isLocalFile() &&
                               sound->source().toLocalFile().endsWith(QStringLiteral(".wav"));
+            if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+                c.dialog->grab().save(folder + "/nightclub.png");
+            }
             QTest::keyClick(c.dialog.get(), Qt::Key_Escape);
         });
         c.dialog->ShowModal(c.career);
