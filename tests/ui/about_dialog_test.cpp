@@ -6,18 +6,11 @@
 #include <QTest>
 
 #include "support/scripted_prompter.h"
+#include "url_catcher.h"
 
 using namespace seewolf;
 
 namespace {
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
 
 QString Text(const QDialog& dialog, const char* label) {
     return dialog.findChild<QLabel*>(label)->text();

@@ -26,21 +26,13 @@
 #include "support/temp_world.h"
 #include "ui/crew_manager_dialog.h"
 #include "ui/qt_text.h"
+#include "url_catcher.h"
 
 using namespace seewolf;
 using demo::DemoCareers;
 using testing::ReadText;
 
 namespace {
-
-// Stands in for the browser: records the pages it is asked to open.
-class PageCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 // The window on a fresh demo world, opened on one career.
 struct Crew {
@@ -410,8 +402,8 @@ class CrewManagerTest : public QObject {
         Crew c(DemoCareers::InHomeBase);
         c.Open();
         QVERIFY(c.Enabled("cmdGenCrewList"));
-        PageCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
         QString shown;
         const auto answer = [&shown](const QString& button) {
             QTimer::singleShot(0, [&shown, button] {

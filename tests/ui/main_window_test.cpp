@@ -47,6 +47,7 @@
 #include "ui/instance_channel.h"
 #include "ui/qt_prompter.h"
 #include "ui/qt_text.h"
+#include "url_catcher.h"
 
 using namespace seewolf;
 using demo::DemoCareers;
@@ -163,17 +164,6 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
 }
 
 }  // namespace
-
-// Takes the URLs the desktop is asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-  public:
-    QList<QUrl> opened;
-
-  public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 
 class MainWindowTest : public QObject {
     Q_OBJECT

@@ -28,6 +28,7 @@
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "url_catcher.h"
 
 using namespace seewolf;
 using testing::ReadText;
@@ -79,17 +80,6 @@ struct Options {
 };
 
 }  // namespace
-
-// Takes the URLs the desktop is asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-  public:
-    QList<QUrl> opened;
-
-  public slots:
-    void Open(const QUrl& url) { opened.append(url); }
-};
 
 class OptionsDialogTest : public QObject {
     Q_OBJECT

@@ -14,6 +14,7 @@
 
 #include "app/error.h"
 #include "support/scripted_prompter.h"
+#include "url_catcher.h"
 
 using namespace seewolf;
 
@@ -68,15 +69,6 @@ class UpdateServer {
 QByteArray Section() {
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLatin1();
 }
-
-// Catches the links the dialog opens instead of a browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
 
 struct Check {
     UpdateServer server;
