@@ -134,6 +134,9 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
         "[Long]\nV=" +
         longValue + "\n[Many]\n";
     for (int i = 0; i < 2000; ++i) {
+        if (i == 1489) {
+            text += "Abc=1\n";  // fills the list to its last byte
+        }
         text += "Key" + std::to_string(1000000 + i) + "=1\n";  // names of 10 characters
     }
     Put(text);
@@ -154,10 +157,12 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
     EXPECT_EQ(ini.ReadSections(), (Names{"Q", "Dup", "Empty", "dup", "Long", "Many"}));
 
     EXPECT_EQ(ini.ReadString("Long", "V", ""), longValue.substr(0, 2047));
-    // 16384 bytes hold the final zero and 1489 names of 10 characters with their zero bytes.
+    // 16384 bytes hold the final zero, 1489 names of 10 characters and one of 3, with their zero
+    // bytes, to the last byte.
     const Names many = ini.ReadSection("Many");
-    ASSERT_EQ(many.size(), 1489u);
-    EXPECT_EQ(many.back(), "Key1001488");
+    ASSERT_EQ(many.size(), 1490u);
+    EXPECT_EQ(many[1488], "Key1001488");
+    EXPECT_EQ(many.back(), "Abc");
 }
 
 TEST_F(ProfileFileTest, NumbersAndBooleans) {
