@@ -50,6 +50,12 @@ TEST(WineRegistry, ReadsTheWow64KeyAndUnicodeEscapes) {
                    "\"InstalledPath\"=\"C:\\\\Sp\\x00e4le\\\\SH3\\\\\"");
     EXPECT_EQ(WineRegistryInstalledPath(prefix), "C:\\Sp\xC3\xA4le\\SH3\\");
     EXPECT_EQ(WineRegistryInstalledPath(temp.Path() / "nothing-here"), "");
+
+    // A character beyond the first 65536 comes as a pair of UTF-16 units, joined into one.
+    TempFolder other;
+    const fs::path paired = MakePrefix(other.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
+                                       "\"InstalledPath\"=\"C:\\\\G\\xd83d\\xde00\\\\\"");
+    EXPECT_EQ(WineRegistryInstalledPath(paired), "C:\\G\xF0\x9F\x98\x80\\");
 }
 
 TEST(WineRegistry, UnknownDriveGivesNothing) {
