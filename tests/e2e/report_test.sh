@@ -8,6 +8,7 @@ source "$(dirname "$0")/demo_world.sh"
 docs="$work/demo/documents"
 career="$docs/SH3/data/Cfg/Careers/Wilhelm Dorn"
 sed -i 's/^\[SETTINGS\]\r$/[SETTINGS]\r\nRealShipNames=1\r/' "$prog/Seewolf.ini"
+cp -a "$career" "$work/career-before"
 logs_sum() { (cd "$career" && sha256sum Log_*.cfg "Used ship names.log" 2>/dev/null || true); }
 before=$(logs_sum)
 
@@ -31,6 +32,17 @@ mkdir "$work/first" && cp "$folder/"*.html "$work/first/"
 [[ "$(logs_sum)" == "$after" ]] || fail "a second run changed the patrol logs again"
 for file in "$work/first/"*.html; do
   cmp -s "$file" "$folder/$(basename "$file")" || fail "a second run wrote another $(basename "$file")"
+done
+
+# Cut at each of the first changing operations of a run (the pages, then each log and its used
+# names): a whole run afterwards finishes the work, no name nests in another, and no name is
+# handed out twice.
+for n in $(seq 1 24); do
+  rm -rf "$career" && cp -a "$work/career-before" "$career"
+  SEEWOLF_FAULT_AFTER=$n "$cli" report "Wilhelm Dorn" >/dev/null 2>&1 || true
+  "$cli" report "Wilhelm Dorn" >/dev/null 2>"$work/err" || fail "cut after $n: the next run failed: $(cat "$work/err")"
+  ! grep -aE '\([^()|]*\([^()|]*\)\)' "$career/"Log_*.cfg || fail "cut after $n: a ship name nests in another"
+  [[ -z "$(sort "$career/Used ship names.log" | uniq -d)" ]] || fail "cut after $n: a name was handed out twice"
 done
 
 if command -v tidy >/dev/null; then
