@@ -59,13 +59,8 @@ Date MonthStart(Date date) {
 
 // What the user's clock showed at a file's modification time.
 DateTime LocalModified(const fs::path& file) {
-    const auto system = std::chrono::file_clock::to_sys(fs::last_write_time(file));
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
-    return {EncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
-            tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec};
+    const platform::LocalTime local = platform::ToLocalTime(platform::StampOf(file)->modifiedNs);
+    return {EncodeDate(local.year, local.month, local.day), local.hour * 3600 + local.minute * 60 + local.second};
 }
 
 class CareerTest : public ::testing::Test {

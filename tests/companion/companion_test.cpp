@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
+using testing::SetEnvironment;
 
 // A game folder with a stand-in game (run through SEEWOLF_WINE) and a program folder with a
 // stand-in Seewolf; both write down where and with what they ran.
@@ -33,9 +34,9 @@ class Companion : public ::testing::Test {
                       gameLog.string() + "' 2>/dev/null; } > '" + seewolfLog.string() + "'\n");
         fs::permissions(temp.Path() / "wine.sh", fs::perms::owner_all);
         fs::permissions(program / "seewolf", fs::perms::owner_all);
-        ::setenv("SEEWOLF_WINE", (temp.Path() / "wine.sh").c_str(), 1);
+        SetEnvironment("SEEWOLF_WINE", (temp.Path() / "wine.sh").string().c_str());
     }
-    void TearDown() override { ::unsetenv("SEEWOLF_WINE"); }
+    void TearDown() override { SetEnvironment("SEEWOLF_WINE", nullptr); }
 
     int Run(std::vector<std::string> arguments) {
         platform::ProgramCall call{SEEWOLF_WACHGANG, std::move(arguments), temp.Path()};
@@ -71,7 +72,7 @@ TEST_F(Companion, WithoutTheSwitchSeewolfGetsOnlyTheGameFolder) {
 }
 
 TEST_F(Companion, AGameThatCannotStartStillBringsSeewolfBack) {
-    ::setenv("SEEWOLF_WINE", (temp.Path() / "no such wine").c_str(), 1);
+    SetEnvironment("SEEWOLF_WINE", (temp.Path() / "no such wine").string().c_str());
     EXPECT_EQ(Run({platform::WithTrailingSeparator(game).string(),
                    platform::WithTrailingSeparator(program).string(), "/autorollbackandclose"}),
               0);

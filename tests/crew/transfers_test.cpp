@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/error.h"
 #include "app/language.h"
@@ -14,6 +11,7 @@
 #include "app/random.h"
 #include "career/career.h"
 #include "crew/roster.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
@@ -25,6 +23,7 @@ namespace fs = std::filesystem;
 using testing::ReadText;
 using testing::ScriptedPrompter;
 using testing::WriteText;
+using testing::RunTestChild;
 
 // A roster of one crewman per grade given, in slots 0, 1, 2, ..., in compartment 3 (the crewman of
 // the grade -1 entry: compartment 8), each with keys the newcomer must replace or keep.
@@ -309,24 +308,12 @@ TEST(TransfersChild, Run) {
 }
 
 int RunChild(const Paths& paths, const SelectedCareer& career, std::uint64_t seed, int faultAfter) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setenv("SEEWOLF_TRANSFERS_ROOT", paths.ProgFolder.c_str(), 1);
-        ::setenv("SEEWOLF_TRANSFERS_GAME", paths.GameFolder.c_str(), 1);
-        ::setenv("SEEWOLF_TRANSFERS_CAREER", career.CareerFolder.c_str(), 1);
-        ::setenv("SEEWOLF_TRANSFERS_SEED", std::to_string(seed).c_str(), 1);
-        ::setenv("SEEWOLF_FAULT_AFTER", std::to_string(faultAfter).c_str(), 1);
-        ::unsetenv("GTEST_OUTPUT");
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execl("/proc/self/exe", "crew_tests", "--gtest_filter=TransfersChild.Run",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunTestChild("TransfersChild.Run",
+                        {{"SEEWOLF_TRANSFERS_ROOT", platform::Utf8FromPath(paths.ProgFolder)},
+                         {"SEEWOLF_TRANSFERS_GAME", platform::Utf8FromPath(paths.GameFolder)},
+                         {"SEEWOLF_TRANSFERS_CAREER", platform::Utf8FromPath(career.CareerFolder)},
+                         {"SEEWOLF_TRANSFERS_SEED", std::to_string(seed)},
+                         {"SEEWOLF_FAULT_AFTER", std::to_string(faultAfter)}});
 }
 
 // Each slot holds the crewman it held, the same man gone (NrComp -1), or a whole newcomer.

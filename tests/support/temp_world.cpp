@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "platform/files.h"
@@ -49,19 +50,34 @@ EnvVar::EnvVar(const char* name, const char* value) : m_name(name) {
     if (const char* old = std::getenv(name)) {
         m_old = old;
     }
+    SetEnvironment(name, value);
+}
+
+EnvVar::~EnvVar() {
+    SetEnvironment(m_name, m_old ? m_old->c_str() : nullptr);
+}
+
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    // Sets the system's environment too, which started programs inherit; "" removes it.
+    ::_putenv_s(name, value != nullptr ? value : "");
+#else
     if (value != nullptr) {
         ::setenv(name, value, 1);
     } else {
         ::unsetenv(name);
     }
+#endif
 }
 
-EnvVar::~EnvVar() {
-    if (m_old) {
-        ::setenv(m_name, m_old->c_str(), 1);
-    } else {
-        ::unsetenv(m_name);
+int RunTestChild(const std::string& test, const std::vector<std::pair<const char*, std::string>>& environment) {
+    std::vector<std::unique_ptr<EnvVar>> set;
+    set.push_back(std::make_unique<EnvVar>("GTEST_OUTPUT", nullptr));
+    for (const auto& [name, value] : environment) {
+        set.push_back(std::make_unique<EnvVar>(name, value));
     }
+    platform::ProgramCall call{platform::ExecutablePath(), {"--gtest_filter=" + test, "--gtest_brief=1"}, {}};
+    return platform::StartAndWait(call).value_or(-1);
 }
 
 void WriteText(const std::filesystem::path& path, std::string_view text) {
