@@ -14,8 +14,15 @@ namespace seewolf::platform {
 // first word of its command line.
 bool ProcessRunning(std::string_view exeName);
 
-// The process's own arguments as UTF-8 text, argument 0 included. On Windows they come from the
-// wide command line (argv holds the ANSI code page there); elsewhere argv is already UTF-8.
+// Splits a raw command line as Seewolf and its companion read theirs: blanks and control
+// characters separate arguments; a double quote opens a quoted stretch (blanks included) that
+// ends at the next double quote, and both quotes are dropped; a backslash has no special
+// meaning, so "C:\Game\" is C:\Game\ (where the C runtime's rule would read \" as a quote).
+std::vector<std::string> SplitCommandLine(std::string_view raw);
+
+// The process's own arguments as UTF-8 text, argument 0 included. On Windows they are the wide
+// command line split by SplitCommandLine (argv holds the ANSI code page there, cut by the C
+// runtime's rule); elsewhere argv is already UTF-8 and already split.
 std::vector<std::string> ProcessArguments(int argc, char** argv);
 
 // A program of ours in a folder: `baseName` as is on Linux, with ".exe" on Windows.

@@ -8,6 +8,29 @@
 
 #include "support/temp_world.h"
 
+namespace seewolf::platform {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, BlanksSeparateQuotesGroupBackslashesStay) {
+    EXPECT_EQ(SplitCommandLine(R"(C:\Seewolf\Seewolf.exe /i:"C:\Games\Silent Hunter III\" )"),
+              (Args{R"(C:\Seewolf\Seewolf.exe)", R"(/i:C:\Games\Silent Hunter III\)"}));
+    // As the launch starts the companion: each folder ends in a backslash before its quote.
+    EXPECT_EQ(SplitCommandLine(R"("C:\Game\" "C:\Seewolf\" /autorollbackandclose)"),
+              (Args{R"(C:\Game\)", R"(C:\Seewolf\)", "/autorollbackandclose"}));
+    EXPECT_EQ(SplitCommandLine("a\t b\x01"
+                               "c"),
+              (Args{"a", "b", "c"}));
+    EXPECT_EQ(SplitCommandLine(R"(x"y z"w "")"), (Args{"xy zw", ""}));
+    EXPECT_EQ(SplitCommandLine(R"("open)"), (Args{"open"}));
+    EXPECT_EQ(SplitCommandLine("K\xC3\xA4pt'n \"a  b\""), (Args{"K\xC3\xA4pt'n", "a  b"}));  // UTF-8 stays
+    EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+}  // namespace
+}  // namespace seewolf::platform
+
 #ifndef _WIN32
 #include <cerrno>
 #include <cstdlib>

@@ -134,18 +134,8 @@ std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), vo
     return static_cast<int>(exitCode);
 }
 
-std::vector<std::string> ProcessArguments(int argc, char** argv) {
-    int count = 0;
-    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide == nullptr) {
-        return std::vector<std::string>(argv, argv + argc);
-    }
-    std::vector<std::string> arguments;
-    for (int i = 0; i < count; ++i) {
-        arguments.push_back(wide::ToUtf8(wide[i]));
-    }
-    ::LocalFree(wide);
-    return arguments;
+std::vector<std::string> ProcessArguments(int, char**) {
+    return SplitCommandLine(wide::ToUtf8(::GetCommandLineW()));
 }
 
 std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName) {
