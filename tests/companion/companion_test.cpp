@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -105,6 +106,24 @@ TEST_F(Companion, AGameThatCannotStartStillBringsSeewolfBackAtOnce) {
     ExpectSeewolf(starts[0], "/i:\"" + game + "\" /autorollbackandclose",
                   {"/i:" + game, "/autorollbackandclose"});
 }
+
+#ifdef _WIN32
+// A program of the graphical kind: Windows opens no console window for it.
+TEST(CompanionProgram, IsOfTheGraphicalKind) {
+    const std::string bytes = testing::ReadText(SEEWOLF_WACHGANG);
+    ASSERT_GT(bytes.size(), 0x40u);
+    const auto at = [&](std::size_t offset, int width) {
+        std::uint32_t value = 0;
+        for (int i = width - 1; i >= 0; --i) {
+            value = value << 8 | static_cast<unsigned char>(bytes.at(offset + static_cast<std::size_t>(i)));
+        }
+        return value;
+    };
+    const std::size_t header = at(0x3C, 4);
+    ASSERT_EQ(bytes.substr(header, 4), std::string("PE\0\0", 4));
+    EXPECT_EQ(at(header + 4 + 20 + 68, 2), 2u) << "IMAGE_SUBSYSTEM_WINDOWS_GUI";
+}
+#endif
 
 TEST_F(Companion, NoArgumentsStartNothing) {
     EXPECT_EQ(Run({}, ""), 0);
