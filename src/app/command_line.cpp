@@ -1,37 +1,9 @@
 #include "app/command_line.h"
 
 #include "platform/encoding.h"
+#include "platform/processes.h"
 
 namespace seewolf {
-
-std::vector<std::string> SplitCommandLine(std::string_view raw) {
-    std::vector<std::string> arguments;
-    std::size_t i = 0;
-    while (true) {
-        while (i < raw.size() && static_cast<unsigned char>(raw[i]) <= ' ') {
-            ++i;
-        }
-        if (i >= raw.size()) {
-            break;
-        }
-        std::string argument;
-        while (i < raw.size() && static_cast<unsigned char>(raw[i]) > ' ') {
-            if (raw[i] == '"') {
-                ++i;
-                while (i < raw.size() && raw[i] != '"') {
-                    argument += raw[i++];
-                }
-                if (i < raw.size()) {
-                    ++i;  // the closing quote
-                }
-            } else {
-                argument += raw[i++];
-            }
-        }
-        arguments.push_back(std::move(argument));
-    }
-    return arguments;
-}
 
 std::optional<std::filesystem::path> CommandLine::GameFolderArgument() const {
     std::optional<std::filesystem::path> folder;
@@ -54,7 +26,7 @@ bool CommandLine::NoLaunch() const {
 CommandLine CommandLineFromRaw(std::string_view raw) {
     CommandLine commandLine;
     commandLine.raw = std::string(raw);
-    commandLine.arguments = SplitCommandLine(raw);
+    commandLine.arguments = platform::SplitCommandLine(raw);
     return commandLine;
 }
 

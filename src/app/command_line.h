@@ -10,11 +10,6 @@
 
 namespace seewolf {
 
-// Splits a raw Windows command line: blanks and control characters separate arguments; a
-// double quote opens a quoted stretch (blanks included) that ends at the next double quote, and
-// both quotes are dropped; a backslash has no special meaning, so "C:\Game\" stays C:\Game\.
-std::vector<std::string> SplitCommandLine(std::string_view raw);
-
 // Arguments are UTF-8 text on every system (Windows' wide command line is converted).
 struct CommandLine {
     std::vector<std::string> arguments;  // argument 0 is the executable's path
@@ -29,7 +24,7 @@ struct CommandLine {
     bool NoLaunch() const;
 };
 
-// From the raw command line of Windows.
+// From the raw command line of Windows, split as platform::SplitCommandLine does.
 CommandLine CommandLineFromRaw(std::string_view raw);
 // From an argument list as POSIX systems pass it; the raw text is the arguments joined by blanks.
 CommandLine CommandLineFromArguments(std::vector<std::string> arguments);

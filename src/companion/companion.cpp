@@ -15,19 +15,24 @@ int RunCompanion(const std::vector<std::string>& arguments) {
     const std::string programFolder = arguments.size() > 1 ? arguments[1] : std::string();
     const std::string handOn = arguments.size() > 2 ? arguments[2] : std::string();
 
-    // The game runs in its own folder; its exit code tells nothing Seewolf needs. A game that
-    // cannot be started is no reason to stay away: Seewolf comes back and rolls back at once.
+    // The game runs in its own folder, without parameters; its exit code tells nothing Seewolf
+    // needs. A game that cannot be started is no reason to stay away: Seewolf comes back at once
+    // (and rolls back right away when asked to).
     platform::ProgramCall game;
     game.program = platform::PathFromUtf8(gameFolder) / "sh3.exe";
     game.workingFolder = platform::PathFromUtf8(gameFolder);
     platform::StartAndWait(game);
 
+    // Seewolf comes back with the game folder and the switch handed on. On Windows its command
+    // line is this exact text: the folder keeps its trailing backslash inside the quotes, and
+    // without a switch the text ends in a blank.
     platform::ProgramCall seewolf;
-    seewolf.program = platform::ProgramFile(platform::PathFromUtf8(programFolder), "seewolf");
+    seewolf.program = platform::ProgramFile(platform::PathFromUtf8(programFolder), "Seewolf.exe");
     seewolf.arguments.push_back("/i:" + gameFolder);
     if (!handOn.empty()) {
         seewolf.arguments.push_back(handOn);
     }
+    seewolf.parameters = "/i:\"" + gameFolder + "\" " + handOn;
     seewolf.workingFolder = platform::PathFromUtf8(programFolder);
     platform::StartDetached(seewolf);
     return 0;

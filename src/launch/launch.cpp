@@ -331,7 +331,9 @@ void RunWeatherTool(const Paths& paths, const LaunchCareer& career, const Patrol
     if (hooks.setWindowEnabled) {
         hooks.setWindowEnabled(false);
     }
-    platform::ProgramCall call{weather, {start.date, Utf8FromCp1252(career.flotillaId)}, paths.GameFolder};
+    const std::string flotilla = Utf8FromCp1252(career.flotillaId);
+    platform::ProgramCall call{
+        weather, {start.date, flotilla}, paths.GameFolder, start.date + " " + flotilla};
     LaunchHooks waiting = hooks;
     platform::StartAndWait(call, &KeepResponsive, &waiting);
     if (hooks.setWindowEnabled) {
@@ -339,16 +341,21 @@ void RunWeatherTool(const Paths& paths, const LaunchCareer& career, const Patrol
     }
 }
 
-// The companion starts the game and brings Seewolf back afterwards.
+// The companion starts the game and brings Seewolf back afterwards. On Windows its command line
+// is this exact text: each folder keeps its trailing backslash inside its quotes, and without
+// the switch the text ends in a blank.
 void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter& prompter) {
     prompter.SetStatus("Loading SH3...");
+    const std::string game = platform::Utf8FromPath(paths.GameFolder);
+    const std::string program = platform::Utf8FromPath(paths.ProgFolder);
     platform::ProgramCall companion;
-    companion.program = platform::ProgramFile(paths.ProgFolder, "wachgang");
-    companion.arguments = {platform::Utf8FromPath(paths.GameFolder),
-                           platform::Utf8FromPath(paths.ProgFolder)};
+    companion.program = platform::ProgramFile(paths.ProgFolder, "Wachgang.exe");
+    companion.arguments = {game, program};
     if (settings.AutoRollback) {
         companion.arguments.emplace_back("/autorollbackandclose");
     }
+    companion.parameters =
+        "\"" + game + "\" \"" + program + "\" " + (settings.AutoRollback ? "/autorollbackandclose" : "");
     companion.workingFolder = paths.ProgFolder;
     platform::StartDetached(companion);
 }

@@ -1,7 +1,7 @@
 // What the POSIX and the Windows sources share: the fault counter of the changing file
 // operations, the temporary-file names, the folder creation (std::filesystem does it alike on
-// both), the rule that names the instance block, and the waits for the instance guard and for
-// a file lock.
+// both), the rule that names the instance block, the waits for the instance guard and for a
+// file lock, and the splitting of a raw command line.
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +17,7 @@
 #include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/instance_guard.h"
+#include "platform/processes.h"
 
 namespace seewolf::platform {
 
@@ -188,6 +189,35 @@ FileLock::~FileLock() {
     if (m_file != kNoFile) {
         Close(m_file);  // closing the file drops its lock
     }
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view raw) {
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    while (true) {
+        while (i < raw.size() && static_cast<unsigned char>(raw[i]) <= ' ') {
+            ++i;
+        }
+        if (i >= raw.size()) {
+            break;
+        }
+        std::string argument;
+        while (i < raw.size() && static_cast<unsigned char>(raw[i]) > ' ') {
+            if (raw[i] == '"') {
+                ++i;
+                while (i < raw.size() && raw[i] != '"') {
+                    argument += raw[i++];
+                }
+                if (i < raw.size()) {
+                    ++i;  // the closing quote
+                }
+            } else {
+                argument += raw[i++];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
 }
 
 }  // namespace seewolf::platform

@@ -5,19 +5,7 @@
 namespace seewolf {
 namespace {
 
-using Args = std::vector<std::string>;
-
-TEST(CommandLineSplit, BlanksSeparateQuotesGroupBackslashesStay) {
-    EXPECT_EQ(SplitCommandLine(R"(C:\Seewolf\Seewolf.exe /i:"C:\Games\Silent Hunter III\" )"),
-              (Args{R"(C:\Seewolf\Seewolf.exe)", R"(/i:C:\Games\Silent Hunter III\)"}));
-    EXPECT_EQ(SplitCommandLine("a\t b\x01"
-                               "c"),
-              (Args{"a", "b", "c"}));
-    EXPECT_EQ(SplitCommandLine(R"(x"y z"w "")"), (Args{"xy zw", ""}));
-    EXPECT_EQ(SplitCommandLine(R"("open)"), (Args{"open"}));
-    EXPECT_TRUE(SplitCommandLine("   ").empty());
-}
-
+// The splitting itself is the platform's (processes_test.cpp).
 TEST(CommandLineArguments, LastGameFolderWinsAndCaseMatters) {
     const CommandLine line = CommandLineFromRaw(R"(S.exe /i:first /I:upper "/i:second folder\" /other)");
     ASSERT_TRUE(line.GameFolderArgument().has_value());

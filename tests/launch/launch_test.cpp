@@ -12,8 +12,11 @@
 #include "crew/crewman.h"
 #include "demo/demo.h"
 #include "launch/backup.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 #include "support/scripted_prompter.h"
+#include "support/stand_in.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -241,26 +244,64 @@ TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
 }
 
 TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {
-    const fs::path log = world.Root() / "weather.log";
-    WriteText(paths.GameFolder / "Wetterglas.exe", "stand-in");
-    WriteText(world.Root() / "wine.sh", "#!/bin/sh\necho \"$(pwd) $2 $3\" >> '" + log.string() + "'\n");
-    fs::permissions(world.Root() / "wine.sh", fs::perms::owner_all);
-    testing::EnvVar wine("SEEWOLF_WINE", (world.Root() / "wine.sh").string());
-
+    testing::StandIns standIns(world.Root(), "0.2");
+    testing::StandIns::Place(paths.GameFolder / "Wetterglas.exe");
     int disabled = 0;
     LaunchHooks hooks;
     hooks.setWindowEnabled = [&](bool enabled) { disabled += enabled ? -1 : 1; };
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
     ASSERT_EQ(RunLaunch(paths, language, r, prompter, random, hooks), LaunchOutcome::Launched);
     EXPECT_EQ(disabled, 0);  // disabled while it ran, enabled again after
-    const std::string ran = ReadText(log);
-    EXPECT_EQ(ran, platform::WithoutTrailingSeparator(paths.GameFolder).string() + " 19410301 " +
-                       r.flotillaId + "\n");
+    const auto starts = standIns.Starts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].end, std::optional<int>(0)) << "waited for";
+    EXPECT_EQ(starts[0].folder, platform::Utf8FromPath(platform::WithoutTrailingSeparator(paths.GameFolder)));
+    const std::string tool = platform::Utf8FromPath(paths.GameFolder / "Wetterglas.exe");
+#ifdef _WIN32
+    EXPECT_EQ(starts[0].program, tool);
+    EXPECT_TRUE(starts[0].command.ends_with("Wetterglas.exe\" 19410301 " + r.flotillaId))
+        << starts[0].command;
+#else
+    EXPECT_EQ(starts[0].arguments, (std::vector<std::string>{tool, "19410301", r.flotillaId}));
+#endif
 
     ASSERT_EQ(
         RunLaunch(paths, language, Fresh(CareerStatus::SingleMission, 1941, 3), prompter, random, hooks),
         LaunchOutcome::Launched);
-    EXPECT_EQ(ReadText(log), ran);  // not for a single mission
+    EXPECT_EQ(standIns.Starts().size(), 1u);  // not for a single mission
+}
+
+TEST_F(Launch, CompanionGetsBothFoldersQuotedAndTheSwitch) {
+    testing::StandIns standIns(world.Root(), "0");
+    testing::StandIns::Place(platform::ProgramFile(paths.ProgFolder, "Wachgang.exe"));
+    const std::string game = platform::Utf8FromPath(paths.GameFolder);
+    const std::string program = platform::Utf8FromPath(paths.ProgFolder);
+    for (const bool autoRollback : {true, false}) {
+        SCOPED_TRACE(autoRollback);
+        Settings("AutoRollback", autoRollback ? "1" : "0");
+        LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+        r.noLaunch = false;
+        ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+        const auto starts = standIns.WaitForEnded(autoRollback ? 1 : 2);
+        ASSERT_EQ(starts.size(), autoRollback ? 1u : 2u);
+        const testing::StandInStart& start = starts.back();
+        EXPECT_EQ(start.folder, platform::Utf8FromPath(platform::WithoutTrailingSeparator(paths.ProgFolder)));
+#ifdef _WIN32
+        // Each folder ends in its backslash inside the quotes; without the switch a blank ends the text.
+        EXPECT_EQ(start.program, program + "Wachgang.exe");
+        EXPECT_TRUE(start.command.ends_with("Wachgang.exe\" \"" + game + "\" \"" + program + "\" " +
+                                            (autoRollback ? "/autorollbackandclose" : "")))
+            << start.command;
+#else
+        EXPECT_EQ(start.program, program + "wachgang");
+        std::vector<std::string> arguments{game, program};
+        if (autoRollback) {
+            arguments.emplace_back("/autorollbackandclose");
+        }
+        EXPECT_EQ(start.arguments, arguments);
+#endif
+        RollBackGameFiles(paths, prompter);
+    }
 }
 
 TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {

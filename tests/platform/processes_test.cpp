@@ -6,7 +6,106 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "support/stand_in.h"
 #include "support/temp_world.h"
+
+namespace seewolf::platform {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, BlanksSeparateQuotesGroupBackslashesStay) {
+    EXPECT_EQ(SplitCommandLine(R"(C:\Seewolf\Seewolf.exe /i:"C:\Games\Silent Hunter III\" )"),
+              (Args{R"(C:\Seewolf\Seewolf.exe)", R"(/i:C:\Games\Silent Hunter III\)"}));
+    // As the launch starts the companion: each folder ends in a backslash before its quote.
+    EXPECT_EQ(SplitCommandLine(R"("C:\Game\" "C:\Seewolf\" /autorollbackandclose)"),
+              (Args{R"(C:\Game\)", R"(C:\Seewolf\)", "/autorollbackandclose"}));
+    EXPECT_EQ(SplitCommandLine("a\t b\x01"
+                               "c"),
+              (Args{"a", "b", "c"}));
+    EXPECT_EQ(SplitCommandLine(R"(x"y z"w "")"), (Args{"xy zw", ""}));
+    EXPECT_EQ(SplitCommandLine(R"("open)"), (Args{"open"}));
+    EXPECT_EQ(SplitCommandLine("K\xC3\xA4pt'n \"a  b\""), (Args{"K\xC3\xA4pt'n", "a  b"}));  // UTF-8 stays
+    EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+}  // namespace
+}  // namespace seewolf::platform
+
+#ifdef _WIN32
+namespace seewolf::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using seewolf::testing::StandIns;
+using seewolf::testing::TempFolder;
+
+TEST(ProcessRunning, FindsThisProgramByItsExeNameInAnyCase) {
+    const std::string name = Utf8FromPath(ExecutablePath().filename());  // platform_tests.exe
+    ASSERT_TRUE(name.ends_with(".exe")) << name;
+    EXPECT_TRUE(ProcessRunning(name));
+    EXPECT_TRUE(ProcessRunning(UpperCase(name)));
+    EXPECT_TRUE(ProcessRunning(LowerCase(name)));
+    EXPECT_FALSE(ProcessRunning(name.substr(0, name.size() - 4)));
+    EXPECT_FALSE(ProcessRunning("seewolf-no-such-program.exe"));
+}
+
+// The stand-in program in a folder with a blank, recording its starts.
+class WindowsStart : public ::testing::Test {
+  protected:
+    TempFolder temp;
+    fs::path folder = temp.Path() / "a b";
+    fs::path tool = folder / "tool.exe";
+    void SetUp() override { StandIns::Place(tool); }
+};
+
+TEST_F(WindowsStart, WaitsInTheFolderForTheExitCodeCallingIdle) {
+    StandIns standIns(temp.Path(), "0.4");
+    testing::EnvVar exitCode("SEEWOLF_STANDIN_EXIT", "7");
+    int calls = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const auto code = StartAndWait(
+        {tool, {"one two", "three"}, folder}, [](void* context) { ++*static_cast<int*>(context); }, &calls);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(code, 7);
+    EXPECT_GE(calls, 4);
+    EXPECT_LE(calls, elapsed / std::chrono::milliseconds(50) + 2);  // about every 50 ms, not a busy loop
+    auto starts = standIns.Starts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].program, Utf8FromPath(tool));
+    EXPECT_EQ(starts[0].folder, Utf8FromPath(folder));
+    EXPECT_EQ(starts[0].end, std::optional<int>(7));
+    // The arguments joined, one with a blank in quotes; a verbatim text goes as it is.
+    EXPECT_TRUE(starts[0].command.ends_with("tool.exe\" \"one two\" three")) << starts[0].command;
+    EXPECT_EQ(StartAndWait({tool, {"unused"}, {}, "/i:\"C:\\a b\\\" "}), 7);
+    starts = standIns.Starts();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_TRUE(starts[1].command.ends_with("tool.exe\" /i:\"C:\\a b\\\" ")) << starts[1].command;
+
+    EXPECT_FALSE(StartAndWait({folder / "missing.exe", {}, {}}).has_value());
+    EXPECT_FALSE(StartAndWait({tool, {}, folder / "no such folder"}).has_value());
+    EXPECT_EQ(standIns.Starts().size(), 2u);
+}
+
+TEST_F(WindowsStart, DetachedStartReturnsWhileTheProgramRuns) {
+    StandIns standIns(temp.Path(), "1");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(StartDetached({tool, {"x"}, folder}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(700));
+    const auto starts = standIns.WaitForEnded(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].folder, Utf8FromPath(folder));
+    EXPECT_EQ(starts[0].end, std::optional<int>(0));
+    EXPECT_FALSE(StartDetached({folder / "missing.exe", {}, {}}));
+    EXPECT_FALSE(StartDetached({tool, {}, folder / "no such folder"}));
+    EXPECT_EQ(standIns.Starts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace seewolf::platform
+#endif
 
 #ifndef _WIN32
 #include <cerrno>

@@ -1,7 +1,9 @@
 #include "demo/game_folder.h"
 
+#include <fstream>
 #include <initializer_list>
 #include <map>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -246,6 +248,18 @@ MenuTable BuildMenuTable() {
 
 void WriteStandInGame(Output& out, const fs::path& game) {
     const fs::path exe = game / "sh3.exe";
+#ifdef SEEWOLF_STAND_IN_GAME
+    // On Windows the game is started as the program it is, so the stand-in is a real program:
+    // seewolf-stand-in of this build (it says that it runs, waits and ends).
+    const fs::path standIn = PathFromUtf8(SEEWOLF_STAND_IN_GAME);
+    std::ifstream in(standIn, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in || bytes.str().empty()) {
+        Fail("cannot read the stand-in game program", standIn);
+    }
+    out.WriteNew(exe, bytes.str());
+#else
     const bool written =
         out.WriteNew(exe,
                      "#!/bin/sh\n"
@@ -261,6 +275,7 @@ void WriteStandInGame(Output& out, const fs::path& game) {
             Fail("cannot make executable", exe, ec);
         }
     }
+#endif
 }
 
 // The game's FileManager.dll names the save folder at a fixed place; the rest is filler.

@@ -359,8 +359,17 @@ std::vector<std::string> ProcessArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
-std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName) {
-    return folder / (std::string(baseName) + "");
+std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view windowsName) {
+    std::string name(windowsName);
+    if (EndsWithExe(name)) {
+        name.resize(name.size() - 4);
+    }
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folder / name;
 }
 
 }  // namespace seewolf::platform

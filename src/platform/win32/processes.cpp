@@ -40,29 +40,22 @@ std::wstring Parameters(const std::vector<std::string>& arguments) {
     return text;
 }
 
-// Starts the program through the shell's "open" action; `process` receives its handle when
-// asked for (it stays empty when the shell handed the file to a program already running).
-bool Execute(const ProgramCall& call, HANDLE* process) {
-    const ComScope com;
-    const std::wstring file = call.program.wstring();
-    const std::wstring parameters = Parameters(call.arguments);
-    const std::wstring folder = call.workingFolder.wstring();
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    // NOASYNC: the caller may end right after the start (the launch closes Seewolf).
-    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (process != nullptr ? SEE_MASK_NOCLOSEPROCESS : 0);
-    info.lpVerb = L"open";
-    info.lpFile = file.c_str();
-    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&info)) {
+std::wstring ParameterText(const ProgramCall& call) {
+    return call.parameters ? wide::FromUtf8(*call.parameters) : Parameters(call.arguments);
+}
+
+const wchar_t* OrNull(const std::wstring& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+// A working folder that does not exist fails the start, as it does on Linux: Wine's shell would
+// start the program in another folder instead.
+bool FolderMissing(const std::wstring& folder) {
+    if (folder.empty()) {
         return false;
     }
-    if (process != nullptr) {
-        *process = info.hProcess;
-    }
-    return true;
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string FileNamePart(const std::string& path) {
@@ -109,47 +102,66 @@ bool ProcessAlive(int processId) {
     return alive;
 }
 
+// The shell's plain execute call: "open", no owner window, a normal window. It shows no message
+// of its own when the start fails; a result above 32 means success.
 bool StartDetached(const ProgramCall& call) {
-    return Execute(call, nullptr);
+    const ComScope com;
+    const std::wstring file = call.program.wstring();
+    const std::wstring parameters = ParameterText(call);
+    const std::wstring folder = call.workingFolder.wstring();
+    if (FolderMissing(folder)) {
+        return false;
+    }
+    const HINSTANCE result =
+        ::ShellExecuteW(nullptr, L"open", file.c_str(), OrNull(parameters), OrNull(folder), SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+// The shell's extended execute call with the process handle handed back: "open", no owner
+// window, a normal window; no message box of the shell's own when the start fails (the
+// companion must not stop in front of a message while nobody looks).
 std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), void* context) {
-    HANDLE process = nullptr;
-    if (!Execute(call, &process)) {
+    const ComScope com;
+    const std::wstring file = call.program.wstring();
+    const std::wstring parameters = ParameterText(call);
+    const std::wstring folder = call.workingFolder.wstring();
+    if (FolderMissing(folder)) {
         return std::nullopt;
     }
-    if (process == nullptr) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = nullptr;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = OrNull(parameters);
+    info.lpDirectory = OrNull(folder);
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&info)) {
+        return std::nullopt;
+    }
+    if (info.hProcess == nullptr) {
         return 0;  // handed to a program already running: nothing of ours to wait for
     }
-    for (;;) {
-        const DWORD result = ::WaitForSingleObject(process, idle != nullptr ? 50 : INFINITE);
-        if (result != WAIT_TIMEOUT) {
-            break;
-        }
+    DWORD result;
+    while ((result = ::WaitForSingleObject(info.hProcess, idle != nullptr ? 50 : INFINITE)) == WAIT_TIMEOUT) {
         idle(context);
     }
     DWORD exitCode = 0;
-    ::GetExitCodeProcess(process, &exitCode);
-    ::CloseHandle(process);
+    const bool known = result == WAIT_OBJECT_0 && ::GetExitCodeProcess(info.hProcess, &exitCode) != 0;
+    ::CloseHandle(info.hProcess);
+    if (!known) {
+        return std::nullopt;
+    }
     return static_cast<int>(exitCode);
 }
 
-std::vector<std::string> ProcessArguments(int argc, char** argv) {
-    int count = 0;
-    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide == nullptr) {
-        return std::vector<std::string>(argv, argv + argc);
-    }
-    std::vector<std::string> arguments;
-    for (int i = 0; i < count; ++i) {
-        arguments.push_back(wide::ToUtf8(wide[i]));
-    }
-    ::LocalFree(wide);
-    return arguments;
+std::vector<std::string> ProcessArguments(int, char**) {
+    return SplitCommandLine(wide::ToUtf8(::GetCommandLineW()));
 }
 
-std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view baseName) {
-    return folder / (std::string(baseName) + ".exe");
+std::filesystem::path ProgramFile(const std::filesystem::path& folder, std::string_view windowsName) {
+    return folder / PathFromUtf8(windowsName);
 }
 
 }  // namespace seewolf::platform
