@@ -505,6 +505,29 @@ TEST_F(Backup, NothingOutsideTheGameFolderIsTouched) {
     EXPECT_EQ(Snapshot(world.game), gameBefore);
 }
 
+TEST(BackupInsideTheGameFolder, NoFileSetReachesItUnderAnotherSpelling) {
+    // The program folder inside the game folder, and a set folder that names the backup folder in
+    // other letters (which Windows takes for the same folder): the pre-launch copy kept there
+    // must not be replaced, or the roll-back would give the game the set's file.
+    TempFolder temp;
+    MiniWorld world(temp.Path(), temp.Path() / "game");
+    ScriptedPrompter prompter;
+    const std::string own = ReadText(world.game / "data/Cfg/Basic.cfg");
+    BackUpGameFile(world.paths, "data\\Cfg\\Basic.cfg");
+    ProfileFile(world.paths.Game("data\\Cfg\\Basic.cfg")).WriteString("TIME", "NbDaysInBase", "17");
+    const fs::path set = temp.Path() / "into backup";
+    WriteText(set / "PROG/!backup/data/Cfg/Basic.cfg", "the set's");
+    InstallFileSet(world.paths, set, prompter);
+    EXPECT_EQ(ReadText(world.paths.BackupFolder / "data/Cfg/Basic.cfg"), own);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_NE(prompter.messages[0].text.find(Native(set / "PROG/!backup/data/Cfg/Basic.cfg")),
+              std::string::npos)
+        << prompter.messages[0].text;
+    EXPECT_EQ(RollBackGameFiles(world.paths, prompter).notRestored, 0);
+    EXPECT_EQ(ReadText(world.game / "data/Cfg/Basic.cfg"), own);
+    EXPECT_TRUE(EmptyFolder(world.paths.BackupFolder));
+}
+
 TEST_F(Backup, SetFilesFolderClashesAndTheGamesOwnLinksAreHandled) {
     // A set file where the game has a folder, and a set folder where the game has a file; a set
     // that does not exist.
