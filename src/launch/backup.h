@@ -102,8 +102,12 @@ void RecordGameFolder(const Paths& paths);
 struct RollbackResult {
     int notRestored = 0;  // pre-launch copies that could not be moved back (they stay in the backup)
     int notDeleted = 0;   // files a launch added that could not be deleted (they stay in Seewolf.log)
+    int notRenamed = 0;   // gramophone tracks that could not be renamed back (they stay in Gramophone.log)
     bool nothingToRollBack = false;    // no backup, no log, no renamed intro movie: nothing was done
     std::filesystem::path gameFolder;  // the game folder that was rolled back (the recorded one)
+
+    // Nothing was left behind.
+    bool Complete() const { return notRestored == 0 && notDeleted == 0 && notRenamed == 0; }
 };
 
 // Takes the lock of the program folder (program folder + "Seewolf.lock") that lets one launch or

@@ -95,6 +95,46 @@ void Delete(const fs::path& file) {
     fs::remove(file);
 }
 
+// Makes a file one that cannot be deleted or renamed, until Release or the end of the object:
+// held open by another program on Windows, immutable on Linux (where not even root may change
+// it; Made() is false where chattr cannot do that).
+class Stuck {
+  public:
+    explicit Stuck(const fs::path& file) : m_file(file) {
+#ifdef _WIN32
+        m_held.emplace(file);
+        m_made = m_held->is_open();
+#else
+        m_made = std::system(("chattr +i '" + file.string() + "' 2>/dev/null").c_str()) == 0;
+#endif
+    }
+    ~Stuck() {
+        Release();
+    }
+    Stuck(const Stuck&) = delete;
+    Stuck& operator=(const Stuck&) = delete;
+    bool Made() const {
+        return m_made;
+    }
+    bool Release() {
+        if (!m_made) {
+            return true;
+        }
+        m_made = false;
+#ifdef _WIN32
+        m_held.reset();
+        return true;
+#else
+        return std::system(("chattr -i '" + m_file.string() + "'").c_str()) == 0;
+#endif
+    }
+
+  private:
+    fs::path m_file;
+    bool m_made = false;
+    std::optional<std::ifstream> m_held;
+};
+
 bool EmptyFolder(const fs::path& folder) {
     return fs::is_directory(folder) && fs::is_empty(folder);
 }
@@ -353,6 +393,29 @@ TEST_F(Backup, GramophoneLogIsUndoneLineByLine) {
     RollBackGameFiles(paths, prompter);
     EXPECT_EQ(Snapshot(world.game), withOther);
     EXPECT_FALSE(fs::exists(world.prog / "Gramophone.log"));
+
+    // A track that cannot get its name back keeps its line, and so does the one waiting for the
+    // name it holds; it is said, and the next roll-back undoes both.
+    RecordGramophoneRename(paths, sound / "Shuffled1.ogg", sound / "Track1.ogg");
+    fs::rename(sound / "Track1.ogg", sound / "Shuffled1.ogg");
+    RecordGramophoneRename(paths, sound / "Track1.ogg", sound / "Track2.ogg");
+    fs::rename(sound / "Track2.ogg", sound / "Track1.ogg");
+    log = ReadText(world.prog / "Gramophone.log");
+    Stuck stuck(sound / "Track1.ogg");
+    if (!stuck.Made()) {
+        GTEST_SKIP() << "chattr cannot make files immutable here";
+    }
+    RollbackResult result = RollBackGameFiles(paths, prompter);
+    EXPECT_EQ(result.notRenamed, 1);
+    EXPECT_EQ(prompter.statuses.back(),
+              "1 gramophone track could not get its name back (open in another "
+              "program?); the next roll-back tries again.");
+    EXPECT_EQ(ReadText(world.prog / "Gramophone.log"), log);
+    EXPECT_TRUE(fs::exists(GameFolderRecord(paths)));
+    ASSERT_TRUE(stuck.Release());
+    EXPECT_TRUE(RollBackGameFiles(paths, prompter).Complete());
+    EXPECT_EQ(Snapshot(world.game), withOther);
+    EXPECT_FALSE(BackupHoldsFiles(paths));
 }
 
 TEST_F(Backup, ACopyThatCannotGoBackStaysWithItsFoldersAndIsCounted) {
@@ -422,28 +485,10 @@ TEST_F(Backup, AKeptCopyIsNeverTakenForAnAddedFileNorTheOtherWayRound) {
 
 TEST_F(Backup, AnAddedFileThatCannotBeDeletedStaysListedForTheNextRollBack) {
     InstallFileSet(paths, world.set1, prompter);
-    const fs::path stuck = world.game / "data/New/Deep/new1.txt";
-#ifdef _WIN32
-    // A file another program holds open without leave to delete it: Windows refuses.
-    std::optional<std::ifstream> held(std::in_place, stuck);
-    ASSERT_TRUE(held->is_open());
-    const auto release = [&held] {
-        held.reset();
-        return true;
-    };
-#else
-    // An immutable file: not even root may delete it.
-    if (std::system(("chattr +i '" + stuck.string() + "' 2>/dev/null").c_str()) != 0) {
+    Stuck stuck(world.game / "data/New/Deep/new1.txt");
+    if (!stuck.Made()) {
         GTEST_SKIP() << "chattr cannot make files immutable here";
     }
-    struct Release {
-        fs::path path;
-        ~Release() { static_cast<void>(std::system(("chattr -i '" + path.string() + "'").c_str())); }
-    } guard{stuck};
-    const auto release = [&stuck] {
-        return std::system(("chattr -i '" + stuck.string() + "'").c_str()) == 0;
-    };
-#endif
     const RollbackResult result = RollBackGameFiles(paths, prompter);
     EXPECT_EQ(result.notRestored, 0);
     EXPECT_EQ(result.notDeleted, 1);
@@ -454,7 +499,7 @@ TEST_F(Backup, AnAddedFileThatCannotBeDeletedStaysListedForTheNextRollBack) {
     EXPECT_FALSE(fs::exists(world.game / "data/Empty/e.txt"));
     EXPECT_EQ(ReadText(world.game / "data/Cfg/Basic.cfg"), "[TIME]\r\nNbDaysInBase=28\r\n");
 
-    ASSERT_TRUE(release());
+    ASSERT_TRUE(stuck.Release());
     prompter.statuses.clear();
     ExpectRolledBack();
 }
@@ -792,7 +837,7 @@ class CutAnywhere : public ::testing::TestWithParam<bool> {
         for (int round = 0; round < 2; ++round) {
             ScriptedPrompter prompter;
             const RollbackResult result = RollBackGameFiles(run.world->paths, prompter);
-            ASSERT_EQ(result.notRestored + result.notDeleted, 0) << what;
+            ASSERT_TRUE(result.Complete()) << what;
             ASSERT_EQ(Snapshot(run.world->game), run.before) << what << ", roll-back " << round;
             ASSERT_TRUE(EmptyFolder(run.world->paths.BackupFolder)) << what;
             ASSERT_FALSE(fs::exists(run.world->prog / "Seewolf.log")) << what;
