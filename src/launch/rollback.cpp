@@ -150,7 +150,7 @@ void RemoveLeftoverTemporaries(const std::set<NativeString>& folders) {
         for (const Entry& entry : ListEntries(fs::path(folder))) {
             if (entry.type == fs::file_type::regular && entry.name.native().front() == '.' &&
                 platform::IsTemporaryFileName(entry.name)) {
-                platform::RemovePath(fs::path(folder) / entry.name);
+                RemoveFile(fs::path(folder) / entry.name);  // a copy cut short may be read-only already
             }
         }
     }

@@ -454,9 +454,12 @@ TEST_F(Backup, TheStatusCountsSeveralFilesThatStay) {
         Delete(world.game / file);
         WriteText(world.game / file / "inside.txt", "in the way");
     }
-    EXPECT_EQ(RollBackGameFiles(paths, prompter).notRestored, 3);
-    EXPECT_EQ(prompter.statuses.back(),
-              "3 files could not be restored; their pre-launch copies are kept in the backup folder.");
+    Stuck stuck(world.game / "data/Cfg/Flotilla.cfg");  // on Windows: open in another program
+    const int stay = stuck.Made() ? 4 : 3;
+    EXPECT_EQ(RollBackGameFiles(paths, prompter).notRestored, stay);
+    EXPECT_EQ(prompter.statuses.back(), std::to_string(stay) +
+                                            " files could not be restored; their pre-launch "
+                                            "copies are kept in the backup folder.");
 }
 
 TEST_F(Backup, AKeptCopyIsNeverTakenForAnAddedFileNorTheOtherWayRound) {
@@ -612,6 +615,7 @@ TEST_F(Backup, LeftoversOfACutWriteAreRemoved) {
     LaunchLike(paths, prompter);
     WriteText(world.game / "data/Cfg/.Basic.cfg.seewolf-4242-7.tmp", "half");
     WriteText(world.game / "data/New/Deep/.new1.txt.seewolf-4242-8.tmp", "half");
+    platform::SetReadOnly(world.game / "data/New/Deep/.new1.txt.seewolf-4242-8.tmp", true);  // a copy's
     WriteText(paths.BackupFolder / "data/Cfg/.Basic.cfg.seewolf-4242-9.tmp", "half");
     WriteText(world.game / "data/Cfg/.Basic.cfg.tmp", "not ours");
     auto expected = before;
