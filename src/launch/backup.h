@@ -121,8 +121,9 @@ struct RollbackResult {
 // added files; then empties the backup folder (keeping copies that could not be restored) and
 // removes the record once nothing is left. Shows progress through the prompter and hides the
 // status line at the end, or says how many files could not be restored (or deleted, or gramophone
-// tracks renamed back), or which other game folder was rolled back. Throws Error, changing nothing, when another launch or roll-back holds
-// the lock, the recorded folder cannot be reached or a log cannot be read.
+// tracks renamed back), or which other game folder was rolled back. Throws Error, changing
+// nothing, when another launch or roll-back holds the lock, the recorded folder cannot be reached
+// or a log cannot be read.
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter);
 
 // The same, for a caller that holds the lock already (a launch, which rolls back first).
