@@ -102,8 +102,12 @@ void RecordGameFolder(const Paths& paths);
 struct RollbackResult {
     int notRestored = 0;  // pre-launch copies that could not be moved back (they stay in the backup)
     int notDeleted = 0;   // files a launch added that could not be deleted (they stay in Seewolf.log)
+    int notRenamed = 0;   // gramophone tracks that could not be renamed back (they stay in Gramophone.log)
     bool nothingToRollBack = false;    // no backup, no log, no renamed intro movie: nothing was done
     std::filesystem::path gameFolder;  // the game folder that was rolled back (the recorded one)
+
+    // Nothing was left behind.
+    bool Complete() const { return notRestored == 0 && notDeleted == 0 && notRenamed == 0; }
 };
 
 // Takes the lock of the program folder (program folder + "Seewolf.lock") that lets one launch or
@@ -116,9 +120,10 @@ struct RollbackResult {
 // paths.GameFolder): the intro-movie renames, the gramophone renames, the pre-launch copies, the
 // added files; then empties the backup folder (keeping copies that could not be restored) and
 // removes the record once nothing is left. Shows progress through the prompter and hides the
-// status line at the end, or says how many files could not be restored, or which other game
-// folder was rolled back. Throws Error, changing nothing, when another launch or roll-back holds
-// the lock, the recorded folder cannot be reached or a log cannot be read.
+// status line at the end, or says how many files could not be restored (or deleted, or gramophone
+// tracks renamed back), or which other game folder was rolled back. Throws Error, changing
+// nothing, when another launch or roll-back holds the lock, the recorded folder cannot be reached
+// or a log cannot be read.
 RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter);
 
 // The same, for a caller that holds the lock already (a launch, which rolls back first).

@@ -25,12 +25,27 @@ bool HasDotComponents(const fs::path& path) {
 
 namespace {
 
+// Whether `path` lies below `root` (or is it, with `orRoot`); both hold no links or "..". The
+// spelling decides first. Where the system ignores case, or knows a folder by a short name too
+// ("C:\GAMES\SH3", "C:\GAMES~1\SH3"), another spelling may name the same folder: so an
+// existing folder on the way up that is the root itself counts too.
 bool Within(const fs::path& path, const fs::path& root, bool orRoot) {
     if (root.empty()) {
         return false;
     }
     const auto [r, p] = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
-    return r == root.end() && (p != path.end() || orRoot);
+    if (r == root.end()) {
+        return p != path.end() || orRoot;
+    }
+    std::error_code ec;
+    for (fs::path up = path;; up = up.parent_path()) {
+        if (fs::equivalent(up, root, ec)) {
+            return up != path || orRoot;
+        }
+        if (!up.has_relative_path()) {
+            return false;
+        }
+    }
 }
 
 }  // namespace

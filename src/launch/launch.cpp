@@ -364,7 +364,7 @@ void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter
 std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const platform::FileLock& lock) {
     try {
         const RollbackResult result = RollBackGameFiles(paths, prompter, lock);
-        if (result.notRestored == 0 && result.notDeleted == 0) {
+        if (result.Complete()) {
             return "The game files this launch had changed were rolled back.";
         }
         return "Not every game file this launch had changed could be rolled back (see the status line); "

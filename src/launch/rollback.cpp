@@ -52,9 +52,14 @@ int UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
 }
 
 // Undoes the renames of Gramophone.log, last first, so that a file renamed twice (or a name that
-// one rename freed and the next one took) comes back through the whole chain.
-void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::string& text) {
+// one rename freed and the next one took) comes back through the whole chain. Returns the number
+// of tracks whose rename back failed (on Windows, a file open in another program): then every
+// line not undone whose file is still there stays in the log, the failed one and any that waits
+// for a name it holds, for the next roll-back.
+int UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::string& text) {
     const std::vector<std::string> lines = CompleteLines(text);
+    std::vector<const std::string*> left;  // last first
+    int failed = 0;
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         const std::size_t bar = line->find('|');
         if (bar == std::string::npos) {
@@ -62,12 +67,27 @@ void UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::st
         }
         const fs::path renamed = platform::PathFromText(std::string_view(*line).substr(0, bar));
         const fs::path original = platform::PathFromText(std::string_view(*line).substr(bar + 1));
-        if (!bounds.Holds(renamed) || !bounds.Holds(original) || Occupied(original)) {
+        if (!bounds.Holds(renamed) || !bounds.Holds(original)) {
             continue;
         }
-        platform::TryRenamePath(renamed, original);
+        if (Occupied(original) || !platform::TryRenamePath(renamed, original)) {
+            if (Occupied(renamed)) {
+                left.push_back(&*line);
+                failed += Occupied(original) ? 0 : 1;
+            }
+        }
     }
-    platform::RemovePath(GramophoneLog(paths));
+    if (failed == 0) {
+        platform::RemovePath(GramophoneLog(paths));
+        return 0;
+    }
+    std::string kept;
+    for (auto line = left.rbegin(); line != left.rend(); ++line) {
+        kept += **line + "\r\n";
+    }
+    // Should this fail, the whole log stays; a later roll-back goes through it again.
+    platform::TryWriteFileAtomic(GramophoneLog(paths), kept, true);
+    return failed;
 }
 
 // Moves a pre-launch copy back into place; false when it has to stay in the backup folder.
@@ -130,7 +150,7 @@ void RemoveLeftoverTemporaries(const std::set<NativeString>& folders) {
         for (const Entry& entry : ListEntries(fs::path(folder))) {
             if (entry.type == fs::file_type::regular && entry.name.native().front() == '.' &&
                 platform::IsTemporaryFileName(entry.name)) {
-                platform::RemovePath(fs::path(folder) / entry.name);
+                RemoveFile(fs::path(folder) / entry.name);  // a copy cut short may be read-only already
             }
         }
     }
@@ -207,7 +227,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     std::set<NativeString> touched;  // game folders where a cut write may have left a temporary file
 
     const int renamedMovies = UndoIntroRenames(target, bounds);
-    UndoGramophoneRenames(paths, bounds, gramophoneText);
+    result.notRenamed = UndoGramophoneRenames(paths, bounds, gramophoneText);
     result.nothingToRollBack = !launchState && renamedMovies == 0;
 
     const fs::path log = NewFilesLog(paths);
@@ -291,7 +311,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     EmptyFolder(backupRoot, kept);
     // The record goes last, once nothing of the launch is left: until then every roll-back,
     // whatever folder Seewolf was started with, comes back to this folder.
-    if (result.notRestored == 0 && result.notDeleted == 0 && !keepLog) {
+    if (result.Complete() && !keepLog) {
         platform::RemovePath(GameFolderRecord(paths));
     }
 
@@ -305,6 +325,12 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
         status += (status.empty() ? "" : " ") + CountText(result.notDeleted,
                                                           "file added by the launch could not be deleted.",
                                                           "files added by the launch could not be deleted.");
+    }
+    if (result.notRenamed > 0) {
+        status += (status.empty() ? "" : " ") +
+                  CountText(result.notRenamed, "gramophone track could not get its name back",
+                            "gramophone tracks could not get their names back") +
+                  " (open in another program?); the next roll-back tries again.";
     }
     if (!SameFolder(target.GameFolder, paths.GameFolder)) {
         // Not the folder the player is looking at: say which one was put back.

@@ -129,6 +129,7 @@ TEST_F(BinaryPatches, AMissingOrOutsideFileIsAnErrorAndNothingIsCreated) {
         ErrorOf([&] { PatchBinaryValue(paths, "data\\scene.dat", "fog", 2, 1.0f, 4); }).find("scene.dat"),
         std::string::npos);
     EXPECT_FALSE(fs::exists(Game("data/scene.dat")));
+#ifndef _WIN32  // links need privileges on Windows
 
     // A link out of the game folder is neither followed nor backed up.
     const fs::path outside = world.Root() / "outside.dat";
@@ -139,6 +140,7 @@ TEST_F(BinaryPatches, AMissingOrOutsideFileIsAnErrorAndNothingIsCreated) {
               std::string::npos);
     EXPECT_EQ(ReadText(outside), Property("fog"));
     EXPECT_FALSE(fs::exists(Backup("data/scene.dat")));
+#endif
 }
 
 TEST_F(BinaryPatches, WaveHeightScalesTheBaseInSinglePrecisionRoundingHalvesToEven) {

@@ -201,7 +201,9 @@ TEST_F(CrewDetails, SaysWhatItLeavesOutAndNamesBadValues) {
     // game folder is left alone; a game without Basic.cfg is said, and Basic.cfg is not created.
     const fs::path outside = world.Root() / "elsewhere.cfg";
     WriteText(outside, "[CREW_MEMBER_0]\r\nNrComp=0\r\n");
+#ifndef _WIN32  // links need privileges on Windows
     fs::create_symlink(outside, CrewFile("crew_config_VII_link.cfg"));
+#endif
     fs::remove(paths.Game("data\\Cfg\\Basic.cfg"));
     result = Run("19420601", 1, random);
     EXPECT_EQ(result.filesChanged, 1);
@@ -213,7 +215,9 @@ TEST_F(CrewDetails, SaysWhatItLeavesOutAndNamesBadValues) {
     for (const std::string& note : result.notes) {
         notes += note + "\n";
     }
+#ifndef _WIN32
     EXPECT_NE(notes.find("crew_config_VII_link.cfg was left out"), std::string::npos) << notes;
+#endif
     EXPECT_NE(notes.find("2 crewmen of data\\Cfg\\crew_config_VII_1.cfg without a grade"), std::string::npos)
         << notes;
     EXPECT_NE(notes.find("The game has no data\\Cfg\\Basic.cfg"), std::string::npos) << notes;

@@ -31,7 +31,7 @@ using testing::WriteText;
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        files[fs::relative(entry.path(), root).string() + (entry.is_directory() ? "/" : "")] =
+        files[fs::relative(entry.path(), root).generic_string() + (entry.is_directory() ? "/" : "")] =
             entry.is_directory() ? "" : ReadText(entry.path());
     }
     return files;

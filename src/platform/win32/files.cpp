@@ -494,6 +494,15 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     }
     bool ok = ::CopyFileExW(from.c_str(), temporary.c_str(), nullptr, nullptr, nullptr, flags) != FALSE;
     if (ok) {
+        // Copied onto a name that exists, the copy need not take the source's attributes (under
+        // Wine it does not): the read-only attribute, which a pre-launch copy has to keep, is set
+        // here.
+        const DWORD source = ::GetFileAttributesW(from.c_str());
+        const DWORD wanted = source & (FILE_ATTRIBUTE_READONLY | kKeptAttributes);
+        ok = source != INVALID_FILE_ATTRIBUTES &&
+             ::SetFileAttributesW(temporary.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL) != FALSE;
+    }
+    if (ok) {
         ok = ReplaceWith(temporary, target);
     }
     if (!ok) {
