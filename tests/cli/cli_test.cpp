@@ -7,6 +7,7 @@
 #include "app/profile_file.h"
 #include "app/settings.h"
 #include "career/career.h"
+#include "cli/console.h"
 #include "crew/crewman.h"
 #include "platform/encoding.h"
 #include "reports/crew_list.h"
@@ -329,6 +330,19 @@ TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
     EXPECT_EQ(list.out.find("ukasz"), std::string::npos) << list.out;
     EXPECT_NE(list.err.find("Not listed: " + odd.string()), std::string::npos) << list.err;
 #endif
+}
+
+// What goes to a Windows console is cut only between characters: a cut one would show as two
+// replacement marks.
+TEST(Cli, ConsoleWritesEndWithWholeCharacters) {
+    EXPECT_EQ(cli::WholeCharacters(""), 0u);
+    EXPECT_EQ(cli::WholeCharacters("Name: J\xC3\xBC"), 9u);
+    EXPECT_EQ(cli::WholeCharacters("J\xC3"), 1u);
+    EXPECT_EQ(cli::WholeCharacters("1 \xE2\x82\xAC"), 5u);
+    EXPECT_EQ(cli::WholeCharacters("1 \xE2\x82"), 2u);
+    EXPECT_EQ(cli::WholeCharacters("\xF0\x9F\x9A"), 0u);
+    EXPECT_EQ(cli::WholeCharacters("\xF0\x9F\x9A\xA2"), 4u);
+    EXPECT_EQ(cli::WholeCharacters("\x80\x80\x80\x80\x80"), 5u);  // no UTF-8: passed on as it is
 }
 
 }  // namespace

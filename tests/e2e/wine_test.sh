@@ -26,6 +26,7 @@ done
 for tool in wine winepath wineserver; do
   command -v "$tool" >/dev/null || refuse "$tool is missing: install Wine (scripts/setup does) and build the windows preset"
 done
+command -v script >/dev/null || refuse "script (bsdutils) is missing: the console check needs it"
 [[ -x "$linux_dir/seewolf-cli" ]] || refuse "$linux_dir/seewolf-cli is missing: build seewolf-cli"
 # Wine turns the arguments into Windows text with the locale's character set; in the C locale it
 # cuts every byte to seven bits, so a name such as "Jürgen Schäfer" would arrive mangled.
@@ -99,6 +100,17 @@ done
 ERRORS_TOO=1 compare "show of no career" show "Nobody Here"
 grep -q "No career named Nobody Here" "$work/l.err" || fail "show of no career: $(cat "$work/l.err")"
 part_done "list and show of ${#careers[@]} careers, each tool"
+
+# On a console (here Wine's, on the terminal that script makes) the names must show as they are,
+# not as the console's code page reads their UTF-8 bytes ("JÃ¼rgen"), on standard output and
+# on standard error alike. Wine draws its console with cursor movements; only those are taken off.
+script -qec "$(printf '%q ' wine "$prog/seewolf-cli.exe" --game "$game_z" --documents "$docs_z" list);
+  $(printf '%q ' wine "$prog/seewolf-cli.exe" --game "$game_z" --documents "$docs_z" show "Jürgen Schäfer-ö")" \
+  /dev/null </dev/null | sed -E 's/\x1b\[[0-9;?]*[a-zA-Z]//g' >"$work/console" || true
+for text in Jürgen Schäfer "Schäfer-ö"; do
+  grep -q "$text" "$work/console" || { cat -A "$work/console" | head -20; fail "the console does not show $text"; }
+done
+part_done "names on a console"
 
 # ---- 2. launch and roll-back ----
 # Every name with its kind, every file with its size and mode (the read-only attribute, which Wine
