@@ -332,6 +332,26 @@ TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
 #endif
 }
 
+// A relative documents folder is taken from the current folder, so the paths printed are full
+// ones; an empty folder option is refused, not taken for one not given.
+TEST(Cli, FolderOptionsGiveFullPathsAndAreNeverEmpty) {
+    testing::TempWorld world;
+    const std::filesystem::path docs = (world.World().documents / "").parent_path();
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(docs.parent_path());
+    const CliRun relative = Cli(world, {"--documents", docs.filename().string(), "paths"});
+    std::filesystem::current_path(before);
+    ASSERT_EQ(relative.code, 0) << relative.err;
+    EXPECT_NE(relative.out.find("DocsFolder: " + docs.string()), std::string::npos) << relative.out;
+
+    for (const char* option : {"--game", "--documents"}) {
+        const CliRun empty = Cli(world, {option, "", "list"});
+        EXPECT_EQ(empty.code, 1);
+        EXPECT_EQ(empty.out, "");
+        EXPECT_EQ(empty.err, std::string("seewolf-cli: ") + option + " needs a folder\n");
+    }
+}
+
 // What goes to a Windows console is cut only between characters: a cut one would show as two
 // replacement marks.
 TEST(Cli, ConsoleWritesEndWithWholeCharacters) {
