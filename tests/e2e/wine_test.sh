@@ -53,14 +53,17 @@ cp "$linux_dir/seewolf-cli" "$prog/seewolf-cli"
 docs="$work/demo/documents"
 
 # A Wine prefix of this test's own in its temporary folder, its server kept running throughout
-# (each start of a Windows program is then quicker) and ended with the test.
+# (each start of a Windows program is then quicker) and ended with the test, also when a time
+# limit stops it; should that fail, the server ends 30 seconds after the last program.
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
 trap 'wineserver -k >/dev/null 2>&1 || true; chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 part_done "demo installation"
 
 "$scripts_dir/wine-prefix" || fail "could not make the Wine prefix $WINEPREFIX"
-wineserver -p
+wineserver -p30
 part_done "Wine prefix"
 
 game_z=$(winepath -w "$game")
