@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <system_error>
 #include <utility>
 
 #include "app/error.h"
@@ -465,6 +466,14 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             }
         }
     }
+    // An empty folder would count as none given, and the settings would be used without a word.
+    for (const char* folderOption : {"--game", "--documents"}) {
+        const auto folder = o.values.find(folderOption);
+        if (folder != o.values.end() && folder->second.empty()) {
+            err << "seewolf-cli: " << folderOption << " needs a folder\n";
+            return 1;
+        }
+    }
     const bool takesName = command == "show" || command == "crew-list" || command == "report";
     if (takesName && o.rest.size() != 2) {
         err << "seewolf-cli: " << command << " needs the name of one career\n";
@@ -483,9 +492,15 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         if (o.values.count("--game") > 0) {
             line.push_back("/i:" + o.values["--game"]);
         }
-        const std::optional<std::filesystem::path> documents =
-            o.values.count("--documents") > 0 ? std::optional(PathFromUtf8(o.values["--documents"]))
-                                              : std::nullopt;
+        // A relative documents folder is taken from the current folder now, so that the paths
+        // printed (the pages' among them) are full ones, as the game folder's are.
+        std::optional<std::filesystem::path> documents;
+        if (o.values.count("--documents") > 0) {
+            std::error_code ec;
+            const std::filesystem::path given = PathFromUtf8(o.values["--documents"]);
+            const std::filesystem::path full = std::filesystem::absolute(given, ec);
+            documents = (ec ? given : full).lexically_normal();
+        }
         // Reading and listing are safe while the game runs; changing its files is not.
         const bool changes = command == "launch" || command == "rollback";
         const StartupResult startup = RunStartup(

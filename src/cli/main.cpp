@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/console.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
     }
+    const seewolf::cli::ConsoleText console;
     return seewolf::cli::RunCli(arguments, seewolf::platform::ExecutablePath().parent_path(), std::cout,
                                 std::cerr);
 }

@@ -7,6 +7,7 @@
 #include "app/profile_file.h"
 #include "app/settings.h"
 #include "career/career.h"
+#include "cli/console.h"
 #include "crew/crewman.h"
 #include "platform/encoding.h"
 #include "reports/crew_list.h"
@@ -329,6 +330,39 @@ TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
     EXPECT_EQ(list.out.find("ukasz"), std::string::npos) << list.out;
     EXPECT_NE(list.err.find("Not listed: " + odd.string()), std::string::npos) << list.err;
 #endif
+}
+
+// A relative documents folder is taken from the current folder, so the paths printed are full
+// ones; an empty folder option is refused, not taken for one not given.
+TEST(Cli, FolderOptionsGiveFullPathsAndAreNeverEmpty) {
+    testing::TempWorld world;
+    const std::filesystem::path docs = (world.World().documents / "").parent_path();
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(docs.parent_path());
+    const CliRun relative = Cli(world, {"--documents", docs.filename().string(), "paths"});
+    std::filesystem::current_path(before);
+    ASSERT_EQ(relative.code, 0) << relative.err;
+    EXPECT_NE(relative.out.find("DocsFolder: " + docs.string()), std::string::npos) << relative.out;
+
+    for (const char* option : {"--game", "--documents"}) {
+        const CliRun empty = Cli(world, {option, "", "list"});
+        EXPECT_EQ(empty.code, 1);
+        EXPECT_EQ(empty.out, "");
+        EXPECT_EQ(empty.err, std::string("seewolf-cli: ") + option + " needs a folder\n");
+    }
+}
+
+// What goes to a Windows console is cut only between characters: a cut one would show as two
+// replacement marks.
+TEST(Cli, ConsoleWritesEndWithWholeCharacters) {
+    EXPECT_EQ(cli::WholeCharacters(""), 0u);
+    EXPECT_EQ(cli::WholeCharacters("Name: J\xC3\xBC"), 9u);
+    EXPECT_EQ(cli::WholeCharacters("J\xC3"), 1u);
+    EXPECT_EQ(cli::WholeCharacters("1 \xE2\x82\xAC"), 5u);
+    EXPECT_EQ(cli::WholeCharacters("1 \xE2\x82"), 2u);
+    EXPECT_EQ(cli::WholeCharacters("\xF0\x9F\x9A"), 0u);
+    EXPECT_EQ(cli::WholeCharacters("\xF0\x9F\x9A\xA2"), 4u);
+    EXPECT_EQ(cli::WholeCharacters("\x80\x80\x80\x80\x80"), 5u);  // no UTF-8: passed on as it is
 }
 
 }  // namespace
