@@ -538,7 +538,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             if (result.nothingToRollBack) {
                 out << "Nothing to roll back: no launch has left changes in " << Utf8(p.GameFolder) << '\n';
             }
-            return result.notRestored == 0 && result.notDeleted == 0 ? 0 : 1;
+            return result.Complete() ? 0 : 1;
         }
         if (command == "offers") {
             PrintOffers(p, startup.language, o, out);
