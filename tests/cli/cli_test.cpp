@@ -9,6 +9,7 @@
 #include "career/career.h"
 #include "crew/crewman.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "reports/crew_list.h"
 #include "reports/personnel_file.h"
 #include "support/temp_world.h"
@@ -47,8 +48,9 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     testing::TempWorld world;
     // Settings pointing nowhere: the options must carry the run.
     const ProfileFile ini(world.GetPaths().SettingsFile());
-    ini.WriteString(kSettingsSection, "SH3Location", "/nowhere/game");
-    ini.WriteString(kSettingsSection, "DocsLocation", "/nowhere/docs");
+    const std::filesystem::path nowhere = world.Root() / "nowhere";
+    ini.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(nowhere / "game"));
+    ini.WriteString(kSettingsSection, "DocsLocation", platform::TextFromPath(nowhere / "docs"));
     const std::string game = world.World().game.string();
     const std::string docs = world.World().documents.string();
     const CliRun run = Cli(world, {"--game", game, "--documents", docs, "paths"});
@@ -64,7 +66,7 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere
     EXPECT_EQ(lost.code, 1);
     EXPECT_NE(lost.err.find("Seewolf requires Silent Hunter III"), std::string::npos) << lost.err;
-    EXPECT_NE(lost.err.find("/nowhere/game"), std::string::npos) << lost.err;
+    EXPECT_NE(lost.err.find(platform::Utf8FromPath(nowhere / "game")), std::string::npos) << lost.err;
     const CliRun wrong = Cli(world, {"--game", docs, "list"});
     EXPECT_EQ(wrong.code, 1);
     EXPECT_EQ(wrong.out, "");
