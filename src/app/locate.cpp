@@ -382,8 +382,10 @@ std::string ReadSaveName(const std::filesystem::path& gameFolder) {
 bool LocateSaveFolder(Paths& paths, Prompter& prompter,
                       const std::optional<std::filesystem::path>& documentsFolder) {
     paths.SaveName = ReadSaveName(paths.GameFolder);
-    paths.DocsFolder = documentsFolder ? platform::WithTrailingSeparator(*documentsFolder)
-                                       : LocateDocsFolder(paths, paths.SaveName);
+    paths.DocsFolder =
+        documentsFolder
+            ? platform::WithTrailingSeparator(std::filesystem::path(*documentsFolder).make_preferred())
+            : LocateDocsFolder(paths, paths.SaveName);
     paths.SaveFolder =
         platform::WithTrailingSeparator(platform::Resolve(paths.DocsFolder, paths.SaveName + "\\data\\Cfg"));
     // A documents folder that was named but does not exist is a wrong setting, not a game that

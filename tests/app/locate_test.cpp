@@ -239,7 +239,8 @@ TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
     prompter.messages.clear();
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_NE(prompter.messages.at(0).text.find("No folder was given"), std::string::npos);
-    prompter.folderAnswers = {world.Root()};
+    // Chosen with "/" (Windows takes both), it is named with the system's own separator.
+    prompter.folderAnswers = {fs::path(world.Root().generic_string())};
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_NE(prompter.messages.at(1).text.find(FolderText(world.Root()) + " (from the folder chooser)"),
               std::string::npos)
