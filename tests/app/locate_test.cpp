@@ -218,6 +218,9 @@ TEST_F(LocateGame, FolderWithoutGameOpensTheChooserAndSavesTheAnswer) {
 
 TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
     EnvVar wine("WINEPREFIX", (world.Root() / "no prefix").string());
+#ifdef _WIN32
+    const MachineHiveOfOurOwn noGame;  // whatever the machine has installed
+#endif
     Settings().WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(world.Root() / "gone"));
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");
