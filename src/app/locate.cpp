@@ -126,6 +126,31 @@ bool HoldsGame(const std::filesystem::path& folder) {
     return !folder.empty() && platform::FileExists(platform::Resolve(folder, "sh3.exe"));
 }
 
+// The message when no game folder is found: the sentence the game's players know, then which
+// folder was tried and the ways to name the right one.
+std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tried, const char* source) {
+    std::string text =
+        "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
+        "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
+        "installed, and run Seewolf again.\n\n";
+    if (tried.empty()) {
+        text +=
+            "No folder was given: there is no /i: switch, no SH3Location in Seewolf.ini and no "
+            "installation in the registry.";
+    } else {
+        text += "The folder " + FolderText(tried) + " (from " + source + ") does not hold sh3.exe.";
+    }
+    text +=
+        "\n\nName the folder that holds sh3.exe: start Seewolf with /i:<folder>, set SH3Location in the "
+        "[SETTINGS] section of " +
+        PathText(paths.SettingsFile()) + ", or give seewolf-cli --game <folder>.";
+    return text;
+}
+
+#ifndef _WIN32
+// Linux only: the game runs under Wine, whose prefix holds the documents folder the game uses.
+// On Windows that folder is the system's own personal folder.
+
 // The Documents (or My Documents) folder of a Wine user folder, or empty.
 std::filesystem::path DocumentsOfUser(const std::filesystem::path& userFolder) {
     for (const char* name : {"Documents", "My Documents"}) {
@@ -150,26 +175,55 @@ std::filesystem::path PrefixHolding(const std::filesystem::path& folder) {
     return prefix;
 }
 
-// The message when no game folder is found: the sentence the game's players know, then which
-// folder was tried and the ways to name the right one.
-std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tried, const char* source) {
-    std::string text =
-        "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
-        "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
-        "installed, and run Seewolf again.\n\n";
-    if (tried.empty()) {
-        text +=
-            "No folder was given: there is no /i: switch, no SH3Location in Seewolf.ini and no "
-            "installation in the registry.";
-    } else {
-        text += "The folder " + FolderText(tried) + " (from " + source + ") does not hold sh3.exe.";
+// The documents folder of the Wine prefix holding the game folder: the Documents (or My
+// Documents) folder of the user holding the save folder, else of the login's own user, then
+// Proton's, then the others by name. Empty outside a prefix.
+std::filesystem::path WineUserDocuments(const std::filesystem::path& gameFolder, std::string_view saveName) {
+    const std::filesystem::path prefix =
+        gameFolder.empty() ? std::filesystem::path() : PrefixHolding(gameFolder);
+    if (!prefix.empty()) {
+        const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
+        // The user Wine made for this login first, then Proton's, then the others by name.
+        std::vector<std::string> names;
+        for (const auto& entry : platform::ListFolder(users)) {
+            if (entry.isFolder && !SameText(entry.name, "Public")) {
+                names.push_back(entry.name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        std::vector<std::string> preferred;
+        if (auto user = platform::EnvironmentValue("USER")) {
+            preferred.push_back(Cp1252FromUtf8(*user));
+        }
+        preferred.emplace_back("steamuser");
+        for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
+            auto at = std::find_if(names.begin(), names.end(),
+                                   [&](const std::string& n) { return SameText(n, *it); });
+            if (at != names.end()) {
+                std::rotate(names.begin(), at, at + 1);
+            }
+        }
+        std::filesystem::path firstDocs;
+        for (const std::string& name : names) {
+            const std::filesystem::path docs = DocumentsOfUser(platform::Resolve(users, name));
+            if (docs.empty()) {
+                continue;
+            }
+            if (!saveName.empty() && platform::FolderExists(platform::Resolve(docs, saveName))) {
+                return docs;
+            }
+            if (firstDocs.empty()) {
+                firstDocs = docs;
+            }
+        }
+        if (!firstDocs.empty()) {
+            return firstDocs;
+        }
     }
-    text +=
-        "\n\nName the folder that holds sh3.exe: start Seewolf with /i:<folder>, set SH3Location in the "
-        "[SETTINGS] section of " +
-        PathText(paths.SettingsFile()) + ", or give seewolf-cli --game <folder>.";
-    return text;
+    return {};
 }
+
+#endif
 
 }  // namespace
 
@@ -250,6 +304,11 @@ std::filesystem::path RegistryGameFolder() {
     if (!windows.empty()) {
         return platform::PathFromText(windows);
     }
+#ifdef _WIN32
+    // Windows has its own registry and no Wine prefix to look into (under Wine the prefix's
+    // registry is the system's registry read above).
+    return {};
+#else
     std::filesystem::path prefix;
     if (auto value = platform::EnvironmentValue("WINEPREFIX"); value && !value->empty()) {
         prefix = platform::PathFromUtf8(*value);
@@ -261,6 +320,7 @@ std::filesystem::path RegistryGameFolder() {
     }
     const std::string installed = WineRegistryInstalledPath(prefix);
     return installed.empty() ? std::filesystem::path() : NativePathInPrefix(prefix, installed);
+#endif
 }
 
 bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& commandLineFolder,
@@ -299,53 +359,17 @@ bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& 
     return true;
 }
 
-std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view saveName) {
+std::filesystem::path LocateDocsFolder(const Paths& paths, [[maybe_unused]] std::string_view saveName) {
     const std::string setting =
         ProfileFile(paths.SettingsFile()).ReadString(kSettingsSection, "DocsLocation", "");
     if (!setting.empty()) {
         return platform::WithTrailingSeparator(platform::PathFromText(setting));
     }
-    const std::filesystem::path prefix =
-        paths.GameFolder.empty() ? std::filesystem::path() : PrefixHolding(paths.GameFolder);
-    if (!prefix.empty()) {
-        const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
-        // The user Wine made for this login first, then Proton's, then the others by name.
-        std::vector<std::string> names;
-        for (const auto& entry : platform::ListFolder(users)) {
-            if (entry.isFolder && !SameText(entry.name, "Public")) {
-                names.push_back(entry.name);
-            }
-        }
-        std::sort(names.begin(), names.end());
-        std::vector<std::string> preferred;
-        if (auto user = platform::EnvironmentValue("USER")) {
-            preferred.push_back(Cp1252FromUtf8(*user));
-        }
-        preferred.emplace_back("steamuser");
-        for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
-            auto at = std::find_if(names.begin(), names.end(),
-                                   [&](const std::string& n) { return SameText(n, *it); });
-            if (at != names.end()) {
-                std::rotate(names.begin(), at, at + 1);
-            }
-        }
-        std::filesystem::path firstDocs;
-        for (const std::string& name : names) {
-            const std::filesystem::path docs = DocumentsOfUser(platform::Resolve(users, name));
-            if (docs.empty()) {
-                continue;
-            }
-            if (!saveName.empty() && platform::FolderExists(platform::Resolve(docs, saveName))) {
-                return platform::WithTrailingSeparator(docs);
-            }
-            if (firstDocs.empty()) {
-                firstDocs = docs;
-            }
-        }
-        if (!firstDocs.empty()) {
-            return platform::WithTrailingSeparator(firstDocs);
-        }
+#ifndef _WIN32
+    if (std::filesystem::path docs = WineUserDocuments(paths.GameFolder, saveName); !docs.empty()) {
+        return platform::WithTrailingSeparator(docs);
     }
+#endif
     return platform::WithTrailingSeparator(platform::UserDocumentsFolder());
 }
 
@@ -358,8 +382,10 @@ std::string ReadSaveName(const std::filesystem::path& gameFolder) {
 bool LocateSaveFolder(Paths& paths, Prompter& prompter,
                       const std::optional<std::filesystem::path>& documentsFolder) {
     paths.SaveName = ReadSaveName(paths.GameFolder);
-    paths.DocsFolder = documentsFolder ? platform::WithTrailingSeparator(*documentsFolder)
-                                       : LocateDocsFolder(paths, paths.SaveName);
+    paths.DocsFolder =
+        documentsFolder
+            ? platform::WithTrailingSeparator(std::filesystem::path(*documentsFolder).make_preferred())
+            : LocateDocsFolder(paths, paths.SaveName);
     paths.SaveFolder =
         platform::WithTrailingSeparator(platform::Resolve(paths.DocsFolder, paths.SaveName + "\\data\\Cfg"));
     // A documents folder that was named but does not exist is a wrong setting, not a game that

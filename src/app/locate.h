@@ -13,15 +13,17 @@ struct Paths;
 class Prompter;
 
 // "InstalledPath" of Software\Ubisoft\Silent Hunter III (or its Wow6432Node twin) in a Wine
-// prefix's system.reg, as the Windows path the registry holds; empty when missing.
+// prefix's system.reg, as the Windows path the registry holds; empty when missing. How the
+// Linux build finds the game; the Windows build reads the system's registry instead.
 std::string WineRegistryInstalledPath(const std::filesystem::path& prefix);
 
 // A Windows path inside a Wine prefix ("C:\Ubisoft\SH3\") as a native path, through the
 // prefix's dosdevices links (drive C: also as drive_c); empty when the drive is unknown.
 std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, std::string_view windowsPath);
 
-// The game folder that the registry knows of: on Windows the local-machine hive, on Linux the
-// Wine prefix of $WINEPREFIX, else ~/.wine. Empty when there is none.
+// The game folder that the registry knows of: on Windows the local-machine hive only (the
+// 32-bit view first), on Linux the Wine prefix of $WINEPREFIX, else ~/.wine. Empty when there
+// is none.
 std::filesystem::path RegistryGameFolder();
 
 // The candidate order: the /i: folder, then [SETTINGS] SH3Location, then the registry, then the
@@ -32,7 +34,8 @@ bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& 
 
 // The documents folder: [SETTINGS] DocsLocation when set; on Linux the Documents (or My
 // Documents) folder of the user of the Wine prefix holding the game folder, preferring one that
-// holds the save folder; else the desktop's documents folder.
+// holds the save folder; else the desktop's documents folder (on Windows the system's personal
+// folder, wherever the game is).
 std::filesystem::path LocateDocsFolder(const Paths& paths, std::string_view saveName);
 
 // The save-folder name: 3 bytes at offset 38520 of the game's FileManager.dll, up to the first

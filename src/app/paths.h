@@ -26,9 +26,10 @@ struct Paths {
     std::filesystem::path SettingsFile() const;
 };
 
-// A folder as the user sees it in captions and messages: no trailing separator, Windows-1252.
+// A folder as the user sees it in captions and messages: the system's separators, no trailing
+// separator, Windows-1252.
 std::string FolderText(const std::filesystem::path& folder);
-// A path as the user sees it in messages, Windows-1252.
+// A path as the user sees it in messages: the system's separators, Windows-1252.
 std::string PathText(const std::filesystem::path& path);
 
 }  // namespace seewolf

@@ -196,9 +196,14 @@ PatrolLogCall PatrolLogEditorCall(const Paths& paths, const SelectedCareer& care
 
 void StartPatrolLogEditor(const PatrolLogCall& editor) {
     if (!platform::StartDetached(editor.call)) {
+#ifdef _WIN32
+        throw Error("The patrol-log editor " + PathText(editor.call.program) +
+                    " could not be started: check that it is there and that Windows lets it run.");
+#else
         throw Error("The patrol-log editor " + PathText(editor.call.program) +
                     " could not be started. On Linux it runs through Wine (the command in SEEWOLF_WINE, "
                     "else \"wine\"): check that Wine is installed.");
+#endif
     }
 }
 

@@ -39,7 +39,11 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  --game DIR        the game folder (holding sh3.exe), as Seewolf's /i: argument;\n"
+#ifdef _WIN32
+    "                    without it: SH3Location of Seewolf.ini, then the registry\n"
+#else
     "                    without it: SH3Location of Seewolf.ini, then the Wine registry\n"
+#endif
     "  --documents DIR   the documents folder that holds the game's save folder\n"
     "  --help            this text\n"
     "\n"
@@ -104,12 +108,11 @@ class TerminalPrompter : public Prompter {
     // A terminal has no folder chooser. Answering "cancelled" would make the look-up save an empty
     // game folder to Seewolf.ini, so the look-up ends here with what the user can do instead.
     std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path& initial) override {
-        const std::string where = initial.empty()
-                                      ? std::string("no game folder is known")
-                                      : "\"sh3.exe\" is not in " + platform::TextFromPath(initial);
+        const std::string where = initial.empty() ? std::string("no game folder is known")
+                                                  : "\"sh3.exe\" is not in " + PathText(initial);
         throw Error("Seewolf requires Silent Hunter III, but " + where +
                     ". Give the game folder with --game DIR, or set SH3Location in " +
-                    platform::TextFromPath(m_settingsFile) + ". Nothing was changed.");
+                    PathText(m_settingsFile) + ". Nothing was changed.");
     }
 
   private:
@@ -119,8 +122,9 @@ class TerminalPrompter : public Prompter {
 
 using platform::PathFromUtf8;
 
+// A path as printed: the system's separators, UTF-8.
 std::string Utf8(const std::filesystem::path& path) {
-    return platform::Utf8FromPath(path);
+    return platform::Utf8FromPath(std::filesystem::path(path).make_preferred());
 }
 
 // Text given on the command line (UTF-8) as the Windows-1252 text that the core and the game's

@@ -2,11 +2,17 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "app/paths.h"
 #include "app/profile_file.h"
 #include "app/settings.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 
@@ -28,13 +34,91 @@ fs::path MakePrefix(const fs::path& root, const std::string& keyLine, const std:
               "[Software\\\\Microsoft\\\\Other] 1700000000\n\"InstalledPath\"=\"C:\\\\wrong\\\\\"\n\n" +
                   keyLine + " 1700000001\n#time=1da0000000000\n\"Other\"=dword:00000001\n" + valueLine +
                   "\n");
+#ifndef _WIN32
     fs::create_directories(prefix / "dosdevices");
     fs::create_symlink("../drive_c", prefix / "dosdevices" / "c:");
+#endif
     WriteText(prefix / "drive_c" / "games" / "silent hunter iii" / "sh3.exe", "stand-in");
     return prefix;
 }
 
+#ifdef _WIN32
+// This process's machine hive (HKEY_LOCAL_MACHINE) mapped onto a fresh key of the user's hive, so
+// a test gives the game an InstalledPath without needing or changing the machine's own.
+class MachineHiveOfOurOwn {
+  public:
+    MachineHiveOfOurOwn() {
+        m_name = L"Software\\Seewolf Test Hive " + std::to_wstring(::GetCurrentProcessId()) + L" " +
+                 std::to_wstring(::GetTickCount64());
+        EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    &m_key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(::RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_key), ERROR_SUCCESS);
+    }
+    ~MachineHiveOfOurOwn() {
+        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        ::RegCloseKey(m_key);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, m_name.c_str());
+    }
+    MachineHiveOfOurOwn(const MachineHiveOfOurOwn&) = delete;
+    MachineHiveOfOurOwn& operator=(const MachineHiveOfOurOwn&) = delete;
+
+    // The game's key in the 32-bit view, where its installer writes.
+    void SetInstalledPath(const fs::path& folder) const {
+        HKEY game = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(m_key, L"Software\\Ubisoft\\Silent Hunter III", 0, nullptr, 0,
+                                    KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &game, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring text = folder.native();
+        EXPECT_EQ(
+            ::RegSetValueExW(game, L"InstalledPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+        ::RegCloseKey(game);
+    }
+
+  private:
+    std::wstring m_name;
+    HKEY m_key = nullptr;
+};
+#endif
+
+// The registry naming `game` as the game's folder "...\Games\Silent Hunter III\", which exists in
+// lower case on disk: on Linux the system.reg of a Wine prefix in $WINEPREFIX, on Windows the
+// machine hive.
+class RegistryNamingTheGame {
+  public:
+    RegistryNamingTheGame() {
+#ifdef _WIN32
+        game = temp.Path() / "games" / "silent hunter iii" / "";
+        WriteText(game / "sh3.exe", "stand-in");
+        hive.SetInstalledPath(temp.Path() / "Games" / "Silent Hunter III" / "");
+#else
+        const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
+                                           "\"InstalledPath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
+        game = prefix / "drive_c" / "games" / "silent hunter iii" / "";
+        wine.emplace("WINEPREFIX", prefix.string().c_str());
+#endif
+    }
+
+    TempFolder temp;
+    fs::path game;
+#ifdef _WIN32
+    MachineHiveOfOurOwn hive;
+#else
+    std::optional<EnvVar> wine;
+#endif
+};
+
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS_WINE_PREFIX() \
+    GTEST_SKIP() << "Linux only: the Windows build reads the system's registry, never a Wine prefix's files"
+#else
+#define SKIP_ON_WINDOWS_WINE_PREFIX() (void)0
+#endif
+
 TEST(WineRegistry, FindsInstalledPathCaseInsensitivelyWithEscapes) {
+    SKIP_ON_WINDOWS_WINE_PREFIX();
     TempFolder temp;
     const fs::path prefix = MakePrefix(temp.Path(), "[SOFTWARE\\\\Ubisoft\\\\Silent Hunter III]",
                                        "\"installedpath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
@@ -44,6 +128,7 @@ TEST(WineRegistry, FindsInstalledPathCaseInsensitivelyWithEscapes) {
 }
 
 TEST(WineRegistry, ReadsTheWow64KeyAndUnicodeEscapes) {
+    SKIP_ON_WINDOWS_WINE_PREFIX();
     TempFolder temp;
     const fs::path prefix =
         MakePrefix(temp.Path(), "[Software\\\\Wow6432Node\\\\Ubisoft\\\\Silent Hunter III]",
@@ -59,6 +144,7 @@ TEST(WineRegistry, ReadsTheWow64KeyAndUnicodeEscapes) {
 }
 
 TEST(WineRegistry, UnknownDriveGivesNothing) {
+    SKIP_ON_WINDOWS_WINE_PREFIX();
     TempFolder temp;
     const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]", "");
     EXPECT_TRUE(NativePathInPrefix(prefix, "Q:\\Games\\").empty());
@@ -84,25 +170,34 @@ TEST_F(LocateGame, CommandLineFolderComesFirst) {
 }
 
 TEST_F(LocateGame, ValidSettingIsUsedWithoutTheRegistry) {
-    TempFolder temp;
-    const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
-                                       "\"InstalledPath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
-    EnvVar wine("WINEPREFIX", prefix.string());
+    const RegistryNamingTheGame registry;
     ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_EQ(paths.GameFolder, world.World().game);
 }
 
-TEST_F(LocateGame, RegistryOfTheWinePrefixWhenNothingElse) {
+TEST_F(LocateGame, RegistryWhenNothingElse) {
     Settings().WriteString(kSettingsSection, "SH3Location", "");
+    {
+        const RegistryNamingTheGame registry;
+        ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
+        EXPECT_TRUE(fs::equivalent(paths.GameFolder / "sh3.exe", registry.game / "sh3.exe"))
+            << paths.GameFolder;
+        EXPECT_EQ(platform::TextFromPath(paths.GameFolder).back(),
+                  static_cast<char>(fs::path::preferred_separator));
+        EXPECT_TRUE(prompter.browses.empty());
+        EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");  // not written back
+    }
+#ifdef _WIN32
+    // Windows reads only its own registry: a Wine prefix named in WINEPREFIX is not looked into.
     TempFolder temp;
     const fs::path prefix = MakePrefix(temp.Path(), "[Software\\\\Ubisoft\\\\Silent Hunter III]",
                                        "\"InstalledPath\"=\"C:\\\\Games\\\\Silent Hunter III\\\\\"");
-    EnvVar wine("WINEPREFIX", prefix.string());
-    ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
-    EXPECT_TRUE(platform::FileExists(paths.GameFolder / "sh3.exe"));
-    EXPECT_NE(platform::TextFromPath(paths.GameFolder).find("silent hunter iii"), std::string::npos);
-    EXPECT_TRUE(prompter.browses.empty());
-    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");  // not written back
+    const EnvVar wine("WINEPREFIX", prefix.string());
+    const MachineHiveOfOurOwn emptyHive;
+    EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
+    ASSERT_EQ(prompter.browses.size(), 1u);
+    EXPECT_EQ(prompter.browses[0].initial, fs::path());
+#endif
 }
 
 TEST_F(LocateGame, FolderWithoutGameOpensTheChooserAndSavesTheAnswer) {
@@ -123,6 +218,9 @@ TEST_F(LocateGame, FolderWithoutGameOpensTheChooserAndSavesTheAnswer) {
 
 TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
     EnvVar wine("WINEPREFIX", (world.Root() / "no prefix").string());
+#ifdef _WIN32
+    const MachineHiveOfOurOwn noGame;  // whatever the machine has installed
+#endif
     Settings().WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(world.Root() / "gone"));
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");
@@ -144,7 +242,8 @@ TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
     prompter.messages.clear();
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_NE(prompter.messages.at(0).text.find("No folder was given"), std::string::npos);
-    prompter.folderAnswers = {world.Root()};
+    // Chosen with "/" (Windows takes both), it is named with the system's own separator.
+    prompter.folderAnswers = {fs::path(world.Root().generic_string())};
     EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
     EXPECT_NE(prompter.messages.at(1).text.find(FolderText(world.Root()) + " (from the folder chooser)"),
               std::string::npos)
@@ -207,6 +306,12 @@ TEST(SaveFolder, DocumentsOfTheWineUserHoldingTheSaves) {
     Paths paths;
     paths.ProgFolder = platform::WithTrailingSeparator(temp.Path() / "prog");
     paths.GameFolder = platform::WithTrailingSeparator(game);
+#ifdef _WIN32
+    // Windows: the system's personal folder, wherever the game is.
+    ASSERT_FALSE(platform::UserDocumentsFolder().empty());
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(platform::UserDocumentsFolder()));
+#else
     EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
               platform::WithTrailingSeparator(prefix / "drive_c" / "users" / "steamuser" / "My Documents"));
     // Without saves anywhere: the login's own user, then Proton's, then the others by name.
@@ -227,6 +332,7 @@ TEST(SaveFolder, DocumentsOfTheWineUserHoldingTheSaves) {
     EnvVar xdg("XDG_CONFIG_HOME", (temp.Path() / "home" / ".config").string());
     EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
               platform::WithTrailingSeparator(temp.Path() / "home" / "Documents"));
+#endif
 }
 
 }  // namespace

@@ -166,7 +166,10 @@ class RandomGrid : public ::testing::Test {
                        GridKeys("Mar", "12", "Y") + GridKeys("Jan", "12", "J"));
     }
     void WriteFlotillas(const std::string& text) const {
-        testing::WriteText(m_world.GetPaths().Game("data\\Cfg\\Flotilla.cfg"), text);
+        const fs::path file = m_world.GetPaths().Game("data\\Cfg\\Flotilla.cfg");
+        testing::WriteText(file, text);
+        // The writer reports no failure: a table left as the demo wrote it would draw other grids.
+        EXPECT_EQ(testing::ReadText(file), text) << "could not write " << file;
     }
     std::optional<std::string> Draw(Random& random) const {
         return RandomPatrolGrid(m_world.GetPaths(), m_career, random);

@@ -10,6 +10,7 @@
 #include "cli/console.h"
 #include "crew/crewman.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "reports/crew_list.h"
 #include "reports/personnel_file.h"
 #include "support/temp_world.h"
@@ -48,11 +49,16 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     testing::TempWorld world;
     // Settings pointing nowhere: the options must carry the run.
     const ProfileFile ini(world.GetPaths().SettingsFile());
-    ini.WriteString(kSettingsSection, "SH3Location", "/nowhere/game");
-    ini.WriteString(kSettingsSection, "DocsLocation", "/nowhere/docs");
+    const std::filesystem::path nowhere = world.Root() / "nowhere";
+    ini.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(nowhere / "game"));
+    ini.WriteString(kSettingsSection, "DocsLocation", platform::TextFromPath(nowhere / "docs"));
     const std::string game = world.World().game.string();
     const std::string docs = world.World().documents.string();
-    const CliRun run = Cli(world, {"--game", game, "--documents", docs, "paths"});
+    // Given with "/" (as Windows also takes them), the folders are printed with the system's own
+    // separator.
+    const std::string gameGeneric = world.World().game.generic_string();
+    const std::string docsGeneric = world.World().documents.generic_string();
+    const CliRun run = Cli(world, {"--game", gameGeneric, "--documents", docsGeneric, "paths"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find("GameFolder: " + game + "\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("DocsFolder: " + docs + "\n"), std::string::npos) << run.out;
@@ -65,8 +71,8 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     const CliRun lost = Cli(world, {"paths"});  // the settings alone lead nowhere
     EXPECT_EQ(lost.code, 1);
     EXPECT_NE(lost.err.find("Seewolf requires Silent Hunter III"), std::string::npos) << lost.err;
-    EXPECT_NE(lost.err.find("/nowhere/game"), std::string::npos) << lost.err;
-    const CliRun wrong = Cli(world, {"--game", docs, "list"});
+    EXPECT_NE(lost.err.find(platform::Utf8FromPath(nowhere / "game")), std::string::npos) << lost.err;
+    const CliRun wrong = Cli(world, {"--game", docsGeneric, "list"});
     EXPECT_EQ(wrong.code, 1);
     EXPECT_EQ(wrong.out, "");
     EXPECT_NE(wrong.err.find(docs), std::string::npos) << wrong.err;

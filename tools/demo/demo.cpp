@@ -19,8 +19,18 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
     return !relative.empty() && *relative.begin() != "..";
 }
 
+// Removes the folder of an earlier run. Read-only files (the game's, as a launch meets them)
+// are made writable first: Windows refuses to delete them otherwise. Links are not followed.
 void RemoveFolder(const fs::path& folder) {
     std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code ignored;  // what cannot be made writable makes remove_all fail below
+        if (!it->is_symlink(ignored)) {
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+        }
+    }
+    ec.clear();
     fs::remove_all(folder, ec);
     if (ec) {
         Fail("cannot remove", folder, ec);
