@@ -357,6 +357,8 @@ TEST_F(Win32Files, NamesWindowsRefusesOrChangesAreErrorsNamingThePath) {
         WriteFileAtomic(temp.Path() / PathFromText(fine), "x");
     }
     EXPECT_EQ(NameWindowsRefuses(PathFromText("C:\\Games\\SH3\\..\\data\\.\\Cfg\\")), "");
+    EXPECT_EQ(NameWindowsRefuses(PathFromText("\\\\?\\C:\\Games\\x.cfg")), "");
+    EXPECT_NE(NameWindowsRefuses(PathFromText("\\\\?\\C:\\Games\\x.cfg:stream")), "");
 }
 
 TEST_F(Win32Files, NamesBeyondTheCodePageAreMarkedWhenListed) {

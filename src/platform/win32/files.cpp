@@ -245,7 +245,12 @@ bool RemoveTreeWide(const std::wstring& folder, bool& removedAny) {
 }  // namespace
 
 std::string NameWindowsRefuses(const fs::path& path) {
-    for (const fs::path& component : path.relative_path()) {
+    // A path in the system's long form ("\\?\C:\...") is checked after its prefix.
+    std::wstring text = path.native();
+    if (text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\")) {
+        text.erase(0, 4);
+    }
+    for (const fs::path& component : fs::path(text).relative_path()) {
         std::string problem = NameProblem(component.native());
         if (!problem.empty()) {
             return problem;
