@@ -76,7 +76,20 @@ bool IsTemporaryFileName(const std::filesystem::path& name) {
     return dash != String::npos && digits(numbers.substr(0, dash)) && digits(numbers.substr(dash + 1));
 }
 
+namespace {
+
+// The reason a name in `path` cannot be used on Windows, as the tail of an error text.
+std::string RefusedTail(const std::filesystem::path& path) {
+    const std::string reason = NameWindowsRefuses(path);
+    return reason.empty() ? std::string() : ": " + reason + ".";
+}
+
+}  // namespace
+
 bool TryCreateFolders(const std::filesystem::path& folder) {
+    if (!NameWindowsRefuses(folder).empty()) {
+        return false;
+    }
     std::error_code ec;
     const bool created = std::filesystem::create_directories(WithoutTrailingSeparator(folder), ec);
     if (ec) {
@@ -90,7 +103,7 @@ bool TryCreateFolders(const std::filesystem::path& folder) {
 
 void CreateFolders(const std::filesystem::path& folder) {
     if (!TryCreateFolders(folder)) {
-        throw Error("Unable to create the folder " + TextFromPath(folder));
+        throw Error("Unable to create the folder " + TextFromPath(folder) + RefusedTail(folder));
     }
 }
 
@@ -103,30 +116,30 @@ void SetReadOnly(const std::filesystem::path& path, bool readOnly) {
 
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool durable) {
     if (!TryWriteFileAtomic(path, bytes, durable)) {
-        throw Error("Unable to write to " + TextFromPath(path));
+        throw Error("Unable to write to " + TextFromPath(path) + RefusedTail(path));
     }
 }
 
 void CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to, bool durable) {
     if (!TryCopyFileAtomic(from, to, durable)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to) + RefusedTail(to));
     }
 }
 
 void CopyFileExclusive(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (!TryCopyFileExclusive(from, to)) {
-        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to));
+        throw Error("Unable to copy " + TextFromPath(from) + " to " + TextFromPath(to) + RefusedTail(to));
     }
 }
 
 void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (!TryRenamePath(from, to)) {
-        throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to));
+        throw Error("Unable to rename " + TextFromPath(from) + " to " + TextFromPath(to) + RefusedTail(to));
     }
 }
 
 InstanceGuard::InstanceGuard(const std::filesystem::path& executable)
-    : m_blockName(BlockNameFor(executable)) {}
+    : m_executable(executable), m_blockName(BlockNameFor(executable)) {}
 
 std::string InstanceGuard::BlockNameFor(const std::filesystem::path& executable) {
     std::string name;

@@ -20,8 +20,16 @@ namespace seewolf::platform {
 std::filesystem::path PathFromText(std::string_view text);
 
 // Core text (Windows-1252, native separators) from a native path; characters that the code
-// page cannot hold become '?'.
+// page cannot hold become '?' (for messages; ListFolder marks such names).
 std::string TextFromPath(const std::filesystem::path& path);
+
+// On Windows, why Windows would refuse a name in `path` or store it under another name: a
+// reserved device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, with
+// or without an extension), a name ending in a dot or a blank (Windows drops them), or a name
+// holding one of <>:"|?* or a control character. A sentence part naming the name, for the
+// user; empty when every name after the drive is fine. The creating and renaming operations
+// below refuse such a path with this reason. On Linux every name is kept: always empty.
+std::string NameWindowsRefuses(const std::filesystem::path& path);
 
 // `folder` joined with a relative game path such as "data\Cfg\Basic.cfg". Each component that
 // does not exist with its exact spelling is matched case-insensitively against the entries of
@@ -88,6 +96,9 @@ bool TrySetReadOnly(const std::filesystem::path& path, bool readOnly);  // false
 struct FolderEntry {
     std::string name;  // Windows-1252 text
     bool isFolder = false;
+    // The name holds characters that Windows-1252 cannot hold: `name` shows each as '?', so it
+    // cannot open the entry. The caller tells the user about it instead of skipping it unsaid.
+    bool nameNotText = false;
 };
 
 // Entries of a folder in the order the system lists them, without "." and "..". An unreadable
@@ -110,9 +121,10 @@ bool IsTemporaryFileName(const std::filesystem::path& name);
 
 // ---- Changing operations. Each one counts towards the fault-injection limit once it has
 // completed; one that finds nothing to do (a folder that already exists, a path already gone)
-// does not count, and neither does one that fails. Each one that throws has a Try... variant
-// that does the same and returns false instead of throwing, for callers to whom a failure is
-// an answer (a file left in place, a copy kept), not an error. ----
+// does not count, and neither does one that fails. On Windows, a path that they would create
+// under a name that NameWindowsRefuses explains is refused, with that reason in the Error. Each one that
+// throws has a Try... variant that does the same and returns false instead of throwing, for callers to whom a
+// failure is an answer (a file left in place, a copy kept), not an error. ----
 
 // Writes `bytes` to a temporary file in the target's folder and renames it over the target,
 // so the target holds either its old or its new bytes, never a mix. An existing target keeps
@@ -176,11 +188,14 @@ class CopyBatch {
     std::vector<Pending> m_pending;
 };
 
-// Renames a file or folder, replacing a file at `to`. Throws Error on failure.
+// Renames a file or folder, replacing a file at `to`; on Windows a read-only file at `to` is
+// refused, as the system does (on Linux the owner's write bit does not guard a rename). Throws
+// Error on failure.
 void RenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 bool TryRenamePath(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Removes a file or an empty folder; false when it could not be removed. A missing path is true.
+// On Windows a read-only file is not removed (callers clear the attribute first).
 bool RemovePath(const std::filesystem::path& path);
 
 // Removes a folder with everything in it; false when something could not be removed.

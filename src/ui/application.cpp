@@ -28,11 +28,13 @@ namespace seewolf::ui {
 namespace {
 
 std::vector<std::string> ArgumentsOf(int argc, char** argv, const std::filesystem::path& executable) {
-    // Argument 0 is the executable's full path as the system reports it.
-    std::vector<std::string> arguments{platform::Utf8FromPath(executable)};
-    for (int i = 1; i < argc; ++i) {
-        arguments.emplace_back(argv[i]);
+    // UTF-8 text (on Windows from the wide command line); argument 0 is the executable's full
+    // path as the system reports it.
+    std::vector<std::string> arguments = platform::ProcessArguments(argc, argv);
+    if (arguments.empty()) {
+        arguments.emplace_back();
     }
+    arguments.front() = platform::Utf8FromPath(executable);
     return arguments;
 }
 
@@ -90,17 +92,21 @@ int RunSeewolf(int argc, char** argv) {
     bool anotherOwns = false;
     try {
         anotherOwns = commandLine.AutoRollbackAndClose()
-                          ? guard->AnotherInstanceOwns(platform::CurrentProcessId(), 1, kRollBackStartWait)
-                          : guard->AnotherInstanceOwns(platform::CurrentProcessId(), 1);
+                          ? guard->AnotherInstanceOwns(platform::InstanceGuard::HandleBeforeWindow(), 1,
+                                                       kRollBackStartWait)
+                          : guard->AnotherInstanceOwns(platform::InstanceGuard::HandleBeforeWindow(), 1);
     } catch (const Error& error) {
         return RefuseStart(argc, argv, error.what());
     }
     if (anotherOwns) {
-        // The first instance brings its window forward when it hears from us; no window here.
-        {
+        // No window here. On Windows the guard has restored the first instance's window and
+        // brought it forward, and the arguments go to it as a window message. Elsewhere, or when
+        // that window does not exist yet, the local channel carries them and the first instance
+        // brings its window forward when it hears from us.
+        const std::vector<std::string> handed(arguments.begin() + 1, arguments.end());
+        if (handed.empty() || !platform::ForwardArguments(guard->FirstInstanceHandle(), handed)) {
             QCoreApplication messenger(argc, argv);
-            InstanceChannel::Forward(channelName,
-                                     std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+            InstanceChannel::Forward(channelName, handed);
         }
         // A roll-back that cannot run must not go unnoticed: the game folder stays changed.
         return commandLine.AutoRollbackAndClose() ? RefuseStart(argc, argv, RollBackRefusedText(commandLine))
@@ -148,6 +154,8 @@ int RunSeewolf(int argc, char** argv) {
                        [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });
         ShowTipsAtFirstActivation(&mainWindow, mainWindow.GetPaths(), random, prompter);
         mainWindow.show();
+        // A second start finds this window through the guard's block (on Windows).
+        guard->PublishWindow(static_cast<std::int64_t>(mainWindow.winId()));
         exitCode = QApplication::exec();
         restart = mainWindow.RestartRequested();
         prompter.SetStatusSink(nullptr, nullptr);

@@ -10,6 +10,7 @@
 
 #include "app/error.h"
 #include "app/text.h"
+#include "platform/sound.h"
 #include "ui/qt_text.h"
 
 namespace seewolf::ui {
@@ -45,6 +46,22 @@ QMessageBox::Icon IconFor(MessageKind kind) {
     return QMessageBox::NoIcon;
 }
 
+platform::BeepKind BeepKindFor(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Warning:
+            return platform::BeepKind::Warning;
+        case MessageKind::Error:
+            return platform::BeepKind::Error;
+        case MessageKind::Information:
+            return platform::BeepKind::Information;
+        case MessageKind::Confirmation:
+            return platform::BeepKind::Confirmation;
+        case MessageKind::Custom:
+            break;
+    }
+    return platform::BeepKind::Custom;
+}
+
 QString TitleFor(MessageKind kind) {
     switch (kind) {
         case MessageKind::Warning:
@@ -69,8 +86,11 @@ Button QtPrompter::ShowMessage(std::string_view text, MessageKind kind, Buttons 
 
 Button QtPrompter::AskWithDefault(std::string_view text, MessageKind kind, Buttons buttons,
                                   Button defaultButton) {
-    // The desktop has one beep; it still tells the user that a message wants attention.
-    QApplication::beep();
+    // The system's sound for the kind; a desktop with one beep still tells the user that a
+    // message wants attention.
+    if (!platform::Beep(BeepKindFor(kind))) {
+        QApplication::beep();
+    }
     QMessageBox box(IconFor(kind), TitleFor(kind), ToQt(MessageLines(text)), QMessageBox::NoButton, m_parent);
     // Names from the career files are shown as they stand, never as markup.
     box.setTextFormat(Qt::PlainText);

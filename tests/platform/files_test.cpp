@@ -154,17 +154,21 @@ TEST_F(FilesTest, ReadOnlyAttributeIsTheOwnersWriteBit) {
 
 TEST_F(FilesTest, ListFolderGivesCp1252NamesAndKinds) {
     Put(m_root / "\xC3\xA4.txt", "x");
+    Put(m_root / "\xCE\xA9.txt", "x");  // beyond the code page: marked, not passed off as "?.txt"
     fs::create_directories(m_root / "Sub");
     fs::create_directory_symlink(m_root / "Sub", m_root / "Link");
     auto entries = ListFolder(m_root);
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].name, "Link");
-    EXPECT_TRUE(entries[0].isFolder);
-    EXPECT_EQ(entries[1].name, "Sub");
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, "?.txt");
+    EXPECT_TRUE(entries[0].nameNotText);
+    EXPECT_EQ(entries[1].name, "Link");
     EXPECT_TRUE(entries[1].isFolder);
-    EXPECT_EQ(entries[2].name, "\xE4.txt");
-    EXPECT_FALSE(entries[2].isFolder);
+    EXPECT_EQ(entries[2].name, "Sub");
+    EXPECT_TRUE(entries[2].isFolder);
+    EXPECT_EQ(entries[3].name, "\xE4.txt");
+    EXPECT_FALSE(entries[3].isFolder);
+    EXPECT_FALSE(entries[3].nameNotText);
     EXPECT_TRUE(ListFolder(m_root / "missing").empty());
 }
 

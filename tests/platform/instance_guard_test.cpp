@@ -14,8 +14,12 @@ TEST(InstanceGuardName, SeparatorsRemovedAndLowerCase) {
     EXPECT_EQ(InstanceGuard::BlockNameFor("/Opt/Games/SEEWOLF/Seewolf"), "optgamesseewolfseewolf");
     // A backslash is a separator too, wherever it appears.
     EXPECT_EQ(InstanceGuard::BlockNameFor("/home/U\\Seewolf.EXE"), "homeuseewolf.exe");
-    // Lower case of the code page, not only of ASCII: "ÄRGER" in a UTF-8 file name.
-    EXPECT_EQ(InstanceGuard::BlockNameFor("/Spiele/\xC3\x84RGER/Seewolf"), "spiele\xE4rgerseewolf");
+    // Lower case of the code page, not only of ASCII: "ÄRGER" in a file name.
+    EXPECT_EQ(InstanceGuard::BlockNameFor(PathFromUtf8("/Spiele/\xC3\x84RGER/Seewolf")),
+              "spiele\xE4rgerseewolf");
+    // Argument 0 as Windows reports it.
+    EXPECT_EQ(InstanceGuard::BlockNameFor(PathFromUtf8("C:\\Program Files (x86)\\\xC3\x84rger\\Seewolf.EXE")),
+              "c:program files (x86)\xE4rgerseewolf.exe");
 }
 
 }  // namespace

@@ -213,6 +213,10 @@ fs::path PathFromText(std::string_view text) {
     return fs::path(std::move(native));
 }
 
+std::string NameWindowsRefuses(const fs::path& /*path*/) {
+    return {};
+}
+
 std::string TextFromPath(const fs::path& path) {
     return Cp1252FromUtf8(path.native());
 }
@@ -442,7 +446,9 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
             struct stat st {};
             isFolder = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        entries.push_back({Cp1252FromUtf8(name), isFolder});
+        std::string text = Cp1252FromUtf8(name);
+        const bool notText = Utf8FromCp1252(text) != name;
+        entries.push_back({std::move(text), isFolder, notText});
     }
     ::closedir(dir);
     return entries;

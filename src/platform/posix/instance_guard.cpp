@@ -161,6 +161,18 @@ bool InstanceGuard::AnotherInstanceOwns(std::int64_t ownHandle, int allowedInsta
     throw Error("Unable to open the shared block " + m_blockName + ".");
 }
 
+std::int64_t InstanceGuard::HandleBeforeWindow() {
+    return CurrentProcessId();
+}
+
+// The block keeps the process id, by which a later start tells a living first instance from a
+// crashed one; the window is reached through the local channel.
+void InstanceGuard::PublishWindow(std::int64_t /*windowHandle*/) {}
+
+bool ForwardArguments(std::int64_t /*firstHandle*/, const std::vector<std::string>& /*arguments*/) {
+    return false;
+}
+
 InstanceGuard::~InstanceGuard() {
     if (!m_open) {
         return;

@@ -61,17 +61,67 @@ std::wstring WideFromText(std::string_view text) {
 }
 
 // Windows-1252 text of a wide string; '?' for what the code page cannot hold (no "best fit"
-// look-alikes, which could name a different file).
-std::string TextFromWide(std::wstring_view wide) {
+// look-alikes, which could name a different file), and `lost` set when that happened.
+std::string TextFromWide(std::wstring_view wide, bool* lost = nullptr) {
     if (wide.empty()) {
         return std::string();
     }
     const int length = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
                                              static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
     std::string text(static_cast<std::size_t>(length), '\0');
+    BOOL usedDefault = FALSE;
     ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                          text.data(), length, "?", nullptr);
+                          text.data(), length, "?", &usedDefault);
+    if (lost != nullptr) {
+        *lost = usedDefault != FALSE;
+    }
     return text;
+}
+
+// Why Windows would refuse one name or keep it under another, or empty.
+std::string NameProblem(std::wstring_view name) {
+    if (name.empty() || name == L"." || name == L"..") {
+        return {};
+    }
+    const std::string text = "\"" + TextFromWide(name) + "\"";
+    for (const wchar_t c : name) {
+        if (c < 32) {
+            return "Windows does not allow control characters in the name " + text;
+        }
+        if (std::wstring_view(L"<>:\"|?*").find(c) != std::wstring_view::npos) {
+            return "Windows does not allow the character " + TextFromWide(std::wstring_view(&c, 1)) +
+                   " in the name " + text;
+        }
+    }
+    if (name.back() == L'.' || name.back() == L' ') {
+        return "Windows drops the dot or blank at the end of the name " + text;
+    }
+    // A device name stays one with any extension and with blanks before it ("NUL .txt").
+    std::wstring base(name.substr(0, name.find(L'.')));
+    while (!base.empty() && base.back() == L' ') {
+        base.pop_back();
+    }
+    for (wchar_t& c : base) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+    }
+    static constexpr std::wstring_view kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    bool device = std::find(std::begin(kDevices), std::end(kDevices), base) != std::end(kDevices);
+    if (!device && base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT"))) {
+        // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2 and 3.
+        const wchar_t digit = base[3];
+        device = (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' ||
+                 digit == L'\u00B3';
+    }
+    if (device) {
+        return "Windows keeps the name " + text + " for a device";
+    }
+    return {};
+}
+
+bool Refused(const fs::path& path) {
+    return !NameWindowsRefuses(path).empty();
 }
 
 std::int64_t UnixNanoseconds(std::int64_t fileTime) {
@@ -193,6 +243,21 @@ bool RemoveTreeWide(const std::wstring& folder, bool& removedAny) {
 }
 
 }  // namespace
+
+std::string NameWindowsRefuses(const fs::path& path) {
+    // A path in the system's long form ("\\?\C:\...") is checked after its prefix.
+    std::wstring text = path.native();
+    if (text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\")) {
+        text.erase(0, 4);
+    }
+    for (const fs::path& component : fs::path(text).relative_path()) {
+        std::string problem = NameProblem(component.native());
+        if (!problem.empty()) {
+            return problem;
+        }
+    }
+    return {};
+}
 
 fs::path PathFromText(std::string_view text) {
     std::wstring wide = WideFromText(text);
@@ -410,13 +475,18 @@ std::vector<FolderEntry> ListFolder(const fs::path& folder) {
         if (name == L"." || name == L"..") {
             continue;
         }
-        entries.push_back({TextFromWide(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        bool lost = false;
+        std::string text = TextFromWide(name, &lost);
+        entries.push_back({std::move(text), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, lost});
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
     return entries;
 }
 
 bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durable) {
+    if (Refused(path)) {
+        return false;
+    }
     const fs::path target = FollowLinks(path);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
@@ -449,6 +519,9 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
     const auto fail = [&path]() { return Error("Unable to write to " + TextFromPath(path)); };
+    if (const std::string refused = NameWindowsRefuses(path); !refused.empty()) {
+        throw Error("Unable to write to " + TextFromPath(path) + ": " + refused + ".");
+    }
     Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
@@ -474,6 +547,9 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
 }
 
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
+    if (Refused(to)) {
+        return false;
+    }
     const fs::path target = FollowLinks(to);
     const DWORD existing = ::GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
@@ -528,6 +604,9 @@ void CopyBatch::Add(const fs::path& from, const fs::path& to) {
 void CopyBatch::Commit() {}
 
 bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
+    if (Refused(to)) {
+        return false;
+    }
     if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
         return false;
     }
@@ -536,6 +615,15 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
 }
 
 bool TryRenamePath(const fs::path& from, const fs::path& to) {
+    if (Refused(to)) {
+        return false;
+    }
+    // Windows refuses to replace a read-only file (Wine does not: it is checked here).
+    const DWORD existing = ::GetFileAttributesW(WithoutTrailingSeparator(to).c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return false;
+    }
     if (!::MoveFileExW(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING)) {
         return false;
