@@ -19,13 +19,23 @@ refuse() {
   echo "FAIL: $*" >&2
   exit 1
 }
+# Without the Windows build or Wine the test cannot run. scripts/test sets SEEWOLF_REQUIRE_WINDOWS=1
+# and always builds both first, so there it fails; elsewhere (a Linux build alone) it is skipped,
+# and ctest lists it as skipped with this reason.
+missing() {
+  if [[ "${SEEWOLF_REQUIRE_WINDOWS:-}" == 1 ]]; then
+    refuse "$@"
+  fi
+  echo "SKIPPED: $*" >&2
+  exit 77
+}
 for program in seewolf-cli.exe wachgang.exe; do
-  [[ -f "$windows_dir/$program" ]] || refuse "$windows_dir/$program is missing: build the windows preset first" \
+  [[ -f "$windows_dir/$program" ]] || missing "$windows_dir/$program is missing: build the windows preset first" \
     "(cmake --preset windows && cmake --build --preset windows; scripts/test does both before this test)"
 done
-[[ -f "$windows_dir/Seewolf_en.txt" ]] || refuse "$windows_dir holds no program content: build the windows preset first"
+[[ -f "$windows_dir/Seewolf_en.txt" ]] || missing "$windows_dir holds no program content: build the windows preset first"
 for tool in wine winepath wineserver; do
-  command -v "$tool" >/dev/null || refuse "$tool is missing: install Wine (scripts/setup does) and build the windows preset"
+  command -v "$tool" >/dev/null || missing "$tool is missing: install Wine (scripts/setup does) and build the windows preset"
 done
 command -v script >/dev/null || refuse "script (bsdutils) is missing: the console check needs it"
 [[ -x "$linux_dir/seewolf-cli" ]] || refuse "$linux_dir/seewolf-cli is missing: build seewolf-cli"
