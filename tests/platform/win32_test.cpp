@@ -12,6 +12,7 @@
 #include "platform/folders.h"
 #include "platform/instance_guard.h"
 #include "platform/sound.h"
+#include "platform/trash.h"
 #include "support/temp_world.h"
 
 // clang-format off
@@ -359,6 +360,18 @@ TEST_F(Win32Files, NamesWindowsRefusesOrChangesAreErrorsNamingThePath) {
     EXPECT_EQ(NameWindowsRefuses(PathFromText("C:\\Games\\SH3\\..\\data\\.\\Cfg\\")), "");
     EXPECT_EQ(NameWindowsRefuses(PathFromText("\\\\?\\C:\\Games\\x.cfg")), "");
     EXPECT_NE(NameWindowsRefuses(PathFromText("\\\\?\\C:\\Games\\x.cfg:stream")), "");
+}
+
+// The shell's delete with undo: under Wine the recycle bin is the desktop's trash of
+// $XDG_DATA_HOME, which scripts/test points into its temporary folder.
+TEST_F(Win32Files, ATrashedCareerFolderIsGoneAndAMissingOneIsNamed) {
+    CreateFolders(Path("Career"));
+    WriteFileAtomic(Path("Career") / "Patrols_0.cfg", "one");
+    EXPECT_EQ(MoveToTrash(WithTrailingSeparator(Path("Career"))).outcome, TrashOutcome::Moved);
+    EXPECT_FALSE(FolderExists(Path("Career")));
+    const TrashResult missing = MoveToTrash(Path("Career"));
+    EXPECT_EQ(missing.outcome, TrashOutcome::Failed);
+    EXPECT_NE(missing.reason.find(TextFromPath(Path("Career"))), std::string::npos) << missing.reason;
 }
 
 TEST_F(Win32Files, NamesBeyondTheCodePageAreMarkedWhenListed) {
