@@ -304,6 +304,10 @@ TEST(Cli, OffersPrintWhatTheNewCareerFormOffers) {
     EXPECT_EQ(early.code, 1);
     EXPECT_NE(early.err.find("No career can start in 1/1939."), std::string::npos) << early.err;
     EXPECT_EQ(Cli(world, {"offers", "--year", "1941"}).code, 1);
+    // The last month a career can start in, and the first after it.
+    EXPECT_EQ(Cli(world, {"offers", "--year", "1945", "--month", "5"}).code, 0);
+    EXPECT_EQ(Cli(world, {"offers", "--year", "1945", "--month", "6"}).code, 1);
+    EXPECT_EQ(Cli(world, {"offers", "--year", "1946", "--month", "1"}).code, 1);
 }
 
 TEST(Cli, NamesThatWindows1252CannotHoldAreRefused) {
