@@ -65,7 +65,7 @@ docs="$work/demo/documents"
 # A Wine prefix of this test's own in its temporary folder, its server kept running throughout
 # (each start of a Windows program is then quicker) and ended with the test, also when a time
 # limit stops it; should that fail, the server ends 30 seconds after the last program.
-export WINEPREFIX="$work/wine" WINEDEBUG=-all XDG_DATA_HOME="$work/data"
+export WINEPREFIX="$work/wine" WINEDEBUG=-all
 trap 'wineserver -k >/dev/null 2>&1 || true; chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
