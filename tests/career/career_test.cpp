@@ -60,7 +60,8 @@ Date MonthStart(Date date) {
 // What the user's clock showed at a file's modification time.
 DateTime LocalModified(const fs::path& file) {
     const platform::LocalTime local = platform::ToLocalTime(platform::StampOf(file)->modifiedNs);
-    return {EncodeDate(local.year, local.month, local.day), local.hour * 3600 + local.minute * 60 + local.second};
+    return {EncodeDate(local.year, local.month, local.day),
+            local.hour * 3600 + local.minute * 60 + local.second};
 }
 
 class CareerTest : public ::testing::Test {

@@ -21,9 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadText;
+using testing::RunTestChild;
 using testing::ScriptedPrompter;
 using testing::WriteText;
-using testing::RunTestChild;
 
 // A roster of one crewman per grade given, in slots 0, 1, 2, ..., in compartment 3 (the crewman of
 // the grade -1 entry: compartment 8), each with keys the newcomer must replace or keep.

@@ -70,7 +70,8 @@ void SetEnvironment(const char* name, const char* value) {
 #endif
 }
 
-int RunTestChild(const std::string& test, const std::vector<std::pair<const char*, std::string>>& environment) {
+int RunTestChild(const std::string& test,
+                 const std::vector<std::pair<const char*, std::string>>& environment) {
     std::vector<std::unique_ptr<EnvVar>> set;
     set.push_back(std::make_unique<EnvVar>("GTEST_OUTPUT", nullptr));
     for (const auto& [name, value] : environment) {

@@ -62,7 +62,8 @@ void SetEnvironment(const char* name, const char* value);
 // Runs one test of this test program (`test`, a --gtest_filter pattern) in a new process with these
 // environment variables set, and returns its exit code (-1 when it could not be started). Crash tests
 // use it: the child reads its fault limit from its environment and is cut there.
-int RunTestChild(const std::string& test, const std::vector<std::pair<const char*, std::string>>& environment);
+int RunTestChild(const std::string& test,
+                 const std::vector<std::pair<const char*, std::string>>& environment);
 
 // Writes a text file (creating its folders).
 void WriteText(const std::filesystem::path& path, std::string_view text);
