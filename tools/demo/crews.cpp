@@ -13,9 +13,8 @@ namespace seewolf::demo {
 
 namespace {
 
-// The days from which awards 7, 2 and 6 can be held, as "yyyymmdd".
+// The days from which awards 7 and 6 can be held, as "yyyymmdd".
 constexpr std::string_view kWarBadgeDate = "19391013";
-constexpr std::string_view kGermanCrossDate = "19410928";
 constexpr std::string_view kFrontClaspDate = "19440515";
 
 namespace award {
