@@ -18,7 +18,10 @@ while true; do
   "$cli" rollback >/dev/null 2>&1 || fail "roll-back after a launch cut at $n failed"
   snapshot > "$work/after"
   cmp -s "$work/before" "$work/after" || { diff "$work/before" "$work/after" | head; fail "launch cut at $n not restored"; }
-  [[ $code -eq 86 ]] || break  # the launch ran to its end: every cut point was tried
+  if [[ $code -ne 86 ]]; then  # the launch ran to its end: every cut point was tried
+    [[ $code -eq 0 ]] || fail "launch cut at $n ended with $code, neither cut nor done"
+    break
+  fi
   n=$((n + 1))
 done
 [[ $n -gt 10 ]] || fail "the launch made only $n changing operations; the cut never hit it"
@@ -30,7 +33,10 @@ m=1
 while true; do
   code=0
   SEEWOLF_FAULT_AFTER=$m "$cli" rollback >/dev/null 2>&1 || code=$?
-  if [[ $code -ne 86 ]]; then break; fi
+  if [[ $code -ne 86 ]]; then
+    [[ $code -eq 0 ]] || fail "roll-back cut at $m ended with $code, neither cut nor done"
+    break
+  fi
   # Cut again: put the launch back as it was and try the next cut point.
   "$cli" rollback >/dev/null 2>&1 || fail "roll-back after a roll-back cut at $m failed"
   snapshot > "$work/after"
