@@ -706,7 +706,8 @@ TEST_F(Backup, LogsOfAMillionLinesRollBackInBoundedTime) {
     platform::AppendToFile(world.prog / "Gramophone.log", renames, false);
     const auto start = std::chrono::steady_clock::now();
     ExpectRolledBack();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    // Linear work takes about 25 s of CPU in a debug build; anything worse than linear, hours.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(300));
 }
 
 TEST_F(Backup, AnUnreadableLogStopsTheRollBackAndKeepsEverything) {
