@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct Bitmap {
     std::array<PaletteEntry, 256> palette{};
     std::vector<std::vector<std::uint8_t>> rows;  // depth 1: (width + 7) / 8 bytes; 8: width; 24: 3 x width
 };
+
+// The most pixels a picture may have (8192 x 8192): a file's header may claim far more than any
+// picture Seewolf shows, and such a picture is refused rather than allocated.
+inline constexpr std::size_t kMaxPicturePixels = std::size_t{1} << 26;
 
 // width x height x 3 bytes, top row first, red, green, blue (palette applied).
 std::vector<std::uint8_t> ToRgb(const Bitmap& bitmap);

@@ -66,13 +66,19 @@ Bitmap LoadJPEG(const std::filesystem::path& path) {
     if (width <= 0 || height <= 0) {
         Fail(path, "the file holds no complete picture.");
     }
+    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) > kMaxPicturePixels) {
+        Fail(path, "it claims a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels, more than the " + std::to_string(kMaxPicturePixels) +
+                       " pixels a picture may have.");
+    }
 
     const std::size_t pitch = static_cast<std::size_t>(width) * 3;
     std::vector<unsigned char> pixels(pitch * static_cast<std::size_t>(height));
     // Warnings (such as a file cut short) stop the decoder too: a half-decoded picture is an error
-    // here, not something to show.
+    // here, not something to show. A progressive file may hold any number of scans, each a pass
+    // over the whole picture; the decoder refuses one of more than 500.
     if (tjDecompress2(handle.get(), data, size, pixels.data(), width, static_cast<int>(pitch), height,
-                      TJPF_BGR, TJFLAG_STOPONWARNING) != 0) {
+                      TJPF_BGR, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
         Fail(path, reason());
     }
 

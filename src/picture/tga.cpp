@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "platform/files.h"
@@ -243,9 +244,31 @@ void MirrorRow(std::vector<std::uint8_t>& row, const Layout& layout, std::size_t
     }
 }
 
-Bitmap Refused(std::string* errorText) {
+// Why a picture of the header's size is not read, or "". A header may claim up to 65535 x 65535
+// pixels whatever the file holds. Missing bytes at the end read as zeros, so a file cut short
+// still gives its picture; but a run-length packet of at least two bytes gives at most 128 units,
+// so a file holding far fewer bytes than even that would need is no picture, only a header asking
+// for memory. Pictures up to kSmallPicture units are read whatever the file holds.
+std::string SizeRefusal(const Header& header, std::size_t fileSize) {
+    constexpr std::size_t kUnitsPerByte = 64;
+    constexpr std::size_t kSmallPicture = std::size_t{1} << 16;
+    const std::size_t pixels = std::size_t{header.width} * header.height;
+    const std::size_t units = LayoutFor(header).units * header.height;
+    const std::string claim = "Invalid TGA file! Its header claims a picture of " +
+                              std::to_string(header.width) + " x " + std::to_string(header.height) +
+                              " pixels, ";
+    if (pixels > kMaxPicturePixels) {
+        return claim + "more than the " + std::to_string(kMaxPicturePixels) + " pixels a picture may have.";
+    }
+    if (units > kSmallPicture && units / kUnitsPerByte > fileSize) {
+        return claim + "more than its " + std::to_string(fileSize) + " bytes can hold.";
+    }
+    return {};
+}
+
+Bitmap Refused(std::string* errorText, const std::string& reason = kInvalidTgaText) {
     if (errorText != nullptr) {
-        *errorText = kInvalidTgaText;
+        *errorText = reason;
     }
     Bitmap bitmap;
     bitmap.width = 1;
@@ -262,13 +285,14 @@ Bitmap LoadTGA(const std::filesystem::path& path, std::string* errorText) {
     if (!bytes) {
         return Refused(errorText);
     }
+    const std::size_t fileSize = bytes->size();
     Source source(std::move(*bytes));
     const Header header = ReadHeader(source);
-    // A header may claim up to 65535 x 65535 pixels whatever the file holds; pictures beyond
-    // 64 million pixels are refused rather than allocated (no picture Seewolf shows comes near).
-    constexpr std::size_t kMaxPixels = std::size_t{1} << 26;
-    if (!Accepted(header) || std::size_t{header.width} * header.height > kMaxPixels) {
+    if (!Accepted(header)) {
         return Refused(errorText);
+    }
+    if (const std::string tooLarge = SizeRefusal(header, fileSize); !tooLarge.empty()) {
+        return Refused(errorText, tooLarge);
     }
     if (errorText != nullptr) {
         errorText->clear();

@@ -1,5 +1,6 @@
 #include "launch/backup.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -688,6 +689,25 @@ TEST_F(Backup, AGameFileThatCannotBeBackedUpStopsTheSetNamingIt) {
     EXPECT_EQ(Snapshot(world.game), before);  // not replaced
     fs::remove(paths.BackupFolder / "data");
     ExpectRolledBack();
+}
+
+TEST_F(Backup, LogsOfAMillionLinesRollBackInBoundedTime) {
+    LaunchLike(paths, prompter);
+    std::string lines;
+    std::string renames;
+    const std::string gone =
+        Native(world.game / "data" / "Gone") + std::string(1, fs::path::preferred_separator);
+    for (int i = 0; i < 1000000; ++i) {
+        const std::string name = gone + std::to_string(i) + ".txt";
+        lines += name + "\r\n";
+        renames += name + "|" + name + ".ogg\r\n";
+    }
+    platform::AppendToFile(Log(), lines, false);
+    platform::AppendToFile(world.prog / "Gramophone.log", renames, false);
+    const auto start = std::chrono::steady_clock::now();
+    ExpectRolledBack();
+    // Linear work takes about 25 s of CPU in a debug build; anything worse than linear, hours.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(300));
 }
 
 TEST_F(Backup, AnUnreadableLogStopsTheRollBackAndKeepsEverything) {

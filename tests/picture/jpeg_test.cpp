@@ -112,6 +112,18 @@ TEST_F(JpegTest, BrokenFilesThrowNamingTheFile) {
     }
     EXPECT_NE(FailureOf(truncated).find("Premature end"), std::string::npos) << FailureOf(truncated);
     EXPECT_NE(FailureOf(empty).find("empty"), std::string::npos) << FailureOf(empty);
+
+    // A header claiming a picture beyond the bound is refused before anything is allocated.
+    std::string huge = good;
+    const std::size_t frame = huge.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    huge.replace(frame + 5, 4, "\x27\x10\x27\x10");  // height and width 10000
+    EXPECT_NE(
+        FailureOf(Write("huge.jpg", huge))
+            .find("it claims a picture of 10000 x 10000 pixels, more than the 67108864 pixels a picture "
+                  "may have."),
+        std::string::npos)
+        << FailureOf(Write("huge.jpg", huge));
 }
 
 }  // namespace

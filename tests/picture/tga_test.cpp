@@ -423,11 +423,30 @@ TEST_F(TgaTest, RefusedHeadersGiveOnePixel) {
     ExpectRefused(LoadBytes(""), m_error);
     ExpectRefused(LoadBytes(std::string("\0\0\x02", 3)), m_error);  // header cut off: depth reads 0
 
-    // A header claiming a gigantic picture is refused instead of allocating gigabytes.
+    // A header claiming a gigantic picture, or far more than the file could hold even as run-length
+    // packets, is refused instead of allocated, and the error says why.
     file = TwoByTwo(0x20);
     file.width = 65535;
     file.height = 65535;
-    ExpectRefused(Load(file), m_error);
+    Bitmap bitmap = Load(file);
+    EXPECT_EQ(bitmap.rows.size(), 1U);
+    EXPECT_EQ(m_error,
+              "Invalid TGA file! Its header claims a picture of 65535 x 65535 pixels, more than the "
+              "67108864 pixels a picture may have.");
+    file.width = 4000;
+    file.height = 4000;
+    bitmap = Load(file);
+    EXPECT_EQ(bitmap.rows.size(), 1U);
+    EXPECT_EQ(m_error,
+              "Invalid TGA file! Its header claims a picture of 4000 x 4000 pixels, more than its 30 "
+              "bytes can hold.");
+    // What a file cut short could still hold is read, with zeros.
+    file.width = 300;
+    file.height = 300;
+    file.pixels.resize(90000 / 64);
+    bitmap = Load(file);
+    EXPECT_EQ(m_error, "");
+    EXPECT_EQ(bitmap.rows.size(), 300U);
 }
 
 TEST_F(TgaTest, AShortFileKeepsItsSizeWithZeros) {
