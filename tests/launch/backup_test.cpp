@@ -1,6 +1,5 @@
 #include "launch/backup.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -691,23 +690,22 @@ TEST_F(Backup, AGameFileThatCannotBeBackedUpStopsTheSetNamingIt) {
     ExpectRolledBack();
 }
 
-TEST_F(Backup, LogsOfAMillionLinesRollBackInBoundedTime) {
+TEST_F(Backup, LongLogsRollBackInLinearTime) {
     LaunchLike(paths, prompter);
     std::string lines;
     std::string renames;
     const std::string gone =
         Native(world.game / "data" / "Gone") + std::string(1, fs::path::preferred_separator);
-    for (int i = 0; i < 1000000; ++i) {
+    for (int i = 0; i < 200000; ++i) {
         const std::string name = gone + std::to_string(i) + ".txt";
         lines += name + "\r\n";
         renames += name + "|" + name + ".ogg\r\n";
     }
     platform::AppendToFile(Log(), lines, false);
     platform::AppendToFile(world.prog / "Gramophone.log", renames, false);
-    const auto start = std::chrono::steady_clock::now();
+    // 400,000 lines naming missing files: linear work takes a few seconds, anything worse than
+    // linear would run into the test's time limit.
     ExpectRolledBack();
-    // Linear work takes about 25 s of CPU in a debug build; anything worse than linear, hours.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(300));
 }
 
 TEST_F(Backup, AnUnreadableLogStopsTheRollBackAndKeepsEverything) {
