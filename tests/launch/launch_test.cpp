@@ -10,6 +10,7 @@
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "app/text.h"
 #include "career/new_career.h"
 #include "crew/crewman.h"
 #include "demo/demo.h"
@@ -364,12 +365,11 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
         Settings(option, "1");
     }
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
-    // Files the launch adds: two from the flotilla's set, in new folders, and one the edit of the
-    // ships' texts creates.
-    const fs::path set = paths.Prog("Flotilla\\" + r.flotillaId);
+    // Files the launch adds: two from the boat type's set, in new folders (the flotilla's set, which
+    // goes first, only replaces a game file).
+    const fs::path set = paths.Prog("U-boat\\" + ReplaceAll(r.boatTypeName, "/", ""));
     WriteText(set / "data/Added/Deep/one.txt", "1");
     WriteText(set / "data/Added/two.txt", "2");
-    fs::remove(paths.Game("data\\Sea\\Liberty_Ship\\Liberty_Ship_fr.log"));
     ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     // The second launch rolls the first one back, then launches again.
     const std::uint64_t flushesBefore = platform::FlushCount();
