@@ -1,13 +1,15 @@
 // What the POSIX and the Windows sources share: the fault counter of the changing file
-// operations, the temporary-file names, the folder creation (std::filesystem does it alike on
-// both), the rule that names the instance block, the waits for the instance guard and for a
-// file lock, and the splitting of a raw command line.
+// operations, the flush counter and the watcher of file events, the temporary-file names, the folder creation
+// (std::filesystem does it alike on both), the rule that names the instance block, the waits for the instance
+// guard and for a file lock, and the splitting of a raw command line.
 
 #include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -36,7 +38,47 @@ long long ReadFaultLimit() {
 
 }  // namespace
 
-void CountChangingOperation() {
+namespace {
+
+std::atomic<bool> g_watching{false};
+std::mutex g_watcherMutex;
+std::function<void(const FileEvent&)> g_watcher;
+std::atomic<std::uint64_t> g_flushes{0};
+
+void Report(FileEventKind kind, const std::filesystem::path& path, const std::filesystem::path& from) {
+    if (!g_watching.load(std::memory_order_relaxed)) {
+        return;
+    }
+    std::function<void(const FileEvent&)> watcher;
+    {
+        const std::lock_guard<std::mutex> lock(g_watcherMutex);
+        watcher = g_watcher;
+    }
+    if (watcher) {
+        watcher(FileEvent{kind, path, from});
+    }
+}
+
+}  // namespace
+
+void WatchFileEvents(std::function<void(const FileEvent&)> watcher) {
+    const std::lock_guard<std::mutex> lock(g_watcherMutex);
+    g_watcher = std::move(watcher);
+    g_watching.store(static_cast<bool>(g_watcher));
+}
+
+std::uint64_t FlushCount() {
+    return g_flushes.load();
+}
+
+void CountFlush(FileEventKind kind, const std::filesystem::path& path) {
+    g_flushes.fetch_add(1, std::memory_order_relaxed);
+    Report(kind, path, {});
+}
+
+void CountChangingOperation(FileEventKind kind, const std::filesystem::path& path,
+                            const std::filesystem::path& from) {
+    Report(kind, path, from);
     static const long long limit = ReadFaultLimit();
     static std::atomic<long long> count{0};
     if (limit > 0 && count.fetch_add(1) + 1 == limit) {
@@ -96,7 +138,7 @@ bool TryCreateFolders(const std::filesystem::path& folder) {
         return false;
     }
     if (created) {
-        CountChangingOperation();
+        CountChangingOperation(FileEventKind::CreateFolder, folder);
     }
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -201,12 +202,50 @@ bool RemovePath(const std::filesystem::path& path);
 // Removes a folder with everything in it; false when something could not be removed.
 bool RemoveTree(const std::filesystem::path& folder);
 
+// ---- What the operations above do, in their order ----
+// A process that dies keeps every write it completed; a power cut keeps only what was flushed to
+// the disk. Each operation above reports what it changed and what it flushed as a FileEvent, so
+// that tests can check that a record reaches the disk before the change it records. A durable
+// operation reports the flush of its bytes, then its change, then the flush of the folder entry
+// that makes the change last (on Windows, a write or copy through a temporary file is put in
+// place written through: that counts as the folder's flush).
+enum class FileEventKind {
+    FlushFile,     // the bytes of `path` are on the disk (for a write or copy through a temporary
+                   // file, the bytes that take `path`'s place)
+    FlushFolder,   // the entries of the folder `path` are on the disk
+    CreateFolder,  // the folder `path` was created (with any missing parents)
+    Write,         // `path` was written whole (WriteFileAtomic)
+    Append,        // bytes were appended to `path`
+    Copy,          // `from` was copied to `path`
+    Rename,        // `from` was renamed to `path`
+    Delete,        // `path` (a file, a folder or a tree) was removed, also to the trash
+};
+
+struct FileEvent {
+    FileEventKind kind;
+    std::filesystem::path path;
+    std::filesystem::path from;  // for Copy and Rename
+};
+
+// Calls `watcher` with every file event of this process from now on, on the thread that caused
+// it, until WatchFileEvents(nullptr); for tests. The watcher may read files but must change none.
+// Unwatched, an event costs one relaxed atomic load.
+void WatchFileEvents(std::function<void(const FileEvent&)> watcher);
+
+// The flushes of files and folders this process has made so far.
+std::uint64_t FlushCount();
+
+// Counts a flush and reports it (kind FlushFile or FlushFolder) to the watcher.
+void CountFlush(FileEventKind kind, const std::filesystem::path& path);
+
 // ---- Fault injection ----
 // When the environment variable SEEWOLF_FAULT_AFTER holds a number N > 0, the process ends
 // abruptly (as a crash would, with the exit code kFaultExitCode) right after its N-th changing
 // file operation has completed.
 // Tests use this to prove that a launch or roll-back cut at any point loses nothing.
-void CountChangingOperation();
+// Each changing operation reports itself here, once it has completed (and been counted).
+void CountChangingOperation(FileEventKind kind, const std::filesystem::path& path,
+                            const std::filesystem::path& from = {});
 inline constexpr int kFaultExitCode = 86;
 
 }  // namespace seewolf::platform

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "app/error.h"
 #include "app/language.h"
 #include "app/profile_file.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "app/text.h"
 #include "career/new_career.h"
 #include "crew/crewman.h"
 #include "demo/demo.h"
@@ -241,6 +245,216 @@ TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
     EXPECT_NE(first.at(menu).find("(1941)"), std::string::npos) << "the career's year in the menu table";
     EXPECT_EQ(launched(5), first);
     EXPECT_NE(launched(6), first) << "another seed draws other events";
+}
+
+// ---- What reaches the disk first ----
+// A power cut keeps only what was flushed. The platform reports each change and flush in its order;
+// DiskOrder follows what the records (Seewolf.game, Seewolf.log, Gramophone.log) held on the disk at
+// each change. What was there when it started counts as on the disk.
+
+#ifdef _WIN32
+constexpr bool kFolderEntriesFlushed = false;  // a flushed file keeps its entry there
+#else
+constexpr bool kFolderEntriesFlushed = true;  // a new file's entry needs its folder flushed
+#endif
+
+std::string Key(const fs::path& path) {
+    return platform::TextFromPath(platform::WithoutTrailingSeparator(path).lexically_normal());
+}
+
+bool Inside(const fs::path& path, const fs::path& folder) {
+    const std::string key = Key(path);
+    const std::string root = Key(folder) + static_cast<char>(fs::path::preferred_separator);
+    return key.size() > root.size() && key.compare(0, root.size(), root) == 0;
+}
+
+bool IsChange(platform::FileEventKind kind) {
+    return kind != platform::FileEventKind::FlushFile && kind != platform::FileEventKind::FlushFolder;
+}
+
+class DiskOrder {
+  public:
+    // A record as the disk holds it: its lines, or none when a power cut could lose the file.
+    struct Durable {
+        std::set<std::string> lines;  // Key(path), or Key(renamed) + "|" + Key(original)
+        bool bytes = false;
+        bool entry = false;
+        bool Holds(const std::string& line) const {
+            return bytes && (entry || !kFolderEntriesFlushed) && lines.count(line) != 0;
+        }
+    };
+    struct Step {
+        platform::FileEvent event;
+        Durable record, newFiles, gramophone;
+    };
+
+    explicit DiskOrder(const Paths& paths) : m_paths(paths) {
+        for (Record* r : Records()) {
+            if (fs::exists(r->file)) {
+                r->disk = {Lines(r->file), true, true};
+            }
+        }
+        platform::WatchFileEvents([this](const platform::FileEvent& event) { Note(event); });
+    }
+    ~DiskOrder() { platform::WatchFileEvents(nullptr); }
+    DiskOrder(const DiskOrder&) = delete;
+    DiskOrder& operator=(const DiskOrder&) = delete;
+
+    // Stops watching; the events seen, with the records' state at each.
+    std::vector<Step> Finish() {
+        platform::WatchFileEvents(nullptr);
+        return std::move(m_steps);
+    }
+
+    // The lines of a log as keys: paths, or the two paths of a gramophone rename.
+    static std::set<std::string> Lines(const fs::path& log) {
+        std::set<std::string> lines;
+        std::istringstream in(ReadText(log));
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            const std::size_t bar = line.find('|');
+            if (bar != std::string::npos) {
+                lines.insert(Key(platform::PathFromText(line.substr(0, bar))) + "|" +
+                             Key(platform::PathFromText(line.substr(bar + 1))));
+            } else if (!line.empty()) {
+                lines.insert(Key(platform::PathFromText(line)));
+            }
+        }
+        return lines;
+    }
+
+  private:
+    struct Record {
+        fs::path file;
+        Durable disk;
+        bool flushed = false;
+    };
+    std::vector<Record*> Records() { return {&m_record, &m_newFiles, &m_gramophone}; }
+
+    void Note(const platform::FileEvent& event) {
+        using Kind = platform::FileEventKind;
+        if (std::this_thread::get_id() != m_thread) {
+            return;  // what another test left running, in another world
+        }
+        for (Record* r : Records()) {
+            const bool same = Key(event.path) == Key(r->file);
+            if (event.kind == Kind::FlushFolder && Key(event.path) == Key(r->file.parent_path())) {
+                r->disk.entry = r->disk.entry || fs::exists(r->file);
+            } else if (event.kind == Kind::FlushFile && same) {
+                r->flushed = true;  // the bytes of the append or write that follows
+            } else if ((event.kind == Kind::Append || event.kind == Kind::Write) && same) {
+                if (r->flushed) {
+                    r->disk.lines = Lines(r->file);
+                    r->disk.bytes = true;
+                } else if (event.kind == Kind::Write) {
+                    r->disk.bytes = false;
+                }
+                r->disk.entry = r->disk.entry && event.kind == Kind::Append;  // a write is a new entry
+                r->flushed = false;
+            } else if (event.kind == Kind::Delete && same) {
+                r->disk = {};
+            }
+        }
+        m_steps.push_back({event, m_record.disk, m_newFiles.disk, m_gramophone.disk});
+    }
+
+    const Paths& m_paths;
+    Record m_record{GameFolderRecord(m_paths), {}};
+    Record m_newFiles{m_paths.Prog("Seewolf.log"), {}};
+    Record m_gramophone{m_paths.Prog("Gramophone.log"), {}};
+    std::vector<Step> m_steps;
+    std::thread::id m_thread = std::this_thread::get_id();
+};
+
+TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
+    for (const char* option :
+         {"RndTonnage", "RndGramophone", "SkipIntros", "HullIntegrityText", "SetDaysInBase"}) {
+        Settings(option, "1");
+    }
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+    // Files the launch adds: two from the boat type's set, in new folders (the flotilla's set, which
+    // goes first, only replaces a game file).
+    const fs::path set = paths.Prog("U-boat\\" + ReplaceAll(r.boatTypeName, "/", ""));
+    WriteText(set / "data/Added/Deep/one.txt", "1");
+    WriteText(set / "data/Added/two.txt", "2");
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    // The second launch rolls the first one back, then launches again.
+    const std::uint64_t flushesBefore = platform::FlushCount();
+    DiskOrder order(paths);
+    ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
+    const std::set<std::string> newFiles = DiskOrder::Lines(paths.Prog("Seewolf.log"));
+    const std::set<std::string> renames = DiskOrder::Lines(paths.Prog("Gramophone.log"));
+    const std::vector<DiskOrder::Step> steps = order.Finish();
+    using Kind = platform::FileEventKind;
+
+    int flushes = 0;
+    int listed = 0;
+    int renamed = 0;
+    int copies = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const platform::FileEvent& e = steps[i].event;
+        flushes += IsChange(e.kind) ? 0 : 1;
+        if (!IsChange(e.kind)) {
+            EXPECT_FALSE(e.kind == Kind::FlushFile && Inside(e.path, paths.GameFolder))
+                << "a game file is flushed, which only costs: " << Key(e.path);
+            continue;
+        }
+        const std::string what = Key(e.path) + " (event " + std::to_string(i) + ")";
+        if (Inside(e.path, paths.GameFolder) || Inside(e.from, paths.GameFolder)) {
+            EXPECT_TRUE(steps[i].record.Holds(Key(paths.GameFolder)))
+                << "the game folder changes before its record is on the disk: " << what;
+        }
+        // A file or folder a launch adds is listed on the disk before it exists, with every folder
+        // that was made for it.
+        if (e.kind == Kind::Copy || e.kind == Kind::Write || e.kind == Kind::Rename ||
+            e.kind == Kind::CreateFolder) {
+            for (const std::string& line : newFiles) {
+                if (line == Key(e.path) || (e.kind == Kind::CreateFolder && Inside(e.path, line))) {
+                    ++listed;
+                    EXPECT_TRUE(steps[i].newFiles.Holds(line))
+                        << line << " is created before Seewolf.log lists it on the disk: " << what;
+                }
+            }
+        }
+        if (e.kind == Kind::Rename && renames.count(Key(e.path) + "|" + Key(e.from)) != 0) {
+            ++renamed;
+            EXPECT_TRUE(steps[i].gramophone.Holds(Key(e.path) + "|" + Key(e.from)))
+                << "a gramophone track is renamed before Gramophone.log lists it on the disk: " << what;
+        }
+        // A pre-launch copy is on the disk, under its name, before the game file it keeps changes.
+        if (e.kind == Kind::Copy && Inside(e.path, paths.BackupFolder)) {
+            const std::string backup = Key(e.path);
+            const std::string game =
+                Key(paths.GameFolder /
+                    e.path.lexically_normal().lexically_relative(
+                        platform::WithoutTrailingSeparator(paths.BackupFolder).lexically_normal()));
+            for (std::size_t j = i + 1; j < steps.size(); ++j) {
+                const platform::FileEvent& later = steps[j].event;
+                if (!IsChange(later.kind) || (Key(later.path) != game && Key(later.from) != game)) {
+                    continue;
+                }
+                ++copies;
+                bool bytes = false;
+                bool entry = !kFolderEntriesFlushed;
+                for (std::size_t k = 0; k < j; ++k) {
+                    const platform::FileEvent& flush = steps[k].event;
+                    bytes = bytes || (flush.kind == Kind::FlushFile && Key(flush.path) == backup);
+                    entry = entry || (k > i && flush.kind == Kind::FlushFolder &&
+                                      Key(flush.path) == Key(e.path.parent_path()));
+                }
+                EXPECT_TRUE(bytes) << "the pre-launch copy " << backup << " is not flushed before " << what;
+                EXPECT_TRUE(entry) << "the folder entry of " << backup << " is not flushed before " << what;
+                break;
+            }
+        }
+    }
+    // Each kind of record was put to the test, and every flush was counted.
+    EXPECT_GT(listed, 3);
+    EXPECT_GT(renamed, 1);
+    EXPECT_GT(copies, 3);
+    EXPECT_EQ(platform::FlushCount() - flushesBefore, static_cast<std::uint64_t>(flushes));
 }
 
 TEST_F(Launch, WeatherToolRunsForHomeBaseAndNewCareerOnly) {

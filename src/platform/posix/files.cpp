@@ -110,9 +110,18 @@ Descriptor CreateTemporary(const fs::path& target, mode_t mode, fs::path& tempor
 // Flushes a folder so that a rename within it survives a power cut.
 void SyncFolder(const fs::path& folder) {
     Descriptor dir(OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (dir.Valid()) {
-        ::fsync(dir.Get());
+    if (dir.Valid() && ::fsync(dir.Get()) == 0) {
+        CountFlush(FileEventKind::FlushFolder, folder);
     }
+}
+
+// Flushes the bytes of an open file; `path` names them (for a temporary file, its target).
+bool SyncData(int fd, const fs::path& path) {
+    if (::fdatasync(fd) != 0) {
+        return false;
+    }
+    CountFlush(FileEventKind::FlushFile, path);
+    return true;
 }
 
 bool OwnerMayNotWrite(const struct stat& st) {
@@ -475,10 +484,10 @@ bool CopyAsIs(int in, int out, const struct stat& source) {
     return ::futimens(out, times) == 0;
 }
 
-bool FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target,
-                     bool durable) {
+bool FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const fs::path& target, bool durable,
+                     FileEventKind kind, const fs::path& from = {}) {
     if (ok && durable) {
-        ok = ::fdatasync(fd.Get()) == 0;
+        ok = SyncData(fd.Get(), target);
     }
     ok = fd.Close() && ok;
     if (ok) {
@@ -488,10 +497,10 @@ bool FinishTemporary(Descriptor& fd, bool ok, const fs::path& temporary, const f
         ::unlink(temporary.c_str());
         return false;
     }
+    CountChangingOperation(kind, target, from);
     if (durable) {
         SyncFolder(target.parent_path());
     }
-    CountChangingOperation();
     return true;
 }
 
@@ -519,7 +528,7 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
             }
         }
     }
-    return FinishTemporary(fd, ok, temporary, target, durable);
+    return FinishTemporary(fd, ok, temporary, target, durable, FileEventKind::Write);
 }
 
 void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
@@ -537,16 +546,16 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
         static_cast<void>(::ftruncate(fd.Get(), st.st_size));
     }
     if (ok && durable) {
-        ok = ::fdatasync(fd.Get()) == 0;
+        ok = SyncData(fd.Get(), path);
     }
     ok = fd.Close() && ok;
     if (!ok) {
         throw fail();
     }
+    CountChangingOperation(FileEventKind::Append, path);
     if (durable && !existed) {
         SyncFolder(path.parent_path());
     }
-    CountChangingOperation();
 }
 
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
@@ -568,7 +577,7 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
         return false;
     }
     bool ok = CopyAsIs(in.Get(), out.Get(), source);
-    return FinishTemporary(out, ok, temporary, target, durable);
+    return FinishTemporary(out, ok, temporary, target, durable, FileEventKind::Copy, from);
 }
 
 CopyBatch::~CopyBatch() {
@@ -619,7 +628,7 @@ void CopyBatch::Commit() {
     // else's writes.
     for (const Pending& copy : m_pending) {
         Descriptor fd(OpenRetrying(copy.temporary.c_str(), O_RDONLY));
-        if (!fd.Valid() || ::fdatasync(fd.Get()) != 0) {
+        if (!fd.Valid() || !SyncData(fd.Get(), copy.target)) {
             throw fail(copy);
         }
     }
@@ -631,7 +640,7 @@ void CopyBatch::Commit() {
             if (::rename(copy.temporary.c_str(), copy.target.c_str()) != 0) {
                 throw fail(copy);
             }
-            CountChangingOperation();
+            CountChangingOperation(FileEventKind::Copy, copy.target, copy.from);
             folders.push_back(copy.target.parent_path());
         }
     } catch (...) {
@@ -663,7 +672,7 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
         ::unlink(to.c_str());
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Copy, to, from);
     return true;
 }
 
@@ -671,7 +680,7 @@ bool TryRenamePath(const fs::path& from, const fs::path& to) {
     if (::rename(WithoutTrailingSeparator(from).c_str(), WithoutTrailingSeparator(to).c_str()) != 0) {
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Rename, to, from);
     return true;
 }
 
@@ -685,7 +694,7 @@ bool RemovePath(const fs::path& path) {
     if (result != 0) {
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Delete, path);
     return true;
 }
 
@@ -696,7 +705,7 @@ bool RemoveTree(const fs::path& folder) {
         return false;
     }
     if (removed > 0) {
-        CountChangingOperation();
+        CountChangingOperation(FileEventKind::Delete, folder);
     }
     return true;
 }

@@ -166,7 +166,7 @@ TrashResult MoveToTrash(const fs::path& path) {
             return Failure(Quoted(item) + " cannot be moved to the trash " + Quoted(trash) + ": " +
                            SystemError(error) + ".");
         }
-        CountChangingOperation();
+        CountChangingOperation(FileEventKind::Delete, item);
         return {TrashOutcome::Moved, {}};
     }
     return Failure("The trash " + Quoted(trash) + " holds too many items named " + Quoted(item.filename()) +

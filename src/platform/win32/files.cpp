@@ -198,9 +198,20 @@ Handle CreateTemporary(const fs::path& target, fs::path& temporary) {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+// Puts a temporary file in the target's place; the move is on the disk when this returns (the
+// caller counts that flush of the folder after the change itself).
 bool ReplaceWith(const fs::path& temporary, const fs::path& target) {
     return ::MoveFileExW(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Flushes the bytes of an open file; `path` names them (for a temporary file, its target).
+bool FlushData(HANDLE handle, const fs::path& path) {
+    if (!::FlushFileBuffers(handle)) {
+        return false;
+    }
+    CountFlush(FileEventKind::FlushFile, path);
+    return true;
 }
 
 // Removes a folder and everything in it; links to folders are removed, not followed.
@@ -500,7 +511,7 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
     }
     bool ok = WriteAll(handle.Get(), bytes);
     if (ok && durable) {
-        ok = ::FlushFileBuffers(handle.Get()) != FALSE;
+        ok = FlushData(handle.Get(), target);
     }
     ok = handle.Close() && ok;
     if (ok && existing != INVALID_FILE_ATTRIBUTES && (existing & kKeptAttributes) != 0) {
@@ -513,7 +524,8 @@ bool TryWriteFileAtomic(const fs::path& path, std::string_view bytes, bool durab
         ::DeleteFileW(temporary.c_str());
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Write, target);
+    CountFlush(FileEventKind::FlushFolder, target.parent_path());
     return true;
 }
 
@@ -537,13 +549,13 @@ void AppendToFile(const fs::path& path, std::string_view bytes, bool durable) {
         }
     }
     if (ok && durable) {
-        ok = ::FlushFileBuffers(handle.Get()) != FALSE;
+        ok = FlushData(handle.Get(), path);
     }
     ok = handle.Close() && ok;
     if (!ok) {
         throw fail();
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Append, path);
 }
 
 bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
@@ -564,11 +576,16 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
         return false;
     }
     reserved.Close();
-    DWORD flags = 0;
-    if (durable) {
-        flags |= COPY_FILE_NO_BUFFERING;
+    bool ok = ::CopyFileExW(from.c_str(), temporary.c_str(), nullptr, nullptr, nullptr, 0) != FALSE;
+    if (ok && durable) {
+        // Only a flush puts the copy on the disk. The copy may have taken the source's read-only
+        // attribute, which refuses a handle to write; the attributes are set below anyway.
+        ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+        Handle copy(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        ok = copy.Valid() && FlushData(copy.Get(), target);
+        ok = copy.Close() && ok;
     }
-    bool ok = ::CopyFileExW(from.c_str(), temporary.c_str(), nullptr, nullptr, nullptr, flags) != FALSE;
     if (ok) {
         // Copied onto a name that exists, the copy need not take the source's attributes (under
         // Wine it does not): the read-only attribute, which a pre-launch copy has to keep, is set
@@ -589,7 +606,8 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
         ::DeleteFileW(temporary.c_str());
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Copy, target, from);
+    CountFlush(FileEventKind::FlushFolder, target.parent_path());
     return true;
 }
 
@@ -610,7 +628,7 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Copy, to, from);
     return true;
 }
 
@@ -628,7 +646,7 @@ bool TryRenamePath(const fs::path& from, const fs::path& to) {
                        MOVEFILE_REPLACE_EXISTING)) {
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Rename, to, from);
     return true;
 }
 
@@ -644,7 +662,7 @@ bool RemovePath(const fs::path& path) {
     if (!ok) {
         return false;
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Delete, path);
     return true;
 }
 
@@ -667,7 +685,7 @@ bool RemoveTree(const fs::path& folder) {
         ok = RemoveTreeWide(plain.native(), removedAny);
     }
     if (removedAny) {
-        CountChangingOperation();
+        CountChangingOperation(FileEventKind::Delete, folder);
     }
     return ok;
 }

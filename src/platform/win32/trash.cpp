@@ -52,7 +52,7 @@ TrashResult MoveToTrash(const std::filesystem::path& path) {
                                           "\" could not be moved to the recycle bin (shell error " +
                                           std::to_string(answer.result) + ")."};
     }
-    CountChangingOperation();
+    CountChangingOperation(FileEventKind::Delete, item);
     return {TrashOutcome::Moved, {}};
 }
 
