@@ -11,9 +11,16 @@ namespace {
 // Days from 1 January of year 1 to 30 December 1899, the day numbered 0.
 constexpr int kEpochOffset = 693593;
 
-int DaysBeforeYear(int year) {
-    int y = year - 1;
-    return y * 365 + y / 4 - y / 100 + y / 400;
+// Rounds down, also below zero, so that the years before year 1 keep the leap-year rule.
+long long FloorDiv(long long a, long long b) {
+    return a / b - (a % b < 0 ? 1 : 0);
+}
+
+// In 64 bits and for every year, so that any day number decodes (a date from a file plus a
+// number of days can lie far outside the years 1 to 9999).
+long long DaysBeforeYear(long long year) {
+    const long long y = year - 1;
+    return y * 365 + FloorDiv(y, 4) - FloorDiv(y, 100) + FloorDiv(y, 400);
 }
 
 int DaysBeforeMonth(int year, int month) {
@@ -48,20 +55,20 @@ Date EncodeDate(int year, int month, int day) {
         throw Error("Invalid date: year " + std::to_string(year) + ", month " + std::to_string(month) +
                     ", day " + std::to_string(day) + ".");
     }
-    return DaysBeforeYear(year) + DaysBeforeMonth(year, month) + day - 1 - kEpochOffset;
+    return static_cast<Date>(DaysBeforeYear(year) + DaysBeforeMonth(year, month) + day - 1 - kEpochOffset);
 }
 
 YearMonthDay DecodeDate(Date date) {
-    int days = date + kEpochOffset;  // days since 1 January of year 1
+    const long long days = static_cast<long long>(date) + kEpochOffset;  // days since 1 January of year 1
     // Estimate the year, then correct it.
-    int year = static_cast<int>(static_cast<long long>(days) * 400 / 146097) + 1;
+    int year = static_cast<int>(FloorDiv(days * 400, 146097)) + 1;
     while (DaysBeforeYear(year) > days) {
         --year;
     }
     while (DaysBeforeYear(year + 1) <= days) {
         ++year;
     }
-    int dayOfYear = days - DaysBeforeYear(year);
+    int dayOfYear = static_cast<int>(days - DaysBeforeYear(year));
     int month = 1;
     while (dayOfYear >= DaysInMonth(year, month)) {
         dayOfYear -= DaysInMonth(year, month);

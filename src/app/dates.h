@@ -24,6 +24,8 @@ bool IsValidDate(int year, int month, int day);
 // Day number of a calendar date. Throws Error for a date that does not exist (such as the
 // default -1 of a missing key) or lies outside the years 1 to 9999.
 Date EncodeDate(int year, int month, int day);
+// Any day number decodes, those outside the years 1 to 9999 too (by the same calendar, with a
+// year 0 and years below it).
 YearMonthDay DecodeDate(Date date);
 
 // 1 = Sunday ... 7 = Saturday.

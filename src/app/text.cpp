@@ -73,6 +73,10 @@ std::string Format(std::string_view pattern, std::string_view value) {
 }
 
 std::string JoinCommaText(const std::vector<std::string>& items) {
+    // One empty item would give the empty text, which reads as no item at all.
+    if (items.size() == 1 && items.front().empty()) {
+        return "\"\"";
+    }
     std::string result;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {

@@ -327,7 +327,13 @@ std::vector<std::string> ReadCareerHistory(const Paths& paths, std::string_view 
 }
 
 void WriteCareerHistory(const Paths& paths, std::string_view name, const std::vector<std::string>& items) {
-    ProfileFile(paths.SettingsFile()).WriteString(kCareerDetailsSection, name, JoinCommaText(items));
+    std::string text = JoinCommaText(items);
+    // Reading a value removes one pair of matching outer quotes, which here would belong to the
+    // first and last items: one more pair keeps them.
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front()) {
+        text = '"' + text + '"';
+    }
+    ProfileFile(paths.SettingsFile()).WriteString(kCareerDetailsSection, name, text);
 }
 
 std::vector<std::string> EnsureCareerHistory(const Paths& paths, std::string_view name, Random& random) {

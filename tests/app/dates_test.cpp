@@ -1,6 +1,7 @@
 #include "app/dates.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "app/error.h"
 
@@ -18,6 +19,25 @@ TEST(Dates, EncodeAndDecodeRoundTrip) {
     const YearMonthDay leap = DecodeDate(EncodeDate(1940, 2, 29));
     EXPECT_EQ(leap.month, 2);
     EXPECT_EQ(leap.day, 29);
+
+    // Every day number decodes, one calendar day after the other, also before year 1 (year 0 is a
+    // leap year) and at the ends of the range.
+    YearMonthDay previous = DecodeDate(EncodeDate(1, 1, 1) - 3000);
+    for (Date d = EncodeDate(1, 1, 1) - 2999; d <= EncodeDate(1, 1, 1); ++d) {
+        const YearMonthDay ymd = DecodeDate(d);
+        const bool nextDay =
+            ymd.year == previous.year && ymd.month == previous.month && ymd.day == previous.day + 1;
+        const bool nextMonth = ymd.day == 1 && ymd.year == previous.year && ymd.month == previous.month + 1;
+        const bool nextYear = ymd.day == 1 && ymd.month == 1 && ymd.year == previous.year + 1;
+        ASSERT_TRUE(nextDay || nextMonth || nextYear) << d;
+        previous = ymd;
+    }
+    EXPECT_EQ(DecodeDate(EncodeDate(1, 1, 1) - 1).day, 31);
+    EXPECT_EQ(DecodeDate(EncodeDate(1, 3, 1) - 365 - 1).day, 29);  // 29 February of year 0
+    const YearMonthDay last = DecodeDate(std::numeric_limits<Date>::max());
+    const YearMonthDay first = DecodeDate(std::numeric_limits<Date>::min());
+    EXPECT_EQ(last.year, 5881510);
+    EXPECT_EQ(first.year, -5877711);
 }
 
 TEST(Dates, InvalidDatesThrow) {

@@ -165,6 +165,27 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
     EXPECT_EQ(many.back(), "Abc");
 }
 
+// Files far beyond any real profile file are read and written in time and memory linear in
+// their size: one line of 100 MB, and a million sections.
+TEST_F(ProfileFileTest, HugeFilesReadInLinearTimeAndMemory) {
+    std::string text = "[S]\nK=" + std::string(100'000'000, 'v');
+    Put(text);
+    EXPECT_EQ(Ini().ReadString("S", "K", ""), std::string(2047, 'v'));
+    EXPECT_EQ(Ini().ReadSections(), Names{"S"});
+
+    text.clear();
+    for (int i = 0; i < 1'000'000; ++i) {
+        text += "[S" + std::to_string(i) + "]\nK=" + std::to_string(i) + "\n";
+    }
+    Put(text);
+    const ProfileFile ini = Ini();
+    EXPECT_EQ(ini.ReadString("s999999", "K", ""), "999999");
+    EXPECT_EQ(ini.ReadSections().size(), 2915u);  // what 16384 bytes hold
+    ini.WriteString("S500000", "New", "x");
+    EXPECT_EQ(ini.ReadSectionValues("S500000"), (Names{"K=500000", "New=x"}));
+    EXPECT_EQ(ini.ReadString("S999999", "K", ""), "999999");
+}
+
 TEST_F(ProfileFileTest, NumbersAndBooleans) {
     Put("[N]\nHex=0x1F\nHexUpper=0X1f\nDollar=$1F\nNegDollar=-$10\nAllBits=0xFFFFFFFF\nComment=12 ; comment\n"
         "Empty=\nNeg=-5\nPlus=+7\nMin=-2147483648\nTooBig=2147483648\nBareHex=0x\nHexTooBig=0x100000000\n"

@@ -12,6 +12,10 @@ TEST(CommaText, QuotesItemsThatNeedItAndReadsThemBack) {
     const std::string text = JoinCommaText(items);
     EXPECT_EQ(text, "12MAR15,\"Bad Tölz\",\"a,b\",\"say \"\"hi\"\"\",,77");
     EXPECT_EQ(SplitCommaText(text), items);
+    // One empty item is not the empty list.
+    EXPECT_EQ(JoinCommaText({""}), "\"\"");
+    EXPECT_EQ(SplitCommaText("\"\""), std::vector<std::string>{""});
+    EXPECT_EQ(JoinCommaText({}), "");
 }
 
 TEST(CommaText, UnquotedItemsEndAtABlank) {

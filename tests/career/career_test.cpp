@@ -239,6 +239,16 @@ TEST_F(CareerTest, EndingAndSurrenderFlagDecideTheStatus) {
     EXPECT_EQ(Status(DemoCareers::Lost), CareerStatus::LostAtSea);
     WriteCareerHistory(m_paths, Cp1252FromUtf8(DemoCareers::Surrendered), {});
     EXPECT_EQ(Status(DemoCareers::Surrendered), CareerStatus::LostAtSea);
+
+    // Any items read back as written: quotes at both ends of the stored text are not taken for
+    // the file's quotes, and one empty item stays one.
+    const std::string name = Cp1252FromUtf8(DemoCareers::Surrendered);
+    for (const std::vector<std::string>& items :
+         {std::vector<std::string>{"Bad T\xF6lz", "1", "say \"hi\""}, std::vector<std::string>{"'a", "b'"},
+          std::vector<std::string>{""}}) {
+        WriteCareerHistory(m_paths, name, items);
+        EXPECT_EQ(ReadCareerHistory(m_paths, name), items);
+    }
 }
 
 TEST_F(CareerTest, NewestSaveIsTheLatestModifiedAtOrAfterTheGamesSavedTime) {
