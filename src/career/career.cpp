@@ -248,6 +248,14 @@ SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::str
     // The current (or next) patrol.
     const ProfileFile patrols(FileIn(career.CareerFolder, kPatrolsNow));
     const int n = ReadRequiredInteger(patrols, "INIT", "Patrols");
+    if (n > kMaxPatrolCount) {
+        // Every report walks the patrols one by one: a damaged count must not set it off on
+        // billions of them.
+        throw Error("The career file " + KeyPlace(patrols, "INIT", "Patrols") + " holds " +
+                    std::to_string(n) + ", more patrols than a career can have (at most " +
+                    std::to_string(kMaxPatrolCount) +
+                    "). The file is damaged: restore the career's files from a backup.");
+    }
     career.PatrolCount = n;
     const std::string patrol = SectionName("PATROL ", n);
     career.StartDate = ReadDate(patrols, patrol, "Start");

@@ -64,6 +64,10 @@ struct SelectedCareer {
     DateTime Saved;                    // when the game last saved the career
 };
 
+// The most patrols a career can have: the game numbers them with three digits. LoadCareer
+// refuses a larger count as damaged.
+inline constexpr int kMaxPatrolCount = 999;
+
 // "PATROL 000": the prefix and the number with at least three digits ("PATROL -001" for -1).
 std::string SectionName(std::string_view prefix, int n);
 
@@ -81,8 +85,9 @@ struct CareerListing {
 };
 CareerListing ListCareerFolders(const Paths& paths);
 
-// Reads a career. Throws Error (naming the file and key) for a date that does not exist and for a
-// PlayerRank or SubType that is not a whole number. Does not touch the career's CareerHistory.
+// Reads a career. Throws Error (naming the file and key) for a date that does not exist, for a
+// PlayerRank or SubType that is not a whole number and for a patrol count over kMaxPatrolCount. Does not
+// touch the career's CareerHistory.
 SelectedCareer LoadCareer(const Paths& paths, const Language& language, std::string_view name);
 
 // The CareerHistory items as stored (empty when there is none); nothing is generated.

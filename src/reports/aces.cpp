@@ -33,8 +33,8 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-// yyyymmdd as a number, which orders as the text does.
-int DateNumber(int year, int month, int day) {
+// yyyymmdd as a number, which orders as the text does; wide enough for any numbers a file holds.
+long long DateNumber(long long year, long long month, long long day) {
     return year * 10000 + month * 100 + day;
 }
 
@@ -134,9 +134,9 @@ void GenerateAcesPage(const Paths& paths, const Language& language, const Select
         const int values = aces.ReadInteger(section, "NbVal", 0);
         for (int j = 0; j < values; ++j) {
             const std::string n = std::to_string(j);
-            const int date = DateNumber(aces.ReadInteger(section, "Date" + n, 1946),
-                                        aces.ReadInteger(section, "Month" + n, 1),
-                                        aces.ReadInteger(section, "Day" + n, 1));
+            const long long date = DateNumber(aces.ReadInteger(section, "Date" + n, 1946),
+                                              aces.ReadInteger(section, "Month" + n, 1),
+                                              aces.ReadInteger(section, "Day" + n, 1));
             if (date > today) {
                 break;
             }

@@ -213,7 +213,8 @@ ReportResult GenerateCrewList(const Paths& paths, const Language& language, cons
         std::string insignia;
         if (rankKnown) {
             insignia =
-                pictures.Image("rank" + std::to_string(playerRank - 3) + ".gif", career.CmdrRank, 12, 32) +
+                pictures.Image("rank" + std::to_string(static_cast<long long>(playerRank) - 3) + ".gif",
+                               career.CmdrRank, 12, 32) +
                 " ";
         } else {
             result.notes.push_back("The commander's rank is not in " + PathText(commander.Path()) + " [" +

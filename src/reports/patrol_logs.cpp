@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <unordered_set>
 
 #include "app/dates.h"
@@ -204,14 +205,16 @@ std::vector<std::string> LogEntrySections(const ProfileFile& log) {
     if (used + kLongestEntryName < kNameListLimit) {
         return sections;
     }
-    // The list may have been cut: go on with the entries the game would have written next.
+    // The list may have been cut: go on with the entries the game would have written next, from
+    // one parse of the file (a log of a million entries is read in one pass, not once per entry).
+    const ProfileEdit parsed(log);
     std::unordered_set<std::string> listed;
     for (const std::string& name : sections) {
         listed.insert(LowerCase(name));
     }
-    for (int k = last + 1;; ++k) {
+    for (long long k = static_cast<long long>(last) + 1; k <= std::numeric_limits<int>::max(); ++k) {
         std::string name = std::string(kEntryPrefix) + std::to_string(k);
-        if (!log.SectionExists(name)) {
+        if (parsed.StoredSectionLines(name).empty()) {
             break;
         }
         if (listed.insert(LowerCase(name)).second) {

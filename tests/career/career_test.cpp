@@ -340,6 +340,27 @@ TEST_F(CareerTest, BadDatesAndNumbersNameTheFileAndKeys) {
                 {"The file ", "Patrols.cfg is missing", "key EndYear in section [PATROL 003]"});
     fs::rename(Folder(name) / "away.cfg", Folder(name) / "Patrols.cfg");
 
+    // A patrol count no career reaches, with every section it needs, is refused as damaged: the
+    // reports would walk billions of patrols.
+    patrols.WriteString("INIT", "Patrols", "2147483647");
+    for (const auto& [file, section] :
+         {std::pair{patrols, "PATROL 004"}, {File(name, "Careers_0.cfg"), "CAREER 004"}}) {
+        for (const std::string& line : file.ReadSectionValues(section)) {
+            const std::size_t eq = line.find('=');
+            const std::string huge = std::string(section).substr(0, std::string(section).size() - 3);
+            file.WriteString(huge + "2147483647", line.substr(0, eq), line.substr(eq + 1));
+        }
+    }
+    for (const std::string& line : File(name, "Patrols.cfg").ReadSectionValues("PATROL 003")) {
+        const std::size_t eq = line.find('=');
+        File(name, "Patrols.cfg").WriteString("PATROL 2147483646", line.substr(0, eq), line.substr(eq + 1));
+    }
+    expectNames(failure(name), {"Patrols_0.cfg [INIT] Patrols", "holds 2147483647", "at most 999"});
+    patrols.WriteString("INIT", "Patrols", "999");
+    expectNames(failure(name), {"[PATROL 999]"});  // the largest count is read as any other
+    patrols.WriteString("INIT", "Patrols", "4");
+    EXPECT_EQ(failure(name), "no error");
+
     File(name, "Careers_0.cfg").WriteString("CAREER 004", "PlayerRank", "11 ; Kptlt");
     expectNames(failure(name), {"Careers_0.cfg", "[CAREER 004]", "PlayerRank"});
     File(name, "Careers_0.cfg").WriteString("CAREER 004", "PlayerRank", "11");

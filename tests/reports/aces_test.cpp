@@ -99,6 +99,15 @@ TEST(Aces, RankingByTonnageOnTheCareersDate) {
                   "fer&gt;</font></td>\r\n"
                   "    <td align=\"right\"><font face=\"Courier New\">0</font></td>\r\n  </tr>\r\n</table>"),
         std::string::npos);
+
+    // The largest year a file can hold is later than any career's date; it does not wrap round.
+    WriteText(paths.GameFolder / "data" / "Cfg" / "UboatAces.cfg",
+              "[INIT]\r\nNb=1\r\n[ITEM0]\r\nName=Ace Far\r\nNbVal=2\r\nDate0=1939\r\nTonnage0=4000\r\n"
+              "Date1=2147483647\r\nMonth1=12\r\nDay1=31\r\nTonnage1=500\r\n");
+    GenerateAcesPage(paths, language, career, folder, "Personnel_File.html", 0);
+    EXPECT_NE(ReadText(folder / "Aces.html")
+                  .find("Ace Far</font></td>\r\n    <td align=\"right\"><font face=\"Courier New\">4000<"),
+              std::string::npos);
 }
 
 }  // namespace

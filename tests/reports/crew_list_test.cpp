@@ -1,7 +1,9 @@
 #include "reports/crew_list.h"
 
 #include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
 
 #include "app/error.h"
 #include "app/language.h"
@@ -148,6 +150,11 @@ TEST(CrewList, WholePageOfTheCommanderAndTwoCrewmen) {
 
     // No crew: the captions and the commander.
     EXPECT_EQ(ReadText(GenerateCrewList(w.paths, w.language, w.career, {}).page), head + tail);
+    // The lowest rank a file can hold names its picture without overflowing.
+    WriteText(w.career.CareerFolder / "Careers_0.cfg", "[CAREER 005]\nPlayerRank=-2147483648\n");
+    EXPECT_NE(
+        ReadText(GenerateCrewList(w.paths, w.language, w.career, {}).page).find("\"rank-2147483651.gif\""),
+        std::string::npos);
     // A commander lost at sea is dead; without his rank in the record he shows no insignia, and
     // that is said.
     std::filesystem::remove(w.career.CareerFolder / "Careers_0.cfg");
@@ -207,6 +214,15 @@ TEST(CrewList, RowsAreTheCrewManagersAndTheRosterStaysAsItIs) {
     stale.qualification = {4, -1, -1};
     EXPECT_EQ(CrewListRowOf(stale).name, "Hans");
     EXPECT_EQ(CrewListRowOf(stale).qualification, (std::array<int, 3>{-1, -1, -1}));
+
+    // Counts no roster holds are read as numbers, never as a number of things to read.
+    ProfileFile(roster).WriteString("CREW_LOG", "Entries", "2147483648");
+    ProfileFile(roster).WriteString(crew::SlotSection(12), "NrQual", "2147483647");
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<CrewListRow> huge = ReadCrewListRows(career, notes);
+    std::cout << "A roster with counts of 2^31: "
+              << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() << " s\n";
+    EXPECT_EQ(huge.size(), rows.size());
 
     std::filesystem::remove(roster);
     EXPECT_TRUE(ReadCrewListRows(career, notes).empty());

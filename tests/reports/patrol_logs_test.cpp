@@ -1,6 +1,8 @@
 #include "reports/patrol_logs.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
 
 #include "app/error.h"
 #include "app/language.h"
@@ -183,6 +185,24 @@ TEST(PatrolLogs, EdgesOfTheLog) {
         const std::vector<std::string> rows = world.Rows(0);
         ASSERT_EQ(rows.size(), 3u) << count;
         EXPECT_EQ(rows[2], std::string(last) + " | &nbsp; | Entry " + std::to_string(count - 1));
+    }
+
+    // A log of a million sections is read in one pass: the page keeps its first and last entry.
+    {
+        std::string log = Entry("Log Entry 0", "19400105", "1", "Leaving port");
+        for (int k = 1; k < 999999; ++k) {
+            log += "[Log Entry " + std::to_string(k) + "]\r\nTime=1\r\n";
+        }
+        log += Entry("Log Entry 999999", "19400106", "2", "Returned");
+        world.Log(0, log);
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<std::string> rows = world.Rows(0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::cout << "A log of a million sections: " << seconds << " s\n";
+        EXPECT_EQ(rows,
+                  (std::vector<std::string>{"<u>5.1.40</u> | &nbsp; | &nbsp;", "0001 | &nbsp; | Leaving port",
+                                            "<u>6.1.40</u> | &nbsp; | &nbsp;", "0002 | &nbsp; | Returned"}));
     }
 
     // A date that is no date stops the run, naming the file, section and key.

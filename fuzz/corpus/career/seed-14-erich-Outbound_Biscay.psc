@@ -1,0 +1,3 @@
+[PLAYER_SUBMARINE]
+SubName=U-174
+PatrolArea=BF18

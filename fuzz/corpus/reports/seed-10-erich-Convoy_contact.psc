@@ -1,0 +1,4 @@
+
+[PLAYER_SUBMARINE]
+SubName=U-174
+PatrolArea=EE62
