@@ -499,6 +499,11 @@ class Overlay {
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
     // The present key lines of a section (the empty name too), in file order, as stored.
     std::vector<ProfileLine> Lines(std::string_view section) const;
+    // Whether the section is there, with or without keys.
+    bool Has(std::string_view section) const {
+        const Place place = Find(section);
+        return place.parsed != kNoSection || place.added != kNoSection;
+    }
     std::string Render() const;
 
   private:
@@ -1230,6 +1235,10 @@ int ProfileEdit::ReadInteger(std::string_view section, std::string_view key, int
 
 std::vector<ProfileLine> ProfileEdit::StoredSectionLines(std::string_view section) const {
     return m_state->batch.overlay.Lines(TrimSpaces(section));
+}
+
+bool ProfileEdit::SectionExists(std::string_view section) const {
+    return m_state->batch.overlay.Has(TrimSpaces(section));
 }
 
 bool ProfileEdit::FileFound() const {

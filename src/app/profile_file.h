@@ -129,6 +129,8 @@ class ProfileEdit {
     // limit, the empty name included): what moving a section's keys to another section copies
     // unchanged.
     std::vector<ProfileLine> StoredSectionLines(std::string_view section) const;
+    // Whether a section of that name is there (with or without keys) as the edit has made it.
+    bool SectionExists(std::string_view section) const;
     // Whether the file was there and could be read when the edit read it (or last committed it).
     bool FileFound() const;
     const std::filesystem::path& Path() const;

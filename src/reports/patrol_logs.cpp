@@ -214,7 +214,9 @@ std::vector<std::string> LogEntrySections(const ProfileFile& log) {
     }
     for (long long k = static_cast<long long>(last) + 1; k <= std::numeric_limits<int>::max(); ++k) {
         std::string name = std::string(kEntryPrefix) + std::to_string(k);
-        if (parsed.StoredSectionLines(name).empty()) {
+        // A missing number ends the log; an entry without keys is listed like any other, so the
+        // entries after it are not lost.
+        if (!parsed.SectionExists(name)) {
             break;
         }
         if (listed.insert(LowerCase(name)).second) {

@@ -174,10 +174,14 @@ TEST(PatrolLogs, EdgesOfTheLog) {
     world.Menu("4180=Ship sunk!|%s\r\n");
 
     // However long the log, the return to port stays: past 256 sections, and past the length at
-    // which the list of section names is cut.
+    // which the list of section names is cut, even with an entry without keys beyond that length.
     for (const auto& [count, last] : {std::pair{300, "0299"}, std::pair{1500, "1499"}}) {
         std::string log;
         for (int k = 0; k < count; ++k) {
+            if (k == 1200) {
+                log += "[Log Entry 1200]\r\n";
+                continue;
+            }
             log += Entry("Log Entry " + std::to_string(k), "19400105", std::to_string(k),
                          "Entry " + std::to_string(k));
         }
