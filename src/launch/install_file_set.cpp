@@ -331,7 +331,8 @@ void BackUpGameFiles(const Paths& paths, std::span<const std::string> relatives)
             // Copied before the read-only attribute is cleared, so the copy keeps it and the
             // roll-back gives the file back as it was. Unlike a missing file, a copy that fails
             // is reported: the edit that follows could not be undone.
-            platform::CreateFolders(backup.parent_path());
+            // The folders made for the copy are on the disk with it before the game file changes.
+            platform::CreateFolders(backup.parent_path(), true);
             copies.Add(game, backup);
         }
         kept.push_back(game);

@@ -128,23 +128,37 @@ std::string RefusedTail(const std::filesystem::path& path) {
 
 }  // namespace
 
-bool TryCreateFolders(const std::filesystem::path& folder) {
+bool TryCreateFolders(const std::filesystem::path& folder, bool durable) {
     if (!NameWindowsRefuses(folder).empty()) {
         return false;
     }
     std::error_code ec;
-    const bool created = std::filesystem::create_directories(WithoutTrailingSeparator(folder), ec);
+    const std::filesystem::path whole = WithoutTrailingSeparator(folder);
+    std::vector<std::filesystem::path> missing;  // innermost first
+    if (durable) {
+        for (std::filesystem::path f = whole; !f.empty() && !std::filesystem::exists(f, ec);
+             f = f.parent_path()) {
+            missing.push_back(f);
+            if (f == f.parent_path()) {
+                break;
+            }
+        }
+    }
+    const bool created = std::filesystem::create_directories(whole, ec);
     if (ec) {
         return false;
     }
     if (created) {
         CountChangingOperation(FileEventKind::CreateFolder, folder);
     }
+    for (auto f = missing.rbegin(); f != missing.rend(); ++f) {
+        FlushFolder(f->parent_path());
+    }
     return true;
 }
 
-void CreateFolders(const std::filesystem::path& folder) {
-    if (!TryCreateFolders(folder)) {
+void CreateFolders(const std::filesystem::path& folder, bool durable) {
+    if (!TryCreateFolders(folder, durable)) {
         throw Error("Unable to create the folder " + TextFromPath(folder) + RefusedTail(folder));
     }
 }

@@ -141,9 +141,14 @@ bool TryWriteFileAtomic(const std::filesystem::path& path, std::string_view byte
 // write to <path>") on failure.
 void AppendToFile(const std::filesystem::path& path, std::string_view bytes, bool durable = false);
 
-// Creates the folder and any missing parents. Throws Error on failure.
-void CreateFolders(const std::filesystem::path& folder);
-bool TryCreateFolders(const std::filesystem::path& folder);
+// Creates the folder and any missing parents. Throws Error on failure. `durable`: each folder
+// created is on the disk when the call returns (its entry in its parent flushed), so that a file
+// flushed into it later cannot be lost with its folder at a power cut.
+void CreateFolders(const std::filesystem::path& folder, bool durable = false);
+bool TryCreateFolders(const std::filesystem::path& folder, bool durable = false);
+
+// Flushes a folder's entries to the disk. On Windows nothing: NTFS journals them, in order.
+void FlushFolder(const std::filesystem::path& folder);
 
 // Copies a file over `to` (through a temporary file and a rename), keeping the source's
 // permissions and modification time. A read-only target is refused. Throws Error

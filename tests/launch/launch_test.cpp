@@ -393,6 +393,7 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
     int listed = 0;
     int renamed = 0;
     int copies = 0;
+    int madeFolders = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const platform::FileEvent& e = steps[i].event;
         flushes += IsChange(e.kind) ? 0 : 1;
@@ -446,6 +447,22 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
                 }
                 EXPECT_TRUE(bytes) << "the pre-launch copy " << backup << " is not flushed before " << what;
                 EXPECT_TRUE(entry) << "the folder entry of " << backup << " is not flushed before " << what;
+                // So is the entry of each folder made for the copy, in its parent.
+                for (std::size_t c = 0; c < i && kFolderEntriesFlushed; ++c) {
+                    const platform::FileEvent& made = steps[c].event;
+                    if (made.kind != Kind::CreateFolder || !Inside(made.path, paths.BackupFolder) ||
+                        !Inside(e.path, made.path)) {
+                        continue;
+                    }
+                    ++madeFolders;
+                    bool durable = false;
+                    for (std::size_t k = c + 1; k < j; ++k) {
+                        durable = durable || (steps[k].event.kind == Kind::FlushFolder &&
+                                              Key(steps[k].event.path) == Key(made.path.parent_path()));
+                    }
+                    EXPECT_TRUE(durable) << "the folder " << Key(made.path) << " made for " << backup
+                                         << " is not flushed into its parent before " << what;
+                }
                 break;
             }
         }
@@ -454,6 +471,7 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
     EXPECT_GT(listed, 3);
     EXPECT_GT(renamed, 1);
     EXPECT_GT(copies, 3);
+    EXPECT_TRUE(madeFolders > 0 || !kFolderEntriesFlushed);
     EXPECT_EQ(platform::FlushCount() - flushesBefore, static_cast<std::uint64_t>(flushes));
 }
 

@@ -115,6 +115,14 @@ void SyncFolder(const fs::path& folder) {
     }
 }
 
+}  // namespace
+
+void FlushFolder(const fs::path& folder) {
+    SyncFolder(folder);
+}
+
+namespace {
+
 // Flushes the bytes of an open file; `path` names them (for a temporary file, its target).
 bool SyncData(int fd, const fs::path& path) {
     if (::fdatasync(fd) != 0) {

@@ -632,6 +632,8 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
     return true;
 }
 
+void FlushFolder(const fs::path&) {}
+
 bool TryRenamePath(const fs::path& from, const fs::path& to) {
     if (Refused(to)) {
         return false;
