@@ -20,6 +20,7 @@
 #include "app/random.h"
 #include "career/career.h"
 #include "demo/demo.h"
+#include "demo/demo_paths.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -41,12 +42,7 @@ struct Fixture {
         seewolf::demo::DemoOptions options;
         options.root = root;
         const seewolf::demo::DemoWorld world = seewolf::demo::WriteDemoInstallation(options);
-        paths.ProgFolder = world.program;
-        paths.GameFolder = world.game;
-        paths.DocsFolder = world.documents;
-        paths.SaveName = "SH3";
-        paths.SaveFolder = seewolf::platform::WithTrailingSeparator(world.documents / "SH3" / "data" / "Cfg");
-        paths.BackupFolder = seewolf::platform::WithTrailingSeparator(world.program / "!BACKUP");
+        paths = seewolf::demo::StartUpPaths(world);
         language = seewolf::ChooseLanguage(paths);
         seewolf::LoadDateTexts(paths, language);
         std::error_code ec;

@@ -31,6 +31,7 @@
 #include "bench_folder.h"
 #include "career/new_career.h"
 #include "demo/demo.h"
+#include "demo/demo_paths.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/crew_details.h"
@@ -57,13 +58,7 @@ class DemoLaunch {
         options.root = m_folder.Path();
         options.programSource = SEEWOLF_CONTENT_DIR;
         const demo::DemoWorld world = demo::WriteDemoInstallation(options);
-        paths.ProgFolder = world.program;
-        paths.GameFolder = world.game;
-        paths.DocsFolder = world.documents;
-        paths.SaveName = "SH3";
-        paths.SaveFolder = platform::WithTrailingSeparator(world.documents / "SH3" / "data" / "Cfg");
-        paths.BackupFolder = platform::WithTrailingSeparator(world.program / "!BACKUP");
-        fs::create_directories(paths.BackupFolder);
+        paths = demo::StartUpPaths(world);
         language = ChooseLanguage(paths);
         LoadDateTexts(paths, language);
 

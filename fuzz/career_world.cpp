@@ -11,6 +11,7 @@
 
 #include "app/profile_file.h"
 #include "demo/demo.h"
+#include "demo/demo_paths.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "support.h"
@@ -91,13 +92,7 @@ CareerWorld MakeWorld() {
     for (const char* sets : {"Flotilla", "U-boat", "Crew", "Date", "Random"}) {
         fs::remove_all(demoWorld.program / sets);
     }
-    world.paths.ProgFolder = demoWorld.program;
-    world.paths.GameFolder = demoWorld.game;
-    world.paths.DocsFolder = demoWorld.documents;
-    world.paths.SaveName = "SH3";
-    world.paths.SaveFolder = platform::WithTrailingSeparator(demoWorld.documents / "SH3" / "data" / "Cfg");
-    world.paths.BackupFolder = platform::WithTrailingSeparator(demoWorld.program / "!BACKUP");
-    fs::create_directories(world.paths.BackupFolder);
+    world.paths = demo::StartUpPaths(demoWorld);
     const std::vector<std::string> kept = {demo::DemoCareers::InHomeBase, demo::DemoCareers::AtSea};
     const fs::path careers = world.paths.SaveFolder / "Careers";
     for (const fs::directory_entry& entry : fs::directory_iterator(careers)) {

@@ -19,6 +19,7 @@
 #include "app/paths.h"
 #include "app/random.h"
 #include "demo/demo.h"
+#include "demo/demo_paths.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/crew_details.h"
@@ -112,13 +113,7 @@ World& TheWorld() {
         options.root = w.root;
         options.programSource = SEEWOLF_CONTENT_DIR;
         const demo::DemoWorld demo = demo::WriteDemoInstallation(options);
-        w.paths.ProgFolder = demo.program;
-        w.paths.GameFolder = demo.game;
-        w.paths.DocsFolder = demo.documents;
-        w.paths.SaveName = "SH3";
-        w.paths.SaveFolder = platform::WithTrailingSeparator(demo.documents / "SH3" / "data" / "Cfg");
-        w.paths.BackupFolder = platform::WithTrailingSeparator(demo.program / "!BACKUP");
-        fs::create_directories(w.paths.BackupFolder);
+        w.paths = demo::StartUpPaths(demo);
         std::ofstream(w.root / "sentinel.txt") << "outside";
         w.game = TakeWithContents(w.paths.GameFolder);
         w.documents = TakeWithContents(w.paths.DocsFolder);

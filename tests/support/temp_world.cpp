@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 
+#include "demo/demo_paths.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -37,13 +38,7 @@ TempWorld::TempWorld() {
     options.root = m_folder.Path();
     options.programSource = SEEWOLF_CONTENT_DIR;
     m_world = demo::WriteDemoInstallation(options);
-    m_paths.ProgFolder = m_world.program;
-    m_paths.GameFolder = m_world.game;
-    m_paths.DocsFolder = m_world.documents;
-    m_paths.SaveName = "SH3";
-    m_paths.SaveFolder = platform::WithTrailingSeparator(m_world.documents / "SH3" / "data" / "Cfg");
-    m_paths.BackupFolder = platform::WithTrailingSeparator(m_world.program / "!BACKUP");
-    std::filesystem::create_directories(m_paths.BackupFolder);
+    m_paths = demo::StartUpPaths(m_world);
 }
 
 EnvVar::EnvVar(const char* name, const char* value) : m_name(name) {
