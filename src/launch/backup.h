@@ -38,8 +38,9 @@
 // lines (once per set, not per file), backup copies made by copying, and Gramophone.log lines.
 // A modification step backs up all the files it will edit at once (BackUpGameFiles) and pays for
 // one flush, not one per file: the Seewolf.log lines of the files it will create go first, in
-// one flushed append; the copies are written under temporary names, flushed together, and only
-// then renamed to their places, and those folders flushed; then the step edits. So a backup copy
+// one flushed append; the folders made for the copies are flushed into their parents as they are
+// made; the copies are written under temporary names, flushed together, and only then renamed to
+// their places, and those folders flushed; then the step edits. So a backup copy
 // under its own name is always whole (a power cut cannot leave an empty copy that the roll-back
 // would put over an untouched game file), and it is durable before the file it protects changes.
 // Moves into the backup are renames: the pre-launch bytes themselves are not written again. The
