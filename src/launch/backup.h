@@ -25,7 +25,7 @@
 // The roll-back reads the log first. A backup copy whose game path is in the log is the copy of a
 // file the launch added (a set file later edited, or one set's file moved aside by the next set):
 // it is dropped, never restored, and the log line deletes the file. Every other copy is moved
-// back. Only then are the logged files deleted, the log removed and the backup folder emptied.
+// back. Only then are the logged files deleted, the backup folder emptied and the log removed.
 // Each step can be repeated: a copy already moved back is gone from the backup, a file already
 // deleted is "not found", and the log disappears only after every copy of a logged path has left
 // the backup folder, so a repeated roll-back never mistakes such a copy for a pre-launch file. By
@@ -46,6 +46,12 @@
 // Moves into the backup are renames: the pre-launch bytes themselves are not written again. The
 // copies of set files into the game folder are not flushed, and go straight to their names where
 // nothing stood: cut half-way, such a copy is deleted or replaced by the roll-back like a whole one.
+// The roll-back flushes in three places, each a whole file system at once: the game folder's
+// before Gramophone.log goes (the tracks have their names back); the game folder's again once the
+// copies are back and the added files deleted, and only then is the backup folder emptied (a copy
+// put back by copying, across file systems, leaves the backup only then); and the backup folder's
+// before Seewolf.log and Seewolf.game go. So a power cut never keeps a record's removal and loses
+// what the record was there to undo.
 //
 // Paths from the logs or file sets that lead outside the game folder are never touched
 // (game_bounds.h). The pieces: folder_walk (entries and the walk), game_bounds, backup_log (the

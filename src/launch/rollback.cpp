@@ -77,6 +77,9 @@ int UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::str
             }
         }
     }
+    if (!lines.empty()) {
+        platform::FlushFileSystem(paths.GameFolder);  // the names back, before the log loses them
+    }
     if (failed == 0) {
         platform::RemovePath(GramophoneLog(paths));
         return 0;
@@ -90,7 +93,9 @@ int UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::str
     return failed;
 }
 
-// Moves a pre-launch copy back into place; false when it has to stay in the backup folder.
+// Moves a pre-launch copy back into place; false when it has to stay in the backup folder. A copy
+// put back by copying stays in the backup folder too, until the game folder has been flushed and
+// the backup folder is emptied: should a power cut take the copy, the next roll-back copies again.
 bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
     const fs::file_type there = OwnType(game);
     if (there == fs::file_type::directory) {
@@ -102,11 +107,7 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
             return false;
         }
         ClearReadOnly(game);
-        if (!platform::TryCopyFileAtomic(backup, game)) {
-            return false;
-        }
-        RemoveFile(backup);
-        return true;
+        return platform::TryCopyFileAtomic(backup, game, !platform::kFlushesFileSystems);
     }
     if (platform::TryRenamePath(backup, game)) {
         return true;
@@ -125,13 +126,9 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
     if (OwnType(backup) != fs::file_type::regular) {
         return false;
     }
-    // Another file system: the copy takes the game file's place in one rename, and only then
-    // does the backup go. Cut in between, the next roll-back copies it once more.
-    if (!platform::TryCopyFileAtomic(backup, game)) {
-        return false;
-    }
-    RemoveFile(backup);
-    return true;
+    // Another file system: the copy takes the game file's place in one rename; the backup goes
+    // with the others, later. Cut in between, the next roll-back copies it once more.
+    return platform::TryCopyFileAtomic(backup, game, !platform::kFlushesFileSystems);
 }
 
 // The game folder a backup folder mirrors.
@@ -296,6 +293,10 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
             keptFolders.push_back(it->second);  // may still hold a file that could not be deleted
         }
     }
+    // What was put back and deleted reaches the disk before the copies and the records of it go.
+    platform::FlushFileSystem(target.GameFolder);
+    EmptyFolder(backupRoot, kept);
+    platform::FlushFileSystem(paths.BackupFolder);
     if (!keepLog) {
         if (keptLines.empty()) {
             platform::RemovePath(log);
@@ -308,7 +309,6 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
         }
     }
 
-    EmptyFolder(backupRoot, kept);
     // The record goes last, once nothing of the launch is left: until then every roll-back,
     // whatever folder Seewolf was started with, comes back to this folder.
     if (result.Complete() && !keepLog) {

@@ -150,6 +150,16 @@ bool TryCreateFolders(const std::filesystem::path& folder, bool durable = false)
 // Flushes a folder's entries to the disk. On Windows nothing: NTFS journals them, in order.
 void FlushFolder(const std::filesystem::path& folder);
 
+// Flushes everything changed on the file system that holds `path` (files, their bytes and folder
+// entries) to the disk: one flush after many changes, where flushing each folder would cost one
+// journal commit per folder. On Windows nothing, as for FlushFolder.
+void FlushFileSystem(const std::filesystem::path& path);
+#ifdef _WIN32
+inline constexpr bool kFlushesFileSystems = false;  // a file that must be on the disk is flushed itself
+#else
+inline constexpr bool kFlushesFileSystems = true;
+#endif
+
 // Copies a file over `to` (through a temporary file and a rename), keeping the source's
 // permissions and modification time. A read-only target is refused. Throws Error
 // ("Unable to copy <from> to <to>") on failure.
@@ -215,15 +225,16 @@ bool RemoveTree(const std::filesystem::path& folder);
 // that makes the change last (on Windows, a write or copy through a temporary file is put in
 // place written through: that counts as the folder's flush).
 enum class FileEventKind {
-    FlushFile,     // the bytes of `path` are on the disk (for a write or copy through a temporary
-                   // file, the bytes that take `path`'s place)
-    FlushFolder,   // the entries of the folder `path` are on the disk
-    CreateFolder,  // the folder `path` was created (with any missing parents)
-    Write,         // `path` was written whole (WriteFileAtomic)
-    Append,        // bytes were appended to `path`
-    Copy,          // `from` was copied to `path`
-    Rename,        // `from` was renamed to `path`
-    Delete,        // `path` (a file, a folder or a tree) was removed, also to the trash
+    FlushFile,        // the bytes of `path` are on the disk (for a write or copy through a temporary
+                      // file, the bytes that take `path`'s place)
+    FlushFolder,      // the entries of the folder `path` are on the disk
+    FlushFileSystem,  // everything on the file system that holds `path` is on the disk
+    CreateFolder,     // the folder `path` was created (with any missing parents)
+    Write,            // `path` was written whole (WriteFileAtomic)
+    Append,           // bytes were appended to `path`
+    Copy,             // `from` was copied to `path`
+    Rename,           // `from` was renamed to `path`
+    Delete,           // `path` (a file, a folder or a tree) was removed, also to the trash
 };
 
 struct FileEvent {

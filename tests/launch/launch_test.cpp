@@ -250,7 +250,8 @@ TEST_F(Launch, ModificationsAreRepeatableWithTheSameSeedAndRollBackExactly) {
 // ---- What reaches the disk first ----
 // A power cut keeps only what was flushed. The platform reports each change and flush in its order;
 // DiskOrder follows what the records (Seewolf.game, Seewolf.log, Gramophone.log) held on the disk at
-// each change. What was there when it started counts as on the disk.
+// each change. What was there when it started counts as on the disk. A roll-back may drop a record
+// or a pre-launch copy only once what it undid is on the disk.
 
 #ifdef _WIN32
 constexpr bool kFolderEntriesFlushed = false;  // a flushed file keeps its entry there
@@ -269,7 +270,8 @@ bool Inside(const fs::path& path, const fs::path& folder) {
 }
 
 bool IsChange(platform::FileEventKind kind) {
-    return kind != platform::FileEventKind::FlushFile && kind != platform::FileEventKind::FlushFolder;
+    return kind != platform::FileEventKind::FlushFile && kind != platform::FileEventKind::FlushFolder &&
+           kind != platform::FileEventKind::FlushFileSystem;
 }
 
 class DiskOrder {
@@ -379,6 +381,12 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
     const fs::path set = paths.Prog("U-boat\\" + ReplaceAll(r.boatTypeName, "/", ""));
     WriteText(set / "data/Added/Deep/one.txt", "1");
     WriteText(set / "data/Added/two.txt", "2");
+    if (kFolderEntriesFlushed) {
+        // The menu texts reached through a link: the roll-back copies their bytes back through it.
+        const fs::path menu = paths.Game("data/Menu/" + language.MenuTextFile);
+        fs::rename(menu, menu.parent_path() / "linked.txt");
+        fs::create_symlink("linked.txt", menu);
+    }
     ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     // The second launch rolls the first one back, then launches again.
     const std::uint64_t flushesBefore = platform::FlushCount();
@@ -394,9 +402,43 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
     int renamed = 0;
     int copies = 0;
     int madeFolders = 0;
+    int recordsRemoved = 0;
+    int copiedBackCount = 0;
+    std::set<std::string> unflushed;  // game and backup folders whose entries changed since their flush
+    bool copiedBack = false;          // a pre-launch copy was copied back, not yet flushed
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const platform::FileEvent& e = steps[i].event;
         flushes += IsChange(e.kind) ? 0 : 1;
+        if (e.kind == Kind::FlushFolder) {
+            unflushed.erase(Key(e.path));
+        } else if (e.kind == Kind::FlushFileSystem) {
+            unflushed.clear();
+            copiedBack = false;
+        }
+        if (e.kind == Kind::Copy && Inside(e.from, paths.BackupFolder) && Inside(e.path, paths.GameFolder)) {
+            ++copiedBackCount;
+            copiedBack = true;
+        }
+        EXPECT_FALSE(kFolderEntriesFlushed && copiedBack && e.kind == Kind::Delete &&
+                     Inside(e.path, paths.BackupFolder))
+            << "a pre-launch copy leaves the backup folder before the bytes copied back are on the disk: "
+            << Key(e.path);
+        for (const fs::path& changed : {e.path, e.from}) {
+            if (IsChange(e.kind) &&
+                (Inside(changed, paths.GameFolder) || Inside(changed, paths.BackupFolder))) {
+                unflushed.insert(Key(changed.parent_path()));
+            }
+        }
+        // The roll-back removes a record only once what it undid is on the disk.
+        if (e.kind == Kind::Delete && kFolderEntriesFlushed &&
+            (Key(e.path) == Key(GameFolderRecord(paths)) || Key(e.path) == Key(paths.Prog("Seewolf.log")) ||
+             Key(e.path) == Key(paths.Prog("Gramophone.log")))) {
+            ++recordsRemoved;
+            for (const std::string& folder : unflushed) {
+                ADD_FAILURE() << Key(e.path) << " is removed before the changes in " << folder
+                              << " are on the disk";
+            }
+        }
         if (!IsChange(e.kind)) {
             EXPECT_FALSE(e.kind == Kind::FlushFile && Inside(e.path, paths.GameFolder))
                 << "a game file is flushed, which only costs: " << Key(e.path);
@@ -472,6 +514,7 @@ TEST_F(Launch, EveryRecordIsOnTheDiskBeforeWhatItRecordsChanges) {
     EXPECT_GT(renamed, 1);
     EXPECT_GT(copies, 3);
     EXPECT_TRUE(madeFolders > 0 || !kFolderEntriesFlushed);
+    EXPECT_TRUE((recordsRemoved == 3 && copiedBackCount > 0) || !kFolderEntriesFlushed);
     EXPECT_EQ(platform::FlushCount() - flushesBefore, static_cast<std::uint64_t>(flushes));
 }
 

@@ -121,6 +121,13 @@ void FlushFolder(const fs::path& folder) {
     SyncFolder(folder);
 }
 
+void FlushFileSystem(const fs::path& path) {
+    Descriptor dir(OpenRetrying(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY));
+    if (dir.Valid() && ::syncfs(dir.Get()) == 0) {
+        CountFlush(FileEventKind::FlushFileSystem, path);
+    }
+}
+
 namespace {
 
 // Flushes the bytes of an open file; `path` names them (for a temporary file, its target).

@@ -634,6 +634,8 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
 
 void FlushFolder(const fs::path&) {}
 
+void FlushFileSystem(const fs::path&) {}
+
 bool TryRenamePath(const fs::path& from, const fs::path& to) {
     if (Refused(to)) {
         return false;
