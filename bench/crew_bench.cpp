@@ -31,15 +31,15 @@
 #include "crew/roster.h"
 #include "crew/transfers.h"
 #include "demo/demo.h"
+#include "demo/quiet_prompter.h"
 #include "platform/files.h"
-#include "quiet_prompter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace seewolf;
 
-using bench::QuietPrompter;
+using demo::QuietPrompter;
 
 // 40 keys a slot, as the game writes a crewman, NrComp last.
 std::string RosterText() {

@@ -28,9 +28,9 @@
 #include "app/paths.h"
 #include "app/prompter.h"
 #include "bench_folder.h"
+#include "demo/quiet_prompter.h"
 #include "launch/backup.h"
 #include "platform/files.h"
-#include "quiet_prompter.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ constexpr int kFolders = 40;
 constexpr int kFilesPerFolder = 50;
 constexpr std::size_t kFileSize = 100 * 1024;
 
-using seewolf::bench::QuietPrompter;
+using seewolf::demo::QuietPrompter;
 
 // Bytes that do not compress or share pages: each file its own.
 std::string FileBytes(std::uint64_t seed) {

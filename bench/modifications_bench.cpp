@@ -32,6 +32,7 @@
 #include "career/new_career.h"
 #include "demo/demo.h"
 #include "demo/demo_paths.h"
+#include "demo/quiet_prompter.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/crew_details.h"
@@ -42,14 +43,13 @@
 #include "launch/ship_displacements.h"
 #include "launch/static_settings.h"
 #include "platform/files.h"
-#include "quiet_prompter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace seewolf;
 
-using bench::QuietPrompter;
+using demo::QuietPrompter;
 
 class DemoLaunch {
   public:

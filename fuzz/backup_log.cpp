@@ -19,6 +19,7 @@
 
 #include "app/error.h"
 #include "app/paths.h"
+#include "demo/quiet_prompter.h"
 #include "launch/backup.h"
 #include "platform/files.h"
 #include "support.h"
@@ -176,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string rootSentinel = "root";
     const auto programBefore = ProgramFiles(prog, backup);
 
-    seewolf::fuzz::QuietPrompter prompter;
+    seewolf::demo::QuietPrompter prompter;
     for (int run = 0; run < (twice ? 2 : 1); ++run) {
         try {
             const seewolf::RollbackResult result = seewolf::RollBackGameFiles(paths, prompter);

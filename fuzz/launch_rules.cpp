@@ -20,6 +20,7 @@
 #include "app/random.h"
 #include "demo/demo.h"
 #include "demo/demo_paths.h"
+#include "demo/quiet_prompter.h"
 #include "launch/backup.h"
 #include "launch/binary_patches.h"
 #include "launch/crew_details.h"
@@ -162,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::copy_file(fuzz::ScratchFolder() / "rules", rules, fs::copy_options::overwrite_existing);
 
     Random random(pick);
-    fuzz::QuietPrompter prompter;
+    demo::QuietPrompter prompter;
     Language language;
     switch (kind) {
         case 0:

@@ -46,13 +46,4 @@ std::filesystem::path WriteScratchFile(std::string_view name, const std::uint8_t
     return file;
 }
 
-Button QuietPrompter::ShowMessage(std::string_view, MessageKind, Buttons buttons) {
-    for (unsigned bit = 1; bit != 0 && bit <= buttons.bits; bit <<= 1) {
-        if ((buttons.bits & bit) != 0) {
-            return static_cast<Button>(bit);
-        }
-    }
-    return Button::None;
-}
-
 }  // namespace seewolf::fuzz

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/temp_world.h"
@@ -425,26 +426,22 @@ TEST_F(TgaTest, RefusedHeadersGiveOnePixel) {
 
     // A header claiming a gigantic picture, or far more than the file could hold even as run-length
     // packets, is refused instead of allocated, and the error says why.
+    const struct {
+        std::uint16_t side;
+        std::string_view why;
+    } huge[] = {{65535, "65535 x 65535 pixels, more than the 67108864 pixels a picture may have."},
+                {4000, "4000 x 4000 pixels, more than its 30 bytes can hold."}};
     file = TwoByTwo(0x20);
-    file.width = 65535;
-    file.height = 65535;
-    Bitmap bitmap = Load(file);
-    EXPECT_EQ(bitmap.rows.size(), 1U);
-    EXPECT_EQ(m_error,
-              "Invalid TGA file! Its header claims a picture of 65535 x 65535 pixels, more than the "
-              "67108864 pixels a picture may have.");
-    file.width = 4000;
-    file.height = 4000;
-    bitmap = Load(file);
-    EXPECT_EQ(bitmap.rows.size(), 1U);
-    EXPECT_EQ(m_error,
-              "Invalid TGA file! Its header claims a picture of 4000 x 4000 pixels, more than its 30 "
-              "bytes can hold.");
+    for (const auto& [side, why] : huge) {
+        file.width = file.height = side;
+        EXPECT_EQ(Load(file).rows.size(), 1U);
+        EXPECT_EQ(m_error, "Invalid TGA file! Its header claims a picture of " + std::string(why));
+    }
     // What a file cut short could still hold is read, with zeros.
     file.width = 300;
     file.height = 300;
     file.pixels.resize(90000 / 64);
-    bitmap = Load(file);
+    const Bitmap bitmap = Load(file);
     EXPECT_EQ(m_error, "");
     EXPECT_EQ(bitmap.rows.size(), 300U);
 }
