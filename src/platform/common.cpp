@@ -289,4 +289,55 @@ std::vector<std::string> SplitCommandLine(std::string_view raw) {
     return arguments;
 }
 
+std::optional<std::vector<std::string>> SplitShellWords(std::string_view command) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;  // a word has begun, perhaps an empty one ("")
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        const char c = command[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) {
+                words.push_back(std::move(word));
+                word.clear();
+                inWord = false;
+            }
+            continue;
+        }
+        inWord = true;
+        if (c == '\\') {
+            if (++i == command.size()) {
+                return std::nullopt;
+            }
+            word += command[i];
+        } else if (c == '\'') {
+            const std::size_t end = command.find('\'', i + 1);
+            if (end == std::string_view::npos) {
+                return std::nullopt;
+            }
+            word += command.substr(i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            for (++i;; ++i) {
+                if (i == command.size()) {
+                    return std::nullopt;
+                }
+                if (command[i] == '"') {
+                    break;
+                }
+                if (command[i] == '\\' && i + 1 < command.size() &&
+                    std::string_view("\"\\$`").find(command[i + 1]) != std::string_view::npos) {
+                    ++i;
+                }
+                word += command[i];
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (inWord) {
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
 }  // namespace seewolf::platform

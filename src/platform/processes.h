@@ -20,6 +20,13 @@ bool ProcessRunning(std::string_view exeName);
 // meaning, so "C:\Game\" is C:\Game\ (where the C runtime's rule would read \" as a quote).
 std::vector<std::string> SplitCommandLine(std::string_view raw);
 
+// Splits a command as a POSIX shell splits its words, without expanding anything: blanks (space,
+// tab, line end) separate words; a backslash keeps the next character as it is; single quotes keep
+// everything up to the next single quote; double quotes keep everything up to the next double
+// quote, except that a backslash there escapes ", \, $ and `. "" is an empty word.
+// No value when a quote is not closed or the command ends in a lone backslash.
+std::optional<std::vector<std::string>> SplitShellWords(std::string_view command);
+
 // The process's own arguments as UTF-8 text, argument 0 included. On Windows they are the wide
 // command line split by SplitCommandLine (argv holds the ANSI code page there, cut by the C
 // runtime's rule); elsewhere argv is already UTF-8 and already split.
@@ -36,8 +43,9 @@ int CurrentProcessId();
 bool ProcessAlive(int processId);
 
 // A program to start: on Linux a Windows program (".exe") runs through the command in the
-// environment variable SEEWOLF_WINE (default "wine"; blanks separate its words, so it may
-// carry arguments of its own); anything else runs directly, found along PATH when the name
+// environment variable SEEWOLF_WINE (default "wine"; split into words as SplitShellWords does,
+// so it may carry arguments of its own and name a folder with blanks in quotes; with an unclosed
+// quote nothing starts); anything else runs directly, found along PATH when the name
 // has no folder. On Windows the shell's "open" action starts it, in a normal window, with no
 // owner window and without the shell's error messages.
 struct ProgramCall {

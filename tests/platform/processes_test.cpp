@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -29,6 +30,28 @@ TEST(SplitCommandLine, BlanksSeparateQuotesGroupBackslashesStay) {
     EXPECT_EQ(SplitCommandLine(R"("open)"), (Args{"open"}));
     EXPECT_EQ(SplitCommandLine("K\xC3\xA4pt'n \"a  b\""), (Args{"K\xC3\xA4pt'n", "a  b"}));  // UTF-8 stays
     EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+TEST(SplitShellWords, QuotesAndBackslashesAsAShellReadsThem) {
+    using Words = std::vector<std::string>;
+    const struct {
+        std::string_view command;
+        std::optional<Words> words;
+    } cases[] = {
+        {"", Words{}},
+        {" \t wine64 \n", Words{"wine64"}},
+        {R"("/home/p/Proton - Experimental/proton" run)",
+         Words{"/home/p/Proton - Experimental/proton", "run"}},
+        {R"(/opt/Proton\ 8.0/files/bin/wine --x='a "b"' "")",
+         Words{"/opt/Proton 8.0/files/bin/wine", "--x=a \"b\"", ""}},
+        {R"("a\"b\\c\$d\e" x'\'y)", Words{R"(a"b\c$d\e)", R"(x\y)"}},
+        {"'unclosed", std::nullopt},
+        {R"("unclosed\")", std::nullopt},
+        {"trailing\\", std::nullopt},
+    };
+    for (const auto& [command, words] : cases) {
+        EXPECT_EQ(SplitShellWords(command), words) << command;
+    }
 }
 
 }  // namespace
@@ -302,12 +325,15 @@ TEST(StartAndWait, CallsIdleWhileWaiting) {
 
 TEST(StartAndWait, WindowsProgramsGoThroughWine) {
     TempFolder folder;
-    const fs::path wine = folder.Path() / "wine.sh";
+    fs::path wine = folder.Path() / "wine.sh";
     WriteScript(wine, "printf '%s\\n' \"$0\" \"$@\" > \"$SEEWOLF_OUT\"\nexit 5\n");
     const fs::path out = folder.Path() / "out.txt";
     ScopedEnvironment outVar("SEEWOLF_OUT", out.string());
-    // The command may carry arguments of its own.
-    ScopedEnvironment wineVar("SEEWOLF_WINE", "  /bin/sh   " + wine.string() + "  --flag ");
+    // The command may carry arguments of its own, and name a folder with blanks in quotes.
+    fs::create_directory(folder.Path() / "Proton - Experimental");
+    fs::rename(wine, folder.Path() / "Proton - Experimental/wine.sh");
+    wine = folder.Path() / "Proton - Experimental/wine.sh";
+    ScopedEnvironment wineVar("SEEWOLF_WINE", "  /bin/sh   '" + wine.string() + "'  --flag ");
 
     const fs::path game = folder.Path() / "Game.EXE";
     EXPECT_EQ(StartAndWait({game, {"a b", "c"}, folder.Path()}), 5);
@@ -321,6 +347,9 @@ TEST(StartAndWait, WindowsProgramsGoThroughWine) {
 
     ScopedEnvironment noWine("SEEWOLF_WINE", folder.Path().string() + "/no-such-wine");
     EXPECT_FALSE(StartAndWait({game, {}, {}}).has_value());
+    ScopedEnvironment unclosed("SEEWOLF_WINE", "'/bin/sh " + wine.string());
+    EXPECT_FALSE(StartAndWait({game, {}, {}}).has_value());
+    EXPECT_FALSE(StartDetached({game, {}, {}}));
 }
 
 TEST(StartDetached, ProgramOutlivesTheCallAndLeavesNoChild) {

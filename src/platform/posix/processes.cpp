@@ -107,24 +107,6 @@ bool ProcessMatches(const std::string& procFolder, std::string_view exeName) {
     return SameAscii(baseName, exeName) || SameAscii(firstWord, exeName);
 }
 
-std::vector<std::string> SplitOnBlanks(std::string_view text) {
-    std::vector<std::string> words;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {
-            ++pos;
-        }
-        const std::size_t start = pos;
-        while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t') {
-            ++pos;
-        }
-        if (pos > start) {
-            words.emplace_back(text.substr(start, pos - start));
-        }
-    }
-    return words;
-}
-
 bool EndsWithExe(const std::string& name) {
     return name.size() >= 4 && SameAscii(std::string_view(name).substr(name.size() - 4), ".exe");
 }
@@ -135,7 +117,11 @@ std::vector<std::string> CommandOf(const ProgramCall& call) {
     const std::string program = call.program.string();
     if (EndsWithExe(program)) {
         const char* wine = std::getenv("SEEWOLF_WINE");
-        argv = SplitOnBlanks(wine != nullptr ? wine : "");
+        std::optional<std::vector<std::string>> words = SplitShellWords(wine != nullptr ? wine : "");
+        if (!words) {
+            return {};  // an unclosed quote: nothing to start
+        }
+        argv = std::move(*words);
         if (argv.empty()) {
             argv.emplace_back("wine");
         }
@@ -186,12 +172,16 @@ struct Launch {
     std::string folder;
 
     explicit Launch(const ProgramCall& call) : words(CommandOf(call)), folder(call.workingFolder.string()) {
+        if (words.empty()) {
+            return;  // Startable() is false
+        }
         file = ResolveExecutable(words.front());
         for (auto& word : words) {
             argv.push_back(word.data());
         }
         argv.push_back(nullptr);
     }
+    bool Startable() const { return !words.empty(); }
 };
 
 // In the child after fork: only async-signal-safe calls from here on. On failure the error
@@ -277,7 +267,7 @@ bool ProcessAlive(int processId) {
 bool StartDetached(const ProgramCall& call) {
     const Launch launch(call);
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    if (!launch.Startable() || ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return false;
     }
     // Fork twice: the middle process ends at once and is collected here, so the program is
@@ -310,7 +300,7 @@ bool StartDetached(const ProgramCall& call) {
 std::optional<int> StartAndWait(const ProgramCall& call, void (*idle)(void*), void* context) {
     const Launch launch(call);
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    if (!launch.Startable() || ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return std::nullopt;
     }
     const pid_t child = ::fork();
