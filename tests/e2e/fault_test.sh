@@ -14,12 +14,12 @@ snapshot > "$work/before"
 n=1
 while true; do
   code=0
-  SEEWOLF_FAULT_AFTER=$n "$cli" "${launch[@]}" >/dev/null 2>&1 || code=$?
+  SEEWOLF_FAULT_AFTER=$n "$cli" "${launch[@]}" >/dev/null 2>"$work/cut-err" || code=$?
   "$cli" rollback >/dev/null 2>&1 || fail "roll-back after a launch cut at $n failed"
   snapshot > "$work/after"
   cmp -s "$work/before" "$work/after" || { diff "$work/before" "$work/after" | head; fail "launch cut at $n not restored"; }
   if [[ $code -ne 86 ]]; then  # the launch ran to its end: every cut point was tried
-    [[ $code -eq 0 ]] || fail "launch cut at $n ended with $code, neither cut nor done"
+    [[ $code -eq 0 ]] || fail "launch cut at $n ended with $code, neither cut nor done: $(cat "$work/cut-err")"
     break
   fi
   n=$((n + 1))
@@ -32,9 +32,9 @@ snapshot > "$work/launched"
 m=1
 while true; do
   code=0
-  SEEWOLF_FAULT_AFTER=$m "$cli" rollback >/dev/null 2>&1 || code=$?
+  SEEWOLF_FAULT_AFTER=$m "$cli" rollback >/dev/null 2>"$work/cut-err" || code=$?
   if [[ $code -ne 86 ]]; then
-    [[ $code -eq 0 ]] || fail "roll-back cut at $m ended with $code, neither cut nor done"
+    [[ $code -eq 0 ]] || fail "roll-back cut at $m ended with $code, neither cut nor done: $(cat "$work/cut-err")"
     break
   fi
   # Cut again: put the launch back as it was and try the next cut point.

@@ -178,8 +178,8 @@ n=1
 cuts=0
 while true; do
   code=0
-  SEEWOLF_FAULT_AFTER=$n wcli "${launch[@]}" >/dev/null 2>&1 || code=$?
-  [[ $code -eq 0 || $code -eq 86 ]] || fail "the launch cut at $n ended with $code, not the cut's 86"
+  SEEWOLF_FAULT_AFTER=$n wcli "${launch[@]}" >/dev/null 2>"$work/cut-err" || code=$?
+  [[ $code -eq 0 || $code -eq 86 ]] || fail "the launch cut at $n ended with $code, not the cut's 86: $(cat "$work/cut-err")"
   if [[ $code -eq 0 ]]; then
     # Run to its end, the launch changed the files of the modifications that are on.
     for f in data/scene.dat data/Library/GUNS_SUB.sim data/Campaigns/Campaign/Campaign_LND.mis; do
@@ -206,8 +206,8 @@ m=1
 rollback_cuts=0
 while true; do
   code=0
-  SEEWOLF_FAULT_AFTER=$m wcli rollback >/dev/null 2>&1 || code=$?
-  [[ $code -eq 0 || $code -eq 86 ]] || fail "the roll-back cut at $m ended with $code, not the cut's 86"
+  SEEWOLF_FAULT_AFTER=$m wcli rollback >/dev/null 2>"$work/cut-err" || code=$?
+  [[ $code -eq 0 || $code -eq 86 ]] || fail "the roll-back cut at $m ended with $code, not the cut's 86: $(cat "$work/cut-err")"
   [[ $code -eq 86 ]] || break # the roll-back ran to its end
   wcli rollback >/dev/null 2>"$work/err" || fail "roll-back after a roll-back cut at $m failed: $(cat "$work/err")"
   expect_restored "roll-back cut at $m, then rolled back"
