@@ -56,7 +56,8 @@ int UndoIntroRenames(const Paths& paths, GameBounds& bounds) {
 // of tracks whose rename back failed (on Windows, a file open in another program): then every
 // line not undone whose file is still there stays in the log, the failed one and any that waits
 // for a name it holds, for the next roll-back.
-int UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::string& text) {
+int UndoGramophoneRenames(const Paths& paths, const Paths& target, GameBounds& bounds,
+                          const std::string& text) {
     const std::vector<std::string> lines = CompleteLines(text);
     std::vector<const std::string*> left;  // last first
     int failed = 0;
@@ -78,7 +79,7 @@ int UndoGramophoneRenames(const Paths& paths, GameBounds& bounds, const std::str
         }
     }
     if (!lines.empty()) {
-        platform::FlushFileSystem(paths.GameFolder);  // the names back, before the log loses them
+        platform::FlushFileSystem(target.GameFolder);  // the names back, before the log loses them
     }
     if (failed == 0) {
         platform::RemovePath(GramophoneLog(paths));
@@ -224,7 +225,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     std::set<NativeString> touched;  // game folders where a cut write may have left a temporary file
 
     const int renamedMovies = UndoIntroRenames(target, bounds);
-    result.notRenamed = UndoGramophoneRenames(paths, bounds, gramophoneText);
+    result.notRenamed = UndoGramophoneRenames(paths, target, bounds, gramophoneText);
     result.nothingToRollBack = !launchState && renamedMovies == 0;
 
     const fs::path log = NewFilesLog(paths);
