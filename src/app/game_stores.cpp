@@ -404,7 +404,8 @@ void SearchLutrisFile(const fs::path& home, const fs::path& file, StoreSearch& s
     if (game.exe.empty()) {
         return;
     }
-    const fs::path prefix = game.prefix.empty() ? fs::path() : LutrisPath(home, game.prefix);
+    const fs::path prefix =
+        game.prefix.empty() ? fs::path() : LutrisPath(home, game.prefix).lexically_normal();
     fs::path exe = LutrisPath(home, game.exe);
     if (!SameText(platform::TextFromPath(exe.filename()), "sh3.exe")) {
         return;
@@ -415,7 +416,7 @@ void SearchLutrisFile(const fs::path& home, const fs::path& file, StoreSearch& s
                                       " without a prefix it could be in; it was left out.");
             return;
         }
-        exe = prefix / exe;
+        exe = (prefix / exe).lexically_normal();
     }
     const fs::path gameFolder = exe.parent_path();
     if (!HoldsGame(gameFolder)) {

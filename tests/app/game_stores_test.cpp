@@ -5,6 +5,7 @@
 #include "app/locate.h"
 #include "app/paths.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "support/temp_world.h"
 
 namespace seewolf {
@@ -118,6 +119,7 @@ class GameStores : public ::testing::Test {
         WriteText(oldLibrary / "SteamApps" / "appmanifest_7100.acf", Manifest("7100", "SH3"));
         WriteText(oldLibrary / "SteamApps" / "common" / "SH3" / "sh3.exe", "x");
         fs::create_directories(flatpak / "data" / "Steam" / "steamapps" / "compatdata" / "7100" / "pfx");
+        oldGame = platform::Resolve(oldLibrary, "steamapps\\common\\SH3");
     }
 
     TempFolder temp;
@@ -125,6 +127,8 @@ class GameStores : public ::testing::Test {
     const fs::path library = temp.Path() / "games" / "SteamLibrary";
     const fs::path oldLibrary = temp.Path() / "old library";
     fs::path firstRoot;
+    // Found in "SteamApps" on Linux; Windows ignores case and keeps the spelling looked for.
+    fs::path oldGame;
 };
 
 TEST_F(GameStores, SteamLibrariesAndTheGamesTheirManifestsName) {
@@ -150,8 +154,8 @@ TEST_F(GameStores, SteamLibrariesAndTheGamesTheirManifestsName) {
         << problems[0];
 
     const StoreSearch steam = FindSteamInstallations(home, {});
-    EXPECT_EQ(Folders(steam), (std::vector<fs::path>{library / "steamapps" / "common" / "Silent Hunter III",
-                                                     oldLibrary / "SteamApps" / "common" / "SH3"}));
+    EXPECT_EQ(Folders(steam),
+              (std::vector<fs::path>{library / "steamapps" / "common" / "Silent Hunter III", oldGame}));
     ASSERT_EQ(steam.installations.size(), 2u);
     EXPECT_EQ(steam.installations[0].prefix, library / "steamapps" / "compatdata" / "7000" / "pfx");
     EXPECT_EQ(steam.installations[0].source, "Steam (app 7000)");
@@ -208,8 +212,8 @@ TEST_F(GameStores, LutrisFilesThenOneListWithoutDuplicates) {
 
     // Steam first; the game folder Lutris shares with Steam counts once, as Steam's.
     const StoreSearch all = FindGameInstallations(home, environment);
-    EXPECT_EQ(Folders(all), (std::vector<fs::path>{steamGame, oldLibrary / "SteamApps" / "common" / "SH3",
-                                                   prefix / "drive_c" / "Ubisoft" / "SH3", absolute}));
+    EXPECT_EQ(Folders(all),
+              (std::vector<fs::path>{steamGame, oldGame, prefix / "drive_c" / "Ubisoft" / "SH3", absolute}));
     EXPECT_EQ(all.installations.at(0).source, "Steam (app 7000)");
     EXPECT_EQ(all.problems.size(), 4u);
 }
