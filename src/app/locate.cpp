@@ -147,10 +147,6 @@ std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tr
     return text;
 }
 
-#ifndef _WIN32
-// Linux only: the game runs under Wine, whose prefix holds the documents folder the game uses.
-// On Windows that folder is the system's own personal folder.
-
 // The Documents (or My Documents) folder of a Wine user folder, or empty.
 std::filesystem::path DocumentsOfUser(const std::filesystem::path& userFolder) {
     for (const char* name : {"Documents", "My Documents"}) {
@@ -161,6 +157,10 @@ std::filesystem::path DocumentsOfUser(const std::filesystem::path& userFolder) {
     }
     return {};
 }
+
+#ifndef _WIN32
+// Linux only: the game runs under Wine, whose prefix holds the documents folder the game uses.
+// On Windows that folder is the system's own personal folder.
 
 // The Wine prefix that holds `folder`: the folder above its "drive_c" component.
 std::filesystem::path PrefixHolding(const std::filesystem::path& folder) {
@@ -175,52 +175,11 @@ std::filesystem::path PrefixHolding(const std::filesystem::path& folder) {
     return prefix;
 }
 
-// The documents folder of the Wine prefix holding the game folder: the Documents (or My
-// Documents) folder of the user holding the save folder, else of the login's own user, then
-// Proton's, then the others by name. Empty outside a prefix.
+// The documents folder of the Wine prefix holding the game folder. Empty outside a prefix.
 std::filesystem::path WineUserDocuments(const std::filesystem::path& gameFolder, std::string_view saveName) {
     const std::filesystem::path prefix =
         gameFolder.empty() ? std::filesystem::path() : PrefixHolding(gameFolder);
-    if (!prefix.empty()) {
-        const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
-        // The user Wine made for this login first, then Proton's, then the others by name.
-        std::vector<std::string> names;
-        for (const auto& entry : platform::ListFolder(users)) {
-            if (entry.isFolder && !SameText(entry.name, "Public")) {
-                names.push_back(entry.name);
-            }
-        }
-        std::sort(names.begin(), names.end());
-        std::vector<std::string> preferred;
-        if (auto user = platform::EnvironmentValue("USER")) {
-            preferred.push_back(Cp1252FromUtf8(*user));
-        }
-        preferred.emplace_back("steamuser");
-        for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
-            auto at = std::find_if(names.begin(), names.end(),
-                                   [&](const std::string& n) { return SameText(n, *it); });
-            if (at != names.end()) {
-                std::rotate(names.begin(), at, at + 1);
-            }
-        }
-        std::filesystem::path firstDocs;
-        for (const std::string& name : names) {
-            const std::filesystem::path docs = DocumentsOfUser(platform::Resolve(users, name));
-            if (docs.empty()) {
-                continue;
-            }
-            if (!saveName.empty() && platform::FolderExists(platform::Resolve(docs, saveName))) {
-                return docs;
-            }
-            if (firstDocs.empty()) {
-                firstDocs = docs;
-            }
-        }
-        if (!firstDocs.empty()) {
-            return firstDocs;
-        }
-    }
-    return {};
+    return prefix.empty() ? std::filesystem::path() : PrefixDocumentsFolder(prefix, saveName);
 }
 
 #endif
@@ -296,6 +255,44 @@ std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, st
     }
     const std::string rest = Cp1252FromUtf8(windowsPath.substr(2));
     return platform::Resolve(root, rest);
+}
+
+std::filesystem::path PrefixDocumentsFolder(const std::filesystem::path& prefix, std::string_view saveName) {
+    const std::filesystem::path users = platform::Resolve(prefix, "drive_c\\users");
+    // The user Wine made for this login first, then Proton's, then the others by name.
+    std::vector<std::string> names;
+    for (const auto& entry : platform::ListFolder(users)) {
+        if (entry.isFolder && !SameText(entry.name, "Public")) {
+            names.push_back(entry.name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> preferred;
+    if (auto user = platform::EnvironmentValue("USER")) {
+        preferred.push_back(Cp1252FromUtf8(*user));
+    }
+    preferred.emplace_back("steamuser");
+    for (auto it = preferred.rbegin(); it != preferred.rend(); ++it) {
+        auto at =
+            std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, *it); });
+        if (at != names.end()) {
+            std::rotate(names.begin(), at, at + 1);
+        }
+    }
+    std::filesystem::path firstDocs;
+    for (const std::string& name : names) {
+        const std::filesystem::path docs = DocumentsOfUser(platform::Resolve(users, name));
+        if (docs.empty()) {
+            continue;
+        }
+        if (!saveName.empty() && platform::FolderExists(platform::Resolve(docs, saveName))) {
+            return docs;
+        }
+        if (firstDocs.empty()) {
+            firstDocs = docs;
+        }
+    }
+    return firstDocs;
 }
 
 std::filesystem::path RegistryGameFolder() {

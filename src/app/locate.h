@@ -21,6 +21,12 @@ std::string WineRegistryInstalledPath(const std::filesystem::path& prefix);
 // prefix's dosdevices links (drive C: also as drive_c); empty when the drive is unknown.
 std::filesystem::path NativePathInPrefix(const std::filesystem::path& prefix, std::string_view windowsPath);
 
+// The Documents (or My Documents) folder of a user of a Wine or Proton prefix: of the user
+// holding the save folder `saveName` when one does (empty `saveName`: none is looked for), else
+// of the first user that has one, in the order the login's own user, Proton's "steamuser", the
+// others by name ("Public" never). Empty when no user has one.
+std::filesystem::path PrefixDocumentsFolder(const std::filesystem::path& prefix, std::string_view saveName);
+
 // The game folder that the registry knows of: on Windows the local-machine hive only (the
 // 32-bit view first), on Linux the Wine prefix of $WINEPREFIX, else ~/.wine. Empty when there
 // is none.
