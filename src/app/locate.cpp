@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/error.h"
+#include "app/game_stores.h"
 #include "app/paths.h"
 #include "app/profile_file.h"
 #include "app/prompter.h"
@@ -128,17 +129,27 @@ bool HoldsGame(const std::filesystem::path& folder) {
 
 // The message when no game folder is found: the sentence the game's players know, then which
 // folder was tried and the ways to name the right one.
-std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tried, const char* source) {
+std::string GameNotFoundText(const Paths& paths, const std::filesystem::path& tried, const char* source,
+                             const std::vector<std::string>& storeProblems) {
     std::string text =
         "Seewolf requires Silent Hunter III to be installed on your computer. Unfortunately, an installation "
         "of Silent Hunter III cannot be found. You will need to determine where Silent Hunter III is "
         "installed, and run Seewolf again.\n\n";
     if (tried.empty()) {
+#ifdef _WIN32
         text +=
             "No folder was given: there is no /i: switch, no SH3Location in Seewolf.ini and no "
             "installation in the registry.";
+#else
+        text +=
+            "No folder was given: there is no /i: switch, no SH3Location in Seewolf.ini, no "
+            "installation in the registry and none in Steam's libraries or Lutris' games.";
+#endif
     } else {
         text += "The folder " + FolderText(tried) + " (from " + source + ") does not hold sh3.exe.";
+    }
+    for (const std::string& problem : storeProblems) {
+        text += "\n" + problem;
     }
     text +=
         "\n\nName the folder that holds sh3.exe: start Seewolf with /i:<folder>, set SH3Location in the "
@@ -180,6 +191,53 @@ std::filesystem::path WineUserDocuments(const std::filesystem::path& gameFolder,
     const std::filesystem::path prefix =
         gameFolder.empty() ? std::filesystem::path() : PrefixHolding(gameFolder);
     return prefix.empty() ? std::filesystem::path() : PrefixDocumentsFolder(prefix, saveName);
+}
+
+// The game folder of a Steam or Lutris installation: the only one found, or the one the user picks
+// when there are several (saved as SH3Location, as the folder chooser's answer is, so the question
+// comes once). Empty when there is none or none is picked. What the search had to leave out goes
+// to `problems`.
+std::filesystem::path StoreGameFolder(const Paths& paths, const ProfileFile& settings, Prompter& prompter,
+                                      std::vector<std::string>& problems) {
+    StoreSearch search = FindGameInstallations(platform::HomeFolder(), CurrentStoreEnvironment());
+    problems = std::move(search.problems);
+    const std::vector<GameInstallation>& found = search.installations;
+    if (found.size() <= 1) {
+        return found.empty() ? std::filesystem::path() : found[0].gameFolder;
+    }
+    std::string question =
+        "Silent Hunter III is installed more than once. Choose the installation Seewolf is to use; it is "
+        "kept as SH3Location in the [SETTINGS] section of " +
+        PathText(paths.SettingsFile()) +
+        " (set it there yourself, or name the game folder once with /i:<folder> or seewolf-cli --game "
+        "<folder>).";
+    for (const std::string& problem : problems) {
+        question += "\n" + problem;
+    }
+    std::vector<std::string> choices;
+    for (const GameInstallation& installation : found) {
+        choices.push_back(FolderText(installation.gameFolder) + " (" + installation.source + ")");
+    }
+    const std::optional<std::size_t> chosen = prompter.Choose(question, choices);
+    if (!chosen || *chosen >= found.size()) {
+        return {};
+    }
+    settings.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(found[*chosen].gameFolder));
+    return found[*chosen].gameFolder;
+}
+
+// The prefix in which Steam (Proton) or Lutris runs the game of this folder, when one of them
+// installed it; empty otherwise. A Steam game lies outside its prefix, so only the store knows it.
+std::filesystem::path StorePrefixOf(const std::filesystem::path& gameFolder) {
+    const StoreSearch search = FindGameInstallations(platform::HomeFolder(), CurrentStoreEnvironment());
+    for (const GameInstallation& installation : search.installations) {
+        std::error_code ec;
+        if (!installation.prefix.empty() &&
+            std::filesystem::equivalent(installation.gameFolder, gameFolder, ec)) {
+            return installation.prefix;
+        }
+    }
+    return {};
 }
 
 #endif
@@ -333,6 +391,18 @@ bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& 
         candidate = RegistryGameFolder();
         source = "the registry";
     }
+    std::vector<std::string> storeProblems;
+#ifndef _WIN32
+    if (candidate.empty()) {
+        candidate = StoreGameFolder(paths, settings, prompter, storeProblems);
+        source = "Steam or Lutris";
+        // A file left out matters even when a game was found: it may have been the one meant.
+        // (Without a game they are part of the message below.)
+        for (const std::string& problem : candidate.empty() ? std::vector<std::string>() : storeProblems) {
+            prompter.SetStatus(problem);
+        }
+    }
+#endif
     // The last folder looked into, for the message when none holds the game.
     std::filesystem::path tried = candidate;
     if (!HoldsGame(candidate)) {
@@ -348,7 +418,8 @@ bool LocateGameFolder(Paths& paths, const std::optional<std::filesystem::path>& 
         settings.WriteString(kSettingsSection, "SH3Location", platform::TextFromPath(candidate));
     }
     if (candidate.empty()) {
-        prompter.ShowMessage(GameNotFoundText(paths, tried, source), MessageKind::Error, Button::Ok);
+        prompter.ShowMessage(GameNotFoundText(paths, tried, source, storeProblems), MessageKind::Error,
+                             Button::Ok);
         return false;
     }
     paths.GameFolder =
@@ -365,6 +436,11 @@ std::filesystem::path LocateDocsFolder(const Paths& paths, [[maybe_unused]] std:
 #ifndef _WIN32
     if (std::filesystem::path docs = WineUserDocuments(paths.GameFolder, saveName); !docs.empty()) {
         return platform::WithTrailingSeparator(docs);
+    }
+    if (const std::filesystem::path prefix = StorePrefixOf(paths.GameFolder); !prefix.empty()) {
+        if (std::filesystem::path docs = PrefixDocumentsFolder(prefix, saveName); !docs.empty()) {
+            return platform::WithTrailingSeparator(docs);
+        }
     }
 #endif
     return platform::WithTrailingSeparator(platform::UserDocumentsFolder());

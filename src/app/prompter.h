@@ -3,9 +3,12 @@
 // How the logic talks to the user. The windows implement it with message boxes and the status
 // line; the command line prints; tests script the answers.
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace seewolf {
 
@@ -71,6 +74,12 @@ class Prompter {
     // when the user cancels.
     virtual std::filesystem::path BrowseForFolder(std::string_view title,
                                                   const std::filesystem::path& initial) = 0;
+
+    // Asks `question` with one line of text per choice; the index of the one picked, nothing when
+    // the user cancels. A front end that cannot ask (a terminal) ends the action with an Error
+    // showing the question and the choices.
+    virtual std::optional<std::size_t> Choose(std::string_view question,
+                                              const std::vector<std::string>& choices) = 0;
 };
 
 // Busy cursor for the life of a scope.

@@ -114,6 +114,15 @@ class TerminalPrompter : public Prompter {
                     ". Give the game folder with --game DIR, or set SH3Location in " +
                     PathText(m_settingsFile) + ". Nothing was changed.");
     }
+    // Nor can it ask which one: the question and its choices end the command.
+    std::optional<std::size_t> Choose(std::string_view question,
+                                      const std::vector<std::string>& choices) override {
+        std::string text(question);
+        for (const std::string& choice : choices) {
+            text += "\n  " + choice;
+        }
+        throw Error(text + "\nA terminal cannot ask which; nothing was changed.");
+    }
 
   private:
     std::ostream& m_err;

@@ -1,10 +1,12 @@
 #include "ui/qt_prompter.h"
 
 #include <exception>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -120,9 +122,19 @@ void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text)
     box.exec();
 }
 
+void QtPrompter::SetStatusSink(std::function<void(std::string_view)> show, std::function<void()> hide) {
+    m_showStatus = std::move(show);
+    m_hideStatus = std::move(hide);
+    if (m_showStatus && !m_pendingStatus.empty()) {
+        m_showStatus(std::exchange(m_pendingStatus, {}));
+    }
+}
+
 void QtPrompter::SetStatus(std::string_view text) {
     if (m_showStatus) {
         m_showStatus(text);
+    } else {
+        m_pendingStatus += (m_pendingStatus.empty() ? "" : "  ") + std::string(text);
     }
 }
 
@@ -145,6 +157,19 @@ std::filesystem::path QtPrompter::BrowseForFolder(std::string_view title,
     const QString chosen = QFileDialog::getExistingDirectory(m_parent, ToQt(title), PathToQt(initial),
                                                              QFileDialog::ShowDirsOnly);
     return chosen.isEmpty() ? std::filesystem::path() : PathFromQt(chosen);
+}
+
+std::optional<std::size_t> QtPrompter::Choose(std::string_view question,
+                                              const std::vector<std::string>& choices) {
+    QStringList items;
+    for (const std::string& choice : choices) {
+        items.push_back(ToQt(choice));
+    }
+    bool picked = false;
+    const QString item =
+        QInputDialog::getItem(m_parent, QStringLiteral("Seewolf"), ToQt(question), items, 0, false, &picked);
+    const qsizetype index = items.indexOf(item);
+    return picked && index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
 }
 
 void Guarded(Prompter& prompter, const std::function<void()>& handler) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <QPointer>
 #include <QWidget>
@@ -18,11 +19,9 @@ class QtPrompter : public Prompter {
 
     void SetParent(QWidget* parent) { m_parent = parent; }
     // Where status texts go: `show` shows one, `hide` hides the line. Unset until the main window
-    // exists; status texts before that are dropped (there is no line to show them in).
-    void SetStatusSink(std::function<void(std::string_view)> show, std::function<void()> hide) {
-        m_showStatus = std::move(show);
-        m_hideStatus = std::move(hide);
-    }
+    // exists; status texts given before that (what the start-up had to leave out) are kept and
+    // shown, one after the other on the line, when the sink is set.
+    void SetStatusSink(std::function<void(std::string_view)> show, std::function<void()> hide);
 
     Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
     Button AskWithDefault(std::string_view text, MessageKind kind, Buttons buttons,
@@ -33,11 +32,14 @@ class QtPrompter : public Prompter {
     void SetBusy(bool busy) override;
     std::filesystem::path BrowseForFolder(std::string_view title,
                                           const std::filesystem::path& initial) override;
+    std::optional<std::size_t> Choose(std::string_view question,
+                                      const std::vector<std::string>& choices) override;
 
   private:
     QPointer<QWidget> m_parent;
     std::function<void(std::string_view)> m_showStatus;
     std::function<void()> m_hideStatus;
+    std::string m_pendingStatus;
 };
 
 // Runs an event handler; a seewolf::Error (or any other exception) ends the action and its text

@@ -11,6 +11,7 @@
 #include "app/paths.h"
 #include "app/profile_file.h"
 #include "app/settings.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "support/scripted_prompter.h"
@@ -156,6 +157,11 @@ class LocateGame : public ::testing::Test {
     testing::TempWorld world;
     Paths paths;
     ScriptedPrompter prompter;
+    // Steam and Lutris are looked for in a home of the test's own, empty unless a test fills it.
+    const fs::path home = world.Root() / "home";
+    const EnvVar homeVar{"HOME", home.string()};
+    const EnvVar noData{"XDG_DATA_HOME", nullptr};
+    const EnvVar noConfig{"XDG_CONFIG_HOME", nullptr};
 
     void SetUp() override { paths.ProgFolder = world.GetPaths().ProgFolder; }
     ProfileFile Settings() const { return ProfileFile(paths.SettingsFile()); }
@@ -249,6 +255,57 @@ TEST_F(LocateGame, CancelledChooserClearsTheSettingAndFails) {
               std::string::npos)
         << prompter.messages.at(1).text;
 }
+
+#ifndef _WIN32
+// After the registry: Steam's and Lutris' installations. One is taken, with the documents of its
+// Proton prefix; of several the user picks one (kept as SH3Location), and a terminal names them all.
+TEST_F(LocateGame, SteamAndLutrisAfterTheRegistry) {
+    const EnvVar wine("WINEPREFIX", (world.Root() / "no prefix").string());
+    Settings().WriteString(kSettingsSection, "SH3Location", "");
+    Settings().WriteString(kSettingsSection, "DocsLocation", "");
+    const fs::path steamApps = home / ".local" / "share" / "Steam" / "steamapps";
+    const fs::path steamGame = steamApps / "common" / "SH3";
+    WriteText(steamApps / "appmanifest_7000.acf",
+              "\"AppState\" { \"appid\" \"7000\" \"installdir\" \"SH3\" }");
+    WriteText(steamGame / "sh3.exe", "x");
+    const fs::path docs =
+        steamApps / "compatdata" / "7000" / "pfx" / "drive_c" / "users" / "steamuser" / "Documents";
+    fs::create_directories(docs / "SH3");
+    WriteText(home / ".config" / "lutris" / "games" / "broken.yml", "game:\n  exe: /nowhere/sh3.exe\n");
+
+    ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_EQ(paths.GameFolder, platform::WithTrailingSeparator(steamGame));
+    EXPECT_TRUE(prompter.browses.empty() && prompter.choiceQuestions.empty());
+    ASSERT_EQ(prompter.statuses.size(), 1u);  // the Lutris file left out is said
+    EXPECT_NE(prompter.statuses[0].find("broken.yml"), std::string::npos) << prompter.statuses[0];
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"), platform::WithTrailingSeparator(docs));
+    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", "?"), "");  // found again next time
+
+    // A second installation through Lutris: the user is asked, and the answer is kept.
+    const fs::path lutrisGame = world.Root() / "lutris" / "drive_c" / "SH3";
+    WriteText(lutrisGame / "sh3.exe", "x");
+    WriteText(home / ".config" / "lutris" / "games" / "sh3.yml",
+              "game:\n  exe: " + platform::Utf8FromPath(lutrisGame / "sh3.exe") + "\n");
+    prompter.choiceAnswers = {1, std::nullopt};
+    ASSERT_TRUE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_EQ(paths.GameFolder, platform::WithTrailingSeparator(lutrisGame));
+    ASSERT_EQ(prompter.choiceQuestions.size(), 1u);
+    EXPECT_EQ(prompter.choiceQuestions[0].choices,
+              (std::vector<std::string>{FolderText(steamGame) + " (Steam (app 7000))",
+                                        FolderText(lutrisGame) + " (Lutris (sh3.yml))"}));
+    EXPECT_NE(prompter.choiceQuestions[0].question.find("broken.yml"), std::string::npos);
+    EXPECT_EQ(Settings().ReadString(kSettingsSection, "SH3Location", ""), platform::TextFromPath(lutrisGame));
+    EXPECT_EQ(LocateDocsFolder(paths, "SH3"),
+              platform::WithTrailingSeparator(platform::UserDocumentsFolder()));
+
+    // Cancelled: the folder chooser comes next, as when nothing is found.
+    Settings().WriteString(kSettingsSection, "SH3Location", "");
+    EXPECT_FALSE(LocateGameFolder(paths, std::nullopt, prompter));
+    EXPECT_EQ(prompter.browses.size(), 1u);
+    EXPECT_NE(prompter.messages.at(0).text.find("none in Steam's libraries or Lutris' games"),
+              std::string::npos);
+}
+#endif
 
 TEST(SaveFolder, NameFromFileManagerCutToThreeCharacters) {
     testing::TempWorld world;

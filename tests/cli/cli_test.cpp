@@ -78,6 +78,29 @@ TEST(Cli, GameAndDocumentsOverrideTheSettings) {
     EXPECT_NE(wrong.err.find(docs), std::string::npos) << wrong.err;
     EXPECT_NE(wrong.err.find("--game"), std::string::npos) << wrong.err;
     EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), settings);
+
+#ifndef _WIN32
+    // Two installations (here Lutris'): a terminal cannot ask which, so it names both.
+    ini.WriteString(kSettingsSection, "SH3Location", "");
+    const std::filesystem::path home = world.Root() / "home";
+    const testing::EnvVar homeVar("HOME", home.string());
+    const testing::EnvVar noConfig("XDG_CONFIG_HOME", nullptr);
+    for (const char* name : {"one", "two"}) {
+        testing::WriteText(world.Root() / name / "sh3.exe", "x");
+        testing::WriteText(home / ".config" / "lutris" / "games" / (std::string(name) + ".yml"),
+                           "game:\n  exe: " + platform::Utf8FromPath(world.Root() / name / "sh3.exe") + "\n");
+    }
+    const std::string unchanged = testing::ReadText(world.GetPaths().SettingsFile());
+    const CliRun twice = Cli(world, {"paths"});
+    EXPECT_EQ(twice.code, 1);
+    for (const char* name : {"one", "two"}) {
+        EXPECT_NE(
+            twice.err.find(platform::Utf8FromPath(world.Root() / name) + " (Lutris (" + name + ".yml))"),
+            std::string::npos)
+            << twice.err;
+    }
+    EXPECT_EQ(testing::ReadText(world.GetPaths().SettingsFile()), unchanged);
+#endif
 }
 
 TEST(Cli, ListPrintsTheCareerTreeInUtf8) {

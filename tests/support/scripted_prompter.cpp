@@ -47,4 +47,15 @@ std::filesystem::path ScriptedPrompter::BrowseForFolder(std::string_view title,
     return answer;
 }
 
+std::optional<std::size_t> ScriptedPrompter::Choose(std::string_view question,
+                                                    const std::vector<std::string>& choices) {
+    choiceQuestions.push_back({std::string(question), choices});
+    if (choiceAnswers.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<std::size_t> answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+}
+
 }  // namespace seewolf::testing

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,14 @@ class ScriptedPrompter : public Prompter {
     };
     std::vector<Browse> browses;
     int busyDepth = 0;
+    // Questions asked through Choose, with their choices; answered from `choiceAnswers` (an empty
+    // queue cancels).
+    struct Choice {
+        std::string question;
+        std::vector<std::string> choices;
+    };
+    std::vector<Choice> choiceQuestions;
+    std::deque<std::optional<std::size_t>> choiceAnswers;
 
     Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
@@ -43,6 +52,8 @@ class ScriptedPrompter : public Prompter {
     void SetBusy(bool busy) override;
     std::filesystem::path BrowseForFolder(std::string_view title,
                                           const std::filesystem::path& initial) override;
+    std::optional<std::size_t> Choose(std::string_view question,
+                                      const std::vector<std::string>& choices) override;
 };
 
 }  // namespace seewolf::testing

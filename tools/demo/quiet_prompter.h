@@ -27,6 +27,9 @@ class QuietPrompter : public Prompter {
     std::filesystem::path BrowseForFolder(std::string_view, const std::filesystem::path&) override {
         return {};
     }
+    std::optional<std::size_t> Choose(std::string_view, const std::vector<std::string>& choices) override {
+        return choices.empty() ? std::nullopt : std::optional<std::size_t>(0);
+    }
 };
 
 }  // namespace seewolf::demo
