@@ -1,5 +1,7 @@
 // The command-line splitter: any raw line splits without fault, and what it gives back is sound:
-// no argument holds a double quote, and a line of plain words splits back to those words.
+// no argument holds a double quote, and a line of plain words splits back to those words. The
+// shell-style splitter of the game command: words put in single quotes and joined split back to
+// the same words.
 
 #include <cstdlib>
 #include <string>
@@ -28,6 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (seewolf::platform::SplitCommandLine(joined) != args) {
         std::abort();
+    }
+    if (const auto words = seewolf::platform::SplitShellWords(raw)) {
+        std::string quoted;
+        for (const auto& word : *words) {
+            quoted += '\'';
+            for (const char c : word) {
+                quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+            }
+            quoted += "' ";
+        }
+        if (seewolf::platform::SplitShellWords(quoted) != words) {
+            std::abort();
+        }
     }
     return 0;
 }
