@@ -23,6 +23,10 @@ bool CommandLine::NoLaunch() const {
     return LowerCase(raw).find("/nolaunch") != std::string::npos;
 }
 
+bool CommandLine::GameNotStarted() const {
+    return LowerCase(raw).find("/gamenotstarted") != std::string::npos;
+}
+
 CommandLine CommandLineFromRaw(std::string_view raw) {
     CommandLine commandLine;
     commandLine.raw = std::string(raw);

@@ -22,6 +22,9 @@ struct CommandLine {
     // "/nolaunch" anywhere in the command line, in any letter case: prepare a launch without
     // starting the game.
     bool NoLaunch() const;
+    // "/gamenotstarted" anywhere, in any letter case: the companion could not start the game and
+    // says so on bringing Seewolf back.
+    bool GameNotStarted() const;
 };
 
 // From the raw command line of Windows, split as platform::SplitCommandLine does.

@@ -2,10 +2,44 @@
 
 #include "app/error.h"
 #include "app/locate.h"
+#include "app/profile_file.h"
 #include "app/prompter.h"
+#include "app/settings.h"
+#include "app/text.h"
 #include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/processes.h"
 
 namespace seewolf {
+
+namespace {
+
+// The command that runs Windows programs on Linux: SEEWOLF_WINE when set, else WineCommand of
+// [SETTINGS], else "wine". The setting goes into this process's environment, so the companion and
+// every other program Seewolf starts run the game the same way. The value is taken as stored:
+// reading a value removes one pair of outer quotes, which would turn 'a folder/wine' into three words.
+void UseWineCommandSetting(const Paths& paths) {
+    if (const auto variable = platform::EnvironmentValue("SEEWOLF_WINE"); variable && !variable->empty()) {
+        return;
+    }
+    const ProfileEdit settings{ProfileFile(paths.SettingsFile())};
+    for (const ProfileLine& line : settings.StoredSectionLines(kSettingsSection)) {
+        if (SameText(line.key, "WineCommand")) {
+            if (!line.value.empty()) {
+                platform::SetEnvironmentValue("SEEWOLF_WINE", Utf8FromCp1252(line.value));
+            }
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::string WineCommandAdvice(const Paths& paths) {
+    return "Set the command as WineCommand in the [SETTINGS] section of " + PathText(paths.SettingsFile()) +
+           " or in the environment variable SEEWOLF_WINE, which comes first (without either Seewolf runs "
+           "\"wine\"); quote a folder with blanks as a shell would.";
+}
 
 StartupResult RunStartup(const CommandLine& commandLine, const std::filesystem::path& progFolder,
                          Prompter& prompter, const std::function<bool()>& gameRunning,
@@ -27,6 +61,9 @@ StartupResult RunStartup(const CommandLine& commandLine, const std::filesystem::
 
     Paths& paths = result.paths;
     paths.ProgFolder = platform::WithTrailingSeparator(progFolder);
+#ifndef _WIN32
+    UseWineCommandSetting(paths);
+#endif
 
     if (!LocateGameFolder(paths, commandLine.GameFolderArgument(), prompter)) {
         return result;
@@ -46,6 +83,17 @@ StartupResult RunStartup(const CommandLine& commandLine, const std::filesystem::
         return result;
     }
 
+    if (commandLine.GameNotStarted()) {
+        std::string text = "Silent Hunter III did not run: the companion could not start " +
+                           PathText(paths.GameFolder) + "sh3.exe.";
+#ifndef _WIN32
+        text += " On Linux it runs through Wine. " + WineCommandAdvice(paths);
+#endif
+        text += commandLine.AutoRollbackAndClose()
+                    ? " The game files the launch changed are rolled back now."
+                    : " The game files the launch changed stay changed until you roll back or launch again.";
+        prompter.ShowMessage(text, MessageKind::Warning, Button::Ok);
+    }
     if (commandLine.AutoRollbackAndClose()) {
         result.rollBackAndClose = true;
         return result;

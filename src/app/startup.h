@@ -30,6 +30,9 @@ struct StartupResult {
 // Runs the steps in their order. `gameRunning` tells whether sh3.exe runs (the platform's
 // process check in the program, a stand-in in tests). `documentsFolder`, when given, is used as
 // the documents folder instead of the search (the command-line tool's --documents).
+// What to do about a command for Windows programs that does not work: where to set it.
+std::string WineCommandAdvice(const Paths& paths);
+
 StartupResult RunStartup(const CommandLine& commandLine, const std::filesystem::path& progFolder,
                          Prompter& prompter, const std::function<bool()>& gameRunning,
                          const std::optional<std::filesystem::path>& documentsFolder = std::nullopt);

@@ -17,11 +17,11 @@ int RunCompanion(const std::vector<std::string>& arguments) {
 
     // The game runs in its own folder, without parameters; its exit code tells nothing Seewolf
     // needs. A game that cannot be started is no reason to stay away: Seewolf comes back at once
-    // (and rolls back right away when asked to).
+    // (and rolls back right away when asked to), told so by /gamenotstarted to say it.
     platform::ProgramCall game;
     game.program = platform::PathFromUtf8(gameFolder) / "sh3.exe";
     game.workingFolder = platform::PathFromUtf8(gameFolder);
-    platform::StartAndWait(game);
+    const bool gameRan = platform::StartAndWait(game).has_value();
 
     // Seewolf comes back with the game folder and the switch handed on. On Windows its command
     // line is this exact text: the folder keeps its trailing backslash inside the quotes, and
@@ -33,6 +33,10 @@ int RunCompanion(const std::vector<std::string>& arguments) {
         seewolf.arguments.push_back(handOn);
     }
     seewolf.parameters = "/i:\"" + gameFolder + "\" " + handOn;
+    if (!gameRan) {
+        seewolf.arguments.emplace_back("/gamenotstarted");
+        *seewolf.parameters += (handOn.empty() ? "" : " ") + std::string("/gamenotstarted");
+    }
     seewolf.workingFolder = platform::PathFromUtf8(programFolder);
     platform::StartDetached(seewolf);
     return 0;

@@ -11,6 +11,7 @@
 #include "app/prompter.h"
 #include "app/random.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "app/text.h"
 #include "crew/crewman.h"
 #include "crew/transfers.h"
@@ -357,7 +358,10 @@ void StartCompanion(const Paths& paths, const LaunchSettings& settings, Prompter
     companion.parameters =
         "\"" + game + "\" \"" + program + "\" " + (settings.AutoRollback ? "/autorollbackandclose" : "");
     companion.workingFolder = paths.ProgFolder;
-    platform::StartDetached(companion);
+    if (!platform::StartDetached(companion)) {
+        throw Error("The companion " + PathText(companion.program) +
+                    " that starts the game could not be started: check that it is in the program folder.");
+    }
 }
 
 // Rolls back what a launch that failed had changed; the sentence that tells the player how it went.
@@ -379,6 +383,12 @@ std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const p
 
 LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
                         Prompter& prompter, Random& random, const LaunchHooks& hooks) {
+    // A game that could not start would leave the files changed for nothing: the command that runs
+    // it is checked before anything changes.
+    if (const std::string problem = platform::WindowsProgramCommandProblem();
+        !request.noLaunch && !problem.empty()) {
+        throw Error(Cp1252FromUtf8(problem) + " " + WineCommandAdvice(paths) + " Nothing was changed.");
+    }
     const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
     RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);

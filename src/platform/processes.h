@@ -62,6 +62,15 @@ struct ProgramCall {
     std::optional<std::string> parameters = std::nullopt;
 };
 
+// What keeps a Windows program from starting, as one sentence naming the command (UTF-8); empty when
+// nothing does. On Linux: the command that runs Windows programs (SEEWOLF_WINE, else "wine") has a
+// quote that is not closed, or its first word names no program that can be run. Always empty on
+// Windows, which runs them itself.
+std::string WindowsProgramCommandProblem();
+
+// Sets an environment variable of this process, which the programs it starts inherit.
+void SetEnvironmentValue(const char* name, const std::string& value);
+
 // Starts the program and returns at once; false when it could not be started. On Windows
 // through the shell's plain execute call.
 bool StartDetached(const ProgramCall& call);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/profile_file.h"
+#include "app/settings.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_world.h"
 
@@ -62,6 +64,35 @@ TEST_F(Startup, RollBackSwitchEndsWithoutWindow) {
     EXPECT_FALSE(r.proceed);
     EXPECT_TRUE(r.rollBackAndClose);
     EXPECT_EQ(r.paths.GameFolder, world.World().game);
+}
+
+// The companion's word that the game did not run is shown; on Linux the game command of Seewolf.ini
+// becomes the one its programs start Windows programs with, unless SEEWOLF_WINE is set.
+TEST_F(Startup, GameCommandSettingAndAGameThatDidNotRun) {
+    const StartupResult r =
+        Run({"/i:" + world.World().game.string(), "/autorollbackandclose", "/gamenotstarted"});
+    EXPECT_TRUE(r.rollBackAndClose);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].kind, MessageKind::Warning);
+    EXPECT_NE(prompter.messages[0].text.find("Silent Hunter III did not run: the companion could not start " +
+                                             world.World().game.string() + "sh3.exe."),
+              std::string::npos)
+        << prompter.messages[0].text;
+    EXPECT_TRUE(prompter.messages[0].text.ends_with("are rolled back now.")) << prompter.messages[0].text;
+#ifndef _WIN32
+    const ProfileFile settings(world.GetPaths().SettingsFile());
+    // Quoted whole, as a path with blanks is: the quotes stay.
+    settings.WriteString(kSettingsSection, "WineCommand", "'/opt/Proton - Experimental/files/bin/wine'");
+    {
+        const testing::EnvVar unset("SEEWOLF_WINE", nullptr);
+        EXPECT_TRUE(Run({}).proceed);
+        EXPECT_EQ(platform::EnvironmentValue("SEEWOLF_WINE"),
+                  std::optional<std::string>("'/opt/Proton - Experimental/files/bin/wine'"));
+    }
+    const testing::EnvVar set("SEEWOLF_WINE", "wine64");
+    EXPECT_TRUE(Run({}).proceed);
+    EXPECT_EQ(platform::EnvironmentValue("SEEWOLF_WINE"), std::optional<std::string>("wine64"));
+#endif
 }
 
 TEST_F(Startup, MissingFileManagerStopsWithTheFileError) {

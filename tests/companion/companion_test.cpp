@@ -103,8 +103,13 @@ TEST_F(Companion, AGameThatCannotStartStillBringsSeewolfBackAtOnce) {
         << "no message waits for anyone";
     const std::vector<StandInStart> starts = standIns.WaitForEnded(1);
     ASSERT_EQ(starts.size(), 1u);
-    ExpectSeewolf(starts[0], "/i:\"" + game + "\" /autorollbackandclose",
-                  {"/i:" + game, "/autorollbackandclose"});
+    // Seewolf learns that the game did not run, to say so.
+    ExpectSeewolf(starts[0], "/i:\"" + game + "\" /autorollbackandclose /gamenotstarted",
+                  {"/i:" + game, "/autorollbackandclose", "/gamenotstarted"});
+    EXPECT_EQ(Run({game, program}, "\"" + game + "\" \"" + program + "\" "), 0);
+    const std::vector<StandInStart> again = standIns.WaitForEnded(2);
+    ASSERT_EQ(again.size(), 2u);
+    ExpectSeewolf(again[1], "/i:\"" + game + "\" /gamenotstarted", {"/i:" + game, "/gamenotstarted"});
 }
 
 #ifdef _WIN32

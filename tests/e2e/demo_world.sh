@@ -1,6 +1,6 @@
 # Sourced by the end-to-end scripts: a fresh demo world in a temporary folder, removed on exit.
 #   $1 the program folder of the build, $2 seewolf-demo-install
-# Sets work, prog, game, cli; defines fail and snapshot (every name and every file's bytes of the
+# Sets work, demo, prog, game, cli; defines fail and snapshot (every name and every file's bytes of the
 # game folder, for comparing before and after).
 program_dir=$1
 demo_install=$2
@@ -9,9 +9,11 @@ work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$demo_install" --fresh "$work/demo" "$program_dir" >/dev/null
-prog="$work/demo/Seewolf"
-game="$work/demo/game"
+# The demo's folder is "$work/demo" unless the script sets demo_name first.
+demo="$work/${demo_name:-demo}"
+"$demo_install" --fresh "$demo" "$program_dir" >/dev/null
+prog="$demo/Seewolf"
+game="$demo/game"
 cli="$prog/seewolf-cli"
 
 snapshot() {

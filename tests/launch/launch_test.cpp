@@ -579,6 +579,41 @@ TEST_F(Launch, CompanionGetsBothFoldersQuotedAndTheSwitch) {
     }
 }
 
+// A launch that could not start the game refuses before it changes anything (a game command that
+// does not work) or rolls back (a companion that does not start).
+TEST_F(Launch, AGameThatCannotStartLeavesTheGameFolderAsItWas) {
+    const auto before = Snapshot(paths.GameFolder);
+    LaunchRequest r = Fresh(CareerStatus::NewCareer, 1941, 3);
+    r.noLaunch = false;
+#ifndef _WIN32
+    for (const std::string& command : {world.Root().string() + "/no such wine", std::string("'wine")}) {
+        const testing::EnvVar wine("SEEWOLF_WINE", command);
+        try {
+            RunLaunch(paths, language, r, prompter, random);
+            ADD_FAILURE() << "launched with " << command;
+        } catch (const Error& e) {
+            const std::string text = e.what();
+            EXPECT_NE(text.find("The command that runs Windows programs, " + command), std::string::npos)
+                << text;
+            EXPECT_NE(text.find("WineCommand in the [SETTINGS] section of"), std::string::npos) << text;
+            EXPECT_TRUE(text.ends_with("Nothing was changed.")) << text;
+        }
+        EXPECT_EQ(Snapshot(paths.GameFolder), before);
+    }
+#endif
+    fs::remove(platform::ProgramFile(paths.ProgFolder, "Wachgang.exe"));
+    try {
+        RunLaunch(paths, language, r, prompter, random);
+        ADD_FAILURE() << "launched without the companion";
+    } catch (const Error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("that starts the game could not be started"), std::string::npos) << text;
+        EXPECT_NE(text.find("were rolled back"), std::string::npos) << text;
+    }
+    EXPECT_EQ(Snapshot(paths.GameFolder), before);
+    EXPECT_FALSE(BackupHoldsFiles(paths));
+}
+
 TEST_F(Launch, SkippedIntrosAreRenamedAndRolledBack) {
     WriteText(paths.Game("data\\Movies\\Intro\\Logo.wmv"), "logo");
     WriteText(paths.Game("data\\Movies\\Intro\\Intro.wmv"), "intro");

@@ -17,18 +17,17 @@
 // Random/0/Date/<yyyymmdd>/, Random/1/Date/<yyyymmdd>/. Some of their files have no game
 // counterpart, some spell a folder or file in another letter case than the game ("data/cfg/").
 //
-// The stand-in game, <root>/Seewolf/stand-in-game.sh, takes the place of Wine and the game:
-// scripts/demo exports SEEWOLF_WINE=<root>/Seewolf/stand-in-game.sh before it starts Seewolf, so
-// that Launch starts the companion, which runs the script in the game folder as
-// "stand-in-game.sh <game folder>/sh3.exe". The script prints that the game runs, waits
-// SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0; the companion then starts Seewolf
-// again, which rolls back when AutoRollback is on. SEEWOLF_WINE is split at blanks, so <root>
-// must not contain any. On Windows, where the game is started as the program it is, the game's
+// The stand-in game, <root>/Seewolf/stand-in-game.sh, takes the place of Wine and the game: the
+// demo's Seewolf.ini names it (quoted) as WineCommand, the command Seewolf runs Windows programs
+// with when SEEWOLF_WINE is not set, so that Launch starts the companion, which runs the script in
+// the game folder as "stand-in-game.sh <game folder>/sh3.exe". The script prints that the game
+// runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0; the companion then starts
+// Seewolf again, which rolls back when AutoRollback is on. On Windows, where the game is started as the program it is, the game's
 // sh3.exe is instead a copy of the build's seewolf-stand-in (stand_in.cpp), which also says that
 // it runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0.
 //
 // With `patrolLogEditor` the program folder also holds a stand-in for the patrol-log editor,
-// Kladde.exe. Started through SEEWOLF_WINE as "stand-in-game.sh <program folder>/Kladde.exe
+// Kladde.exe. Started through the stand-in game as "stand-in-game.sh <program folder>/Kladde.exe
 // ARG...", the script writes "Kladde arguments.txt" beside it, "folder=<working folder>" and then
 // "1=<first argument>", "2=...", one line each, and ends at once.
 //
@@ -65,7 +64,7 @@ struct DemoWorld {
     std::filesystem::path game;         // with a trailing separator
     std::filesystem::path documents;    // with a trailing separator
     std::filesystem::path program;      // with a trailing separator
-    std::filesystem::path standInGame;  // the script to use as SEEWOLF_WINE
+    std::filesystem::path standInGame;  // the script that runs in place of Wine (WineCommand)
     // What the run did: files of the world written and kept (they existed), program files copied
     // from programSource, files of the file sets written.
     std::size_t filesWritten = 0;

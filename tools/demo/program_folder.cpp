@@ -32,8 +32,8 @@ void RefreshFile(const fs::path& from, const fs::path& to) {
 // Stands in for Wine and the game at once, so that Launch in the demo really starts "the game".
 constexpr std::string_view kStandInGame =
     "#!/bin/sh\n"
-    "# Seewolf demo: stands in for Wine and Silent Hunter III. With SEEWOLF_WINE naming this\n"
-    "# script, Seewolf's companion runs it in the game folder as\n"
+    "# Seewolf demo: stands in for Wine and Silent Hunter III. With this script as the command for\n"
+    "# Windows programs (WineCommand in Seewolf.ini), Seewolf's companion runs it in the game folder as\n"
     "#     stand-in-game.sh <game folder>/sh3.exe\n"
     "# It says that the game runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and ends.\n"
     "# Started for the patrol-log editor (stand-in-game.sh <program folder>/Kladde.exe ARG...),\n"
@@ -86,7 +86,17 @@ void MakeExecutable(const fs::path& file) {
 void WriteSettings(Output& out, const DemoWorld& world) {
     ProfileText text;
     text.Section("SETTINGS");
-    text.Key("SH3Location", Utf8Of(world.game)).Key("DocsLocation", Utf8Of(world.documents)).Blank();
+    text.Key("SH3Location", Utf8Of(world.game)).Key("DocsLocation", Utf8Of(world.documents));
+#ifndef _WIN32
+    // The stand-in game runs in place of Wine: the command is one word in single quotes, as a shell
+    // reads it, so a demo folder with blanks (or quotes) in its name works.
+    std::string command = "'";
+    for (const char c : Utf8Of(world.standInGame)) {
+        command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    text.Key("WineCommand", command + "'");
+#endif
+    text.Blank();
     // The career the demo opens on, as if it had been launched last.
     text.Section("LATEST CAREER").Key("CAREER", DemoCareers::Latest).Blank();
     text.Section("CAREER DETAILS");

@@ -230,6 +230,28 @@ int ExitCodeOf(int status) {
 
 }  // namespace
 
+std::string WindowsProgramCommandProblem() {
+    const char* variable = std::getenv("SEEWOLF_WINE");
+    const std::string command = variable != nullptr && *variable != '\0' ? variable : "wine";
+    const std::optional<std::vector<std::string>> words = SplitShellWords(command);
+    if (!words) {
+        return "The command that runs Windows programs, " + command +
+               ", has a quote that is not closed or ends in a lone backslash.";
+    }
+    const std::string program = words->empty() ? std::string("wine") : words->front();
+    if (!IsExecutableFile(ResolveExecutable(program))) {
+        return "The command that runs Windows programs, " + command + ", names the program " + program +
+               ", which " +
+               (program.find('/') == std::string::npos ? "is not in any folder of PATH" : "does not exist") +
+               " or cannot be run.";
+    }
+    return {};
+}
+
+void SetEnvironmentValue(const char* name, const std::string& value) {
+    ::setenv(name, value.c_str(), 1);
+}
+
 bool ProcessRunning(std::string_view exeName) {
     DIR* proc = ::opendir("/proc");
     if (proc == nullptr) {

@@ -1,5 +1,7 @@
 #include "platform/processes.h"
 
+#include <cstdlib>
+
 // clang-format off
 #include "platform/win32/support.h"
 #include <shellapi.h>
@@ -64,6 +66,15 @@ std::string FileNamePart(const std::string& path) {
 }
 
 }  // namespace
+
+std::string WindowsProgramCommandProblem() {
+    return {};
+}
+
+void SetEnvironmentValue(const char* name, const std::string& value) {
+    // Through the C run-time, which keeps the system's environment (what started programs get) in step.
+    ::_wputenv_s(wide::FromUtf8(name).c_str(), wide::FromUtf8(value).c_str());
+}
 
 bool ProcessRunning(std::string_view exeName) {
     const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
