@@ -14,6 +14,8 @@
 # Called as seewolf-cli it runs the command-line tool of the copy, otherwise the window program;
 # the arguments are passed on unchanged. Any failure is told on standard error and ends the
 # launcher with exit code 1 before any program runs.
+# Besides POSIX it relies on what every Debian system has: readlink -f, mv -T and find -printf
+# (coreutils, findutils) and flock (util-linux).
 set -u
 
 # Started from the desktop's menu, standard error goes nowhere to be seen: the desktop's
