@@ -248,6 +248,26 @@ void RefuseOptions(const Options& o, std::initializer_list<const char*> options,
     }
 }
 
+// The launch request of a listed career (its name in UTF-8), in base or at sea.
+LaunchRequest CareerLaunchRequest(const Paths& paths, const Language& language, const std::string& utf8Name,
+                                  bool otherBase, bool noLaunch) {
+    LaunchRequest request;
+    request.noLaunch = noLaunch;
+    const std::string name = FindCareer(paths, utf8Name);
+    request.career = LoadCareer(paths, language, name);
+    if (request.career.CareerStatus != CareerStatus::InBase &&
+        request.career.CareerStatus != CareerStatus::AtSea) {
+        throw Error("The career " + name + " is over; it cannot be launched.");
+    }
+    // As in the window: only the status of a career in home base toggles to another base.
+    if (otherBase && request.career.CareerStatus != CareerStatus::InBase) {
+        throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
+    }
+    request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
+    request.treeEntry = name;
+    return request;
+}
+
 LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, const Options& o) {
     LaunchRequest request;
     request.noLaunch = o.flags.count("--nolaunch") > 0;
@@ -264,20 +284,8 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
                       {"--year", "--month", "--flotilla-id", "--type", "--commander", "--number", "--grid",
                        "--crew", "--random-crew"},
                       "the launch of an existing career");
-        const std::string name = FindCareer(paths, o.rest[1]);
-        request.career = LoadCareer(paths, language, name);
-        if (request.career.CareerStatus != CareerStatus::InBase &&
-            request.career.CareerStatus != CareerStatus::AtSea) {
-            throw Error("The career " + name + " is over; it cannot be launched.");
-        }
-        // As in the window: only the status of a career in home base toggles to another base.
-        const bool otherBase = o.flags.count("--other-base") > 0;
-        if (otherBase && request.career.CareerStatus != CareerStatus::InBase) {
-            throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
-        }
-        request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
-        request.treeEntry = name;
-        return request;
+        return CareerLaunchRequest(paths, language, o.rest[1], o.flags.count("--other-base") > 0,
+                                   request.noLaunch);
     }
     if (o.rest.size() != 1) {
         throw Error("launch takes no career name with --new-career or --single-mission");
