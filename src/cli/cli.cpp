@@ -432,11 +432,12 @@ void PrintOffers(const Paths& paths, const Language& language, const Options& o,
 }
 
 #ifndef _WIN32
-// While the game runs, the signals that stop a terminal's or Steam's process group (Ctrl+C,
-// Steam's stop, a closed terminal) end the game but not the wrapper, which rolls back once the
-// game has ended. The game gets each signal itself as a member of the same group; a signal sent
-// to the wrapper alone is not passed on, the wrapper says so and keeps waiting. A caught signal
-// returns to its default in the game when it starts its program.
+// While the game runs and its files are rolled back, the signals that stop a terminal's or
+// Steam's process group (Ctrl+C, Steam's stop, a closed terminal) end the game but not the
+// wrapper, which rolls back once the game has ended and is not cut off in the middle of it. The
+// game gets each signal itself as a member of the same group; a signal sent to the wrapper alone
+// is not passed on, the wrapper says so and keeps waiting. A caught signal returns to its default
+// in the game when it starts its program.
 class SignalsWaitForTheGame {
   public:
     SignalsWaitForTheGame() {
@@ -459,7 +460,7 @@ class SignalsWaitForTheGame {
   private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
     static void Caught(int) {
-        constexpr char kText[] = "seewolf-cli: signal received; the roll-back waits for the game to end\n";
+        constexpr char kText[] = "seewolf-cli: signal received; finishing once the game has ended\n";
         [[maybe_unused]] const ssize_t written = ::write(2, kText, sizeof kText - 1);
     }
     struct sigaction m_before[std::size(kSignals)]{};
@@ -512,11 +513,8 @@ int WrapGame(const Paths& paths, const Language& language, const Options& o, Pro
     platform::ProgramCall game;
     game.program = PathFromUtf8(o.command.front());
     game.arguments.assign(std::next(o.command.begin()), o.command.end());
-    std::optional<int> code;
-    {
-        [[maybe_unused]] const SignalsWaitForTheGame signals;
-        code = platform::StartAndWait(game);
-    }
+    [[maybe_unused]] const SignalsWaitForTheGame signals;  // until after the roll-back
+    const std::optional<int> code = platform::StartAndWait(game);
     const char* const kRollbackHint = "; seewolf-cli rollback restores them.\n";
     auto rollBack = [&]() -> bool {
         try {
