@@ -22,10 +22,16 @@
 #include "launch/backup.h"
 #include "launch/launch.h"
 #include "platform/encoding.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "reports/crew_list.h"
 #include "reports/personnel_file.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace seewolf::cli {
 
@@ -76,7 +82,15 @@ constexpr const char* kUsage =
     "                    as the last line\n"
     "  crew-list NAME    write the crew list page of the career NAME, its crew as the\n"
     "                    crew manager lists it; prints what the page lacks, then the\n"
-    "                    page's full path as the last line\n";
+    "                    page's full path as the last line\n"
+    "  wrap [--career NAME] [--other-base] -- GAME-COMMAND...\n"
+    "                    launch the career NAME (without --career: the latest career,\n"
+    "                    the one Seewolf selects) as launch --nolaunch does, run\n"
+    "                    GAME-COMMAND (the words after --, as they are) and wait for it,\n"
+    "                    then roll back when AutoRollback is set in Seewolf.ini; the\n"
+    "                    exit code is the command's. A command that cannot be started\n"
+    "                    is rolled back always and gives 127. For Steam's launch\n"
+    "                    options: /path/to/seewolf-cli wrap -- %command%\n";
 
 // Messages go to standard error; nothing can be chosen or answered in a terminal, so a
 // question takes its cautious answer.
@@ -219,7 +233,12 @@ struct Options {
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
     std::vector<std::string> rest;
+    bool dashes = false;               // "--" was given: the words after it are a command
+    std::vector<std::string> command;  // the words after "--", as they are
 };
+
+// The exit code of a command that could not be started, as shells give it.
+constexpr int kCannotStart = 127;
 
 // The launch request of `launch`, filled from the options as the main window fills it from
 // its controls.
@@ -257,6 +276,26 @@ void RefuseOptions(const Options& o, std::initializer_list<const char*> options,
     }
 }
 
+// The launch request of a listed career (its name in UTF-8), in base or at sea.
+LaunchRequest CareerLaunchRequest(const Paths& paths, const Language& language, const std::string& utf8Name,
+                                  bool otherBase, bool noLaunch) {
+    LaunchRequest request;
+    request.noLaunch = noLaunch;
+    const std::string name = FindCareer(paths, utf8Name);
+    request.career = LoadCareer(paths, language, name);
+    if (request.career.CareerStatus != CareerStatus::InBase &&
+        request.career.CareerStatus != CareerStatus::AtSea) {
+        throw Error("The career " + name + " is over; it cannot be launched.");
+    }
+    // As in the window: only the status of a career in home base toggles to another base.
+    if (otherBase && request.career.CareerStatus != CareerStatus::InBase) {
+        throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
+    }
+    request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
+    request.treeEntry = name;
+    return request;
+}
+
 LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, const Options& o) {
     LaunchRequest request;
     request.noLaunch = o.flags.count("--nolaunch") > 0;
@@ -273,20 +312,8 @@ LaunchRequest MakeLaunchRequest(const Paths& paths, const Language& language, co
                       {"--year", "--month", "--flotilla-id", "--type", "--commander", "--number", "--grid",
                        "--crew", "--random-crew"},
                       "the launch of an existing career");
-        const std::string name = FindCareer(paths, o.rest[1]);
-        request.career = LoadCareer(paths, language, name);
-        if (request.career.CareerStatus != CareerStatus::InBase &&
-            request.career.CareerStatus != CareerStatus::AtSea) {
-            throw Error("The career " + name + " is over; it cannot be launched.");
-        }
-        // As in the window: only the status of a career in home base toggles to another base.
-        const bool otherBase = o.flags.count("--other-base") > 0;
-        if (otherBase && request.career.CareerStatus != CareerStatus::InBase) {
-            throw Error("--other-base applies only to a career in home base; " + name + " is at sea.");
-        }
-        request.career.InOtherBase = otherBase || StartsInOtherBase(request.career);
-        request.treeEntry = name;
-        return request;
+        return CareerLaunchRequest(paths, language, o.rest[1], o.flags.count("--other-base") > 0,
+                                   request.noLaunch);
     }
     if (o.rest.size() != 1) {
         throw Error("launch takes no career name with --new-career or --single-mission");
@@ -413,24 +440,143 @@ void PrintOffers(const Paths& paths, const Language& language, const Options& o,
         << (singleMission ? "" : " [--commander NAME] [--number N]") << " [--crew SET]\n";
 }
 
+#ifndef _WIN32
+// While the game runs and its files are rolled back, the signals that stop a terminal's or
+// Steam's process group (Ctrl+C, Steam's stop, a closed terminal) end the game but not the
+// wrapper, which rolls back once the game has ended and is not cut off in the middle of it. The
+// game gets each signal itself as a member of the same group; a signal sent to the wrapper alone
+// is not passed on, the wrapper says so and keeps waiting. A caught signal returns to its default
+// in the game when it starts its program.
+class SignalsWaitForTheGame {
+  public:
+    SignalsWaitForTheGame() {
+        struct sigaction action {};
+        action.sa_handler = &Caught;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &action, &m_before[i]);
+        }
+    }
+    ~SignalsWaitForTheGame() {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], &m_before[i], nullptr);
+        }
+    }
+    SignalsWaitForTheGame(const SignalsWaitForTheGame&) = delete;
+    SignalsWaitForTheGame& operator=(const SignalsWaitForTheGame&) = delete;
+
+  private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    static void Caught(int) {
+        constexpr char kText[] = "seewolf-cli: signal received; finishing once the game has ended\n";
+        [[maybe_unused]] const ssize_t written = ::write(2, kText, sizeof kText - 1);
+    }
+    struct sigaction m_before[std::size(kSignals)]{};
+};
+#else
+// A Windows console's Ctrl+C ends the wrapper alone; the next launch or roll-back undoes what the
+// launch left.
+struct SignalsWaitForTheGame {};
+#endif
+
+constexpr const char* kFixedTreeEntries[] = {"New career", "Single mission"};
+
+// launch --nolaunch for a career, the game's command, the roll-back: the way to play through
+// Steam or Lutris, which start the game themselves. The lock of the game files is held from the
+// launch until after the roll-back, so that no other launch or roll-back comes in between.
+int WrapGame(const Paths& paths, const Language& language, const Options& o, Prompter& prompter,
+             std::ostream& out, std::ostream& err) {
+    std::string name;
+    if (const auto given = o.values.find("--career"); given != o.values.end()) {
+        name = given->second;
+    } else {
+        // The career the window selects at its start.
+        const std::string latest = LatestCareer(paths);
+        if (latest.empty()) {
+            throw Error("No career is saved as the latest in " + PathText(paths.SettingsFile()) +
+                        ". Give one with --career NAME. Nothing was changed.");
+        }
+        const std::vector<std::string> names = ListCareers(paths);
+        if (std::find(std::begin(kFixedTreeEntries), std::end(kFixedTreeEntries), latest) !=
+                std::end(kFixedTreeEntries) ||
+            std::find(names.begin(), names.end(), latest) == names.end()) {
+            throw Error("The latest career in " + PathText(paths.SettingsFile()) + ", " + latest +
+                        ", is not a career that can be launched again. Give one with --career NAME. "
+                        "Nothing was changed.");
+        }
+        name = Utf8FromCp1252(latest);
+    }
+    const LaunchRequest request =
+        CareerLaunchRequest(paths, language, name, o.flags.count("--other-base") > 0, true);
+    const platform::FileLock lock = LockGameFiles(paths);
+    Random random(Random::ClockSeed());
+    const LaunchOutcome outcome = RunLaunch(paths, language, request, prompter, random, lock, {});
+    if (outcome == LaunchOutcome::CareerEnded) {
+        err << "The career has ended; the game was not started.\n";
+    }
+    if (outcome != LaunchOutcome::Launched) {
+        return 1;
+    }
+
+    platform::ProgramCall game;
+    game.program = PathFromUtf8(o.command.front());
+    game.arguments.assign(std::next(o.command.begin()), o.command.end());
+    [[maybe_unused]] const SignalsWaitForTheGame signals;  // until after the roll-back
+    const std::optional<int> code = platform::StartAndWait(game);
+    const char* const kRollbackHint = "; seewolf-cli rollback restores them.\n";
+    auto rollBack = [&]() -> bool {
+        try {
+            return RollBackGameFiles(paths, prompter, lock).Complete();
+        } catch (const Error& error) {
+            err << Utf8FromCp1252(error.what()) << '\n';
+            return false;
+        }
+    };
+    if (!code) {
+        // The game never ran: the launch's changes would only wait for the next launch.
+        err << "seewolf-cli: the game's command \"" << o.command.front()
+            << "\" could not be started; what the launch changed is rolled back.\n";
+        if (!rollBack()) {
+            err << "Some of the game's files were not restored" << kRollbackHint;
+        }
+        return kCannotStart;
+    }
+    if (!ReadSettings(paths).AutoRollback) {
+        out << "AutoRollback is off: the game's files stay as the launch left them" << kRollbackHint;
+        return *code;
+    }
+    if (!rollBack()) {
+        // The game's own failure says more; after a clean end the files left behind are the failure.
+        err << "The roll-back after the game left some of its files changed" << kRollbackHint;
+        return *code != 0 ? *code : 1;
+    }
+    return *code;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& progFolder,
            std::ostream& out, std::ostream& err) {
     static const std::set<std::string> kValueOptions = {
-        "--game", "--documents", "--year",   "--month", "--flotilla-id",
-        "--type", "--commander", "--number", "--grid",  "--crew"};
+        "--game",      "--documents", "--year", "--month", "--flotilla-id", "--type",
+        "--commander", "--number",    "--grid", "--crew",  "--career"};
     static const std::set<std::string> kFlags = {"--other-base", "--nolaunch", "--new-career",
                                                  "--single-mission", "--random-crew"};
     Options o;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
+        if (a == "--") {
+            o.dashes = true;
+            o.command.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        }
         if (a == "--help" || a == "-h") {
             out << kUsage;
             return 0;
         }
         if (kValueOptions.count(a) > 0) {
-            if (i + 1 >= arguments.size()) {
+            if (i + 1 >= arguments.size() || arguments[i + 1] == "--") {
                 err << "seewolf-cli: " << a << " needs a value\n";
                 return 1;
             }
@@ -464,6 +610,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
         {"launch",
          {"--other-base", "--nolaunch", "--new-career", "--single-mission", "--year", "--month",
           "--flotilla-id", "--type", "--commander", "--number", "--grid", "--crew", "--random-crew"}},
+        {"wrap", {"--career", "--other-base"}},
     };
     const auto commandOptions = kCommandOptions.find(command);
     if (commandOptions == kCommandOptions.end()) {
@@ -487,12 +634,26 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             return 1;
         }
     }
+    if (command == "wrap") {
+        if (o.rest.size() > 1) {
+            err << "seewolf-cli: wrap takes the career with --career NAME, and the game's command after --\n";
+            return 1;
+        }
+        if (o.command.empty()) {
+            err << "seewolf-cli: wrap needs -- and the game's command after it, as in: seewolf-cli wrap -- "
+                   "%command%\n";
+            return 1;
+        }
+    } else if (o.dashes) {
+        err << "seewolf-cli: " << command << " takes no command after -- (see seewolf-cli --help)\n";
+        return 1;
+    }
     const bool takesName = command == "show" || command == "crew-list" || command == "report";
     if (takesName && o.rest.size() != 2) {
         err << "seewolf-cli: " << command << " needs the name of one career\n";
         return 1;
     }
-    if (!takesName && command != "launch" && o.rest.size() > 1) {
+    if (!takesName && command != "launch" && command != "wrap" && o.rest.size() > 1) {
         err << "seewolf-cli: " << command << " takes no arguments\n";
         return 1;
     }
@@ -515,7 +676,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
             documents = (ec ? given : full).lexically_normal();
         }
         // Reading and listing are safe while the game runs; changing its files is not.
-        const bool changes = command == "launch" || command == "rollback";
+        const bool changes = command == "launch" || command == "rollback" || command == "wrap";
         const StartupResult startup = RunStartup(
             CommandLineFromArguments(line), progFolder, prompter,
             [changes] { return changes && platform::ProcessRunning("sh3.exe"); }, documents);
@@ -552,6 +713,9 @@ int RunCli(const std::vector<std::string>& arguments, const std::filesystem::pat
                 out << "Nothing to roll back: no launch has left changes in " << Utf8(p.GameFolder) << '\n';
             }
             return result.Complete() ? 0 : 1;
+        }
+        if (command == "wrap") {
+            return WrapGame(p, startup.language, o, prompter, out, err);
         }
         if (command == "offers") {
             PrintOffers(p, startup.language, o, out);

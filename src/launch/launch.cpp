@@ -390,7 +390,13 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
         throw Error(Cp1252FromUtf8(problem) + " " + WineCommandAdvice(paths) + " Nothing was changed.");
     }
     const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
-    RollBackGameFiles(paths, prompter, lock);              // whatever an earlier launch left goes first
+    return RunLaunch(paths, language, request, prompter, random, lock, hooks);
+}
+
+LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
+                        Prompter& prompter, Random& random, const platform::FileLock& lock,
+                        const LaunchHooks& hooks) {
+    RollBackGameFiles(paths, prompter, lock);  // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
     if (settings.RealisticLength && request.career.CareerStatus == CareerStatus::InBase) {
         SelectedCareer checked = request.career;

@@ -11,6 +11,10 @@
 
 namespace seewolf {
 
+namespace platform {
+class FileLock;
+}
+
 struct Paths;
 struct Language;
 class Prompter;
@@ -63,6 +67,12 @@ inline constexpr const char* kNoFlotillaOrType = "No Flotilla or U-boat Type sel
 // shown; the status line is hidden (or says what stayed).
 LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
                         Prompter& prompter, Random& random, const LaunchHooks& hooks = {});
+
+// The same, for a caller that holds the lock of LockGameFiles already and keeps it after the
+// launch (one that waits for the game and rolls back, letting no other launch in between).
+LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
+                        Prompter& prompter, Random& random, const platform::FileLock& held,
+                        const LaunchHooks& hooks);
 
 // The patrol start date ("yyyymmdd") for the request, with the days in base it used and whether
 // they are to be written into the game.

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 
 #include "app/language.h"
@@ -383,6 +384,122 @@ TEST(Cli, FolderOptionsGiveFullPathsAndAreNeverEmpty) {
         EXPECT_EQ(empty.out, "");
         EXPECT_EQ(empty.err, std::string("seewolf-cli: ") + option + " needs a folder\n");
     }
+}
+
+// Every name and every file's bytes under a folder.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        files[entry.path().lexically_relative(folder).generic_string()] =
+            entry.is_regular_file() ? testing::ReadText(entry.path()) : "(folder)";
+    }
+    return files;
+}
+
+// The words of a stand-in game that copies the game file `from`, as the launch left it, to `to` and
+// ends with exit code 7.
+std::vector<std::string> CopyingGame(const std::filesystem::path& from, const std::filesystem::path& to) {
+#ifdef _WIN32
+    return {"cmd.exe", "/c",
+            "copy /y \"" + from.string() + "\" \"" + to.string() + "\" >nul && exit 7 || exit 3"};
+#else
+    return {"/bin/sh", "-c", "cp \"$0\" \"$1\" && exit 7 || exit 3", from.string(), to.string()};
+#endif
+}
+
+// The names whose bytes (or presence) differ between two snapshots, so that a failure lists them.
+std::string Differences(const std::map<std::string, std::string>& a,
+                        const std::map<std::string, std::string>& b) {
+    std::string names;
+    for (const auto& [name, bytes] : a) {
+        const auto other = b.find(name);
+        names += other == b.end() || other->second != bytes ? name + " " : "";
+    }
+    for (const auto& entry : b) {
+        names += a.count(entry.first) == 0 ? entry.first + " " : "";
+    }
+    return names;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first, const std::vector<std::string>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+TEST(Cli, WrapRunsTheGameBetweenTheLaunchAndTheRollBack) {
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    const ProfileFile ini(paths.SettingsFile());
+    const std::map<std::string, std::string> before = Snapshot(paths.GameFolder);
+    const std::filesystem::path convoys = paths.Game("data\\Cfg\\Convoys.cfg");
+    const std::filesystem::path seen = world.Root() / "seen by the game.cfg";
+    const std::vector<std::string> game = CopyingGame(convoys, seen);
+
+    // The game sees the launch's files; its exit code comes back; AutoRollback restores the folder.
+    ini.WriteString(kSettingsSection, "AutoRollback", "1");
+    const CliRun rolled = Cli(world, Joined({"wrap", "--career", demo::DemoCareers::InHomeBase, "--"}, game));
+    EXPECT_EQ(rolled.code, 7) << rolled.err;
+    ASSERT_TRUE(std::filesystem::exists(seen)) << rolled.err;
+    EXPECT_NE(testing::ReadText(seen), before.at("data/Cfg/Convoys.cfg"));
+    EXPECT_EQ(Differences(Snapshot(paths.GameFolder), before), "");
+    EXPECT_TRUE(std::filesystem::is_empty(paths.BackupFolder));
+
+    // Without AutoRollback the changes stay, and the output says how to undo them. Without
+    // --career the latest career is launched.
+    ini.WriteString(kSettingsSection, "AutoRollback", "0");
+    ini.WriteString(kLatestCareerSection, "CAREER", demo::DemoCareers::AtSea);
+    std::filesystem::remove(seen);
+    const CliRun kept = Cli(world, Joined({"wrap", "--"}, game));
+    EXPECT_EQ(kept.code, 7) << kept.err;
+    EXPECT_NE(kept.out.find("seewolf-cli rollback"), std::string::npos) << kept.out;
+    EXPECT_EQ(testing::ReadText(convoys), testing::ReadText(seen));
+    EXPECT_NE(Differences(Snapshot(paths.GameFolder), before), "");
+    EXPECT_NE(testing::ReadText(paths.Save("main.cfg")).find(std::string("Name=") + demo::DemoCareers::AtSea),
+              std::string::npos);
+
+    // A game that cannot be started never ran: the launch is rolled back whatever the setting (the
+    // changes the last run left go first, as with every launch).
+    const CliRun missing =
+        Cli(world, {"wrap", "--career", demo::DemoCareers::InHomeBase, "--", "no-such-game-program", "-x"});
+    EXPECT_EQ(missing.code, 127);
+    EXPECT_NE(missing.err.find("\"no-such-game-program\" could not be started"), std::string::npos)
+        << missing.err;
+    EXPECT_EQ(Differences(Snapshot(paths.GameFolder), before), "");
+    EXPECT_TRUE(std::filesystem::is_empty(paths.BackupFolder));
+}
+
+TEST(Cli, WrapRefusesWhatItCannotRunAndChangesNothing) {
+    testing::TempWorld world;
+    const Paths& paths = world.GetPaths();
+    const ProfileFile ini(paths.SettingsFile());
+    ini.WriteString(kLatestCareerSection, "CAREER", demo::DemoCareers::InHomeBase);
+    const std::map<std::string, std::string> before = Snapshot(paths.GameFolder);
+    // Were the command run, it could not start and the exit code would be 127.
+    const std::vector<std::vector<std::string>> refused = {
+        {"wrap"},
+        {"wrap", "--"},
+        {"wrap", "no-such-game-program"},
+        {"wrap", demo::DemoCareers::InHomeBase, "--", "no-such-game-program"},
+        {"wrap", "--career", "--", "no-such-game-program"},
+        {"wrap", "--nolaunch", "--", "no-such-game-program"},
+        {"wrap", "--career", demo::DemoCareers::AtSea, "--other-base", "--", "no-such-game-program"},
+        {"wrap", "--career", demo::DemoCareers::NotListed, "--", "no-such-game-program"},
+        {"list", "--", "no-such-game-program"},
+    };
+    for (const std::vector<std::string>& arguments : refused) {
+        const CliRun run = Cli(world, arguments);
+        EXPECT_EQ(run.code, 1) << arguments.back() << run.err;
+        EXPECT_FALSE(run.err.empty()) << arguments.back();
+    }
+    // The latest career is one of the fixed entries, or none is saved.
+    for (const char* latest : {"New career", ""}) {
+        ini.WriteString(kLatestCareerSection, "CAREER", latest);
+        const CliRun run = Cli(world, {"wrap", "--", "no-such-game-program"});
+        EXPECT_EQ(run.code, 1) << latest;
+        EXPECT_NE(run.err.find("--career NAME"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Differences(Snapshot(paths.GameFolder), before), "");
+    EXPECT_FALSE(std::filesystem::exists(paths.BackupFolder / "data"));
 }
 
 // What goes to a Windows console is cut only between characters: a cut one would show as two

@@ -77,6 +77,29 @@ grep -q "No Flotilla or U-boat Type selected! Please try again." "$work/err" || 
 # roll-back switch, which restores the game folder without a window.
 sed -i 's/^\[SETTINGS\]\r$/[SETTINGS]\r\nAutoRollback=1\r/' "$prog/Seewolf.ini"
 grep -q "^AutoRollback=1" "$prog/Seewolf.ini" || fail "could not switch AutoRollback on"
+# wrap, as Steam's launch options run it: the stand-in game finds the launch's files, a roll-back
+# from inside it is refused (the wrapper holds the lock until its own roll-back), the game's exit
+# code comes back and the game folder is restored.
+set +e
+"$cli" wrap --career "Hans Kessler" -- sh -c \
+  '[ -d "$0/!BACKUP/data" ] || exit 3; "$0/seewolf-cli" rollback 2>/dev/null && exit 4; exit 7' "$prog" \
+  2>"$work/err"
+code=$?
+set -e
+[[ $code == 7 ]] || fail "wrap: exit code $code: $(cat "$work/err")"
+snapshot > "$work/after"
+diff -q "$work/before" "$work/after" >/dev/null || fail "wrap: not rolled back"
+# Steam stops a game by signalling its process group: the game ends, the wrapper rolls back.
+setsid "$cli" wrap --career "Hans Kessler" -- sh -c 'touch "$0"; sleep 30' "$work/running" 2>"$work/err" &
+wrapper=$!
+for _ in $(seq 150); do [[ -e "$work/running" ]] && break; sleep 0.2; done
+[[ -e "$work/running" ]] || fail "wrap: the game did not start: $(cat "$work/err")"
+kill -TERM -- "-$wrapper"
+code=0
+wait "$wrapper" || code=$?
+[[ $code == 143 ]] || fail "signalled wrap: exit code $code: $(cat "$work/err")"
+snapshot > "$work/after"
+diff -q "$work/before" "$work/after" >/dev/null || fail "signalled wrap: not rolled back"
 export SEEWOLF_WINE="$prog/stand-in-game.sh" SEEWOLF_STANDIN_SECONDS=1 QT_QPA_PLATFORM=offscreen
 "$cli" launch "Hans Kessler" 2>"$work/err" || fail "full launch: $(cat "$work/err")"
 [[ -d "$prog/!BACKUP/data" ]] || fail "full launch: nothing backed up"
