@@ -383,12 +383,6 @@ std::string RollBackFailedLaunch(const Paths& paths, Prompter& prompter, const p
 
 LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
                         Prompter& prompter, Random& random, const LaunchHooks& hooks) {
-    // A game that could not start would leave the files changed for nothing: the command that runs
-    // it is checked before anything changes.
-    if (const std::string problem = platform::WindowsProgramCommandProblem();
-        !request.noLaunch && !problem.empty()) {
-        throw Error(Cp1252FromUtf8(problem) + " " + WineCommandAdvice(paths) + " Nothing was changed.");
-    }
     const platform::FileLock lock = LockGameFiles(paths);  // one launch or roll-back at a time
     return RunLaunch(paths, language, request, prompter, random, lock, hooks);
 }
@@ -396,6 +390,12 @@ LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const Laun
 LaunchOutcome RunLaunch(const Paths& paths, const Language& language, const LaunchRequest& request,
                         Prompter& prompter, Random& random, const platform::FileLock& lock,
                         const LaunchHooks& hooks) {
+    // A game that could not start would leave the files changed for nothing: the command that runs
+    // it is checked before anything changes.
+    if (const std::string problem = platform::WindowsProgramCommandProblem();
+        !request.noLaunch && !problem.empty()) {
+        throw Error(Cp1252FromUtf8(problem) + " " + WineCommandAdvice(paths) + " Nothing was changed.");
+    }
     RollBackGameFiles(paths, prompter, lock);  // whatever an earlier launch left goes first
     const LaunchSettings settings = RememberCareerAndReadSettings(paths, request, prompter);
     if (settings.RealisticLength && request.career.CareerStatus == CareerStatus::InBase) {
