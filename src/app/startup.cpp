@@ -17,19 +17,26 @@ namespace {
 // The command that runs Windows programs on Linux: SEEWOLF_WINE when set, else WineCommand of
 // [SETTINGS], else "wine". The setting goes into this process's environment, so the companion and
 // every other program Seewolf starts run the game the same way. The value is taken as stored:
-// reading a value removes one pair of outer quotes, which would turn 'a folder/wine' into three words.
+// reading a value removes one pair of outer quotes, which would turn 'a folder/wine' into three
+// words. A later start-up in the same process (another program folder) replaces what an earlier
+// one put there, but never a variable the user set.
 void UseWineCommandSetting(const Paths& paths) {
-    if (const auto variable = platform::EnvironmentValue("SEEWOLF_WINE"); variable && !variable->empty()) {
+    static std::optional<std::string> fromSettings;  // what this process put into the variable
+    const auto variable = platform::EnvironmentValue("SEEWOLF_WINE");
+    if (variable && !variable->empty() && variable != fromSettings) {
         return;
     }
+    std::string command;
     const ProfileEdit settings{ProfileFile(paths.SettingsFile())};
     for (const ProfileLine& line : settings.StoredSectionLines(kSettingsSection)) {
         if (SameText(line.key, "WineCommand")) {
-            if (!line.value.empty()) {
-                platform::SetEnvironmentValue("SEEWOLF_WINE", Utf8FromCp1252(line.value));
-            }
-            return;
+            command = Utf8FromCp1252(line.value);
+            break;
         }
+    }
+    if (!command.empty() || fromSettings) {
+        platform::SetEnvironmentValue("SEEWOLF_WINE", command);  // empty: "wine"
+        fromSettings = command;
     }
 }
 

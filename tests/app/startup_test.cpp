@@ -88,6 +88,10 @@ TEST_F(Startup, GameCommandSettingAndAGameThatDidNotRun) {
         EXPECT_TRUE(Run({}).proceed);
         EXPECT_EQ(platform::EnvironmentValue("SEEWOLF_WINE"),
                   std::optional<std::string>("'/opt/Proton - Experimental/files/bin/wine'"));
+        // A later start-up in the process (another program folder) follows its own setting.
+        settings.WriteString(kSettingsSection, "WineCommand", "wine64 --x");
+        EXPECT_TRUE(Run({}).proceed);
+        EXPECT_EQ(platform::EnvironmentValue("SEEWOLF_WINE"), std::optional<std::string>("wine64 --x"));
     }
     const testing::EnvVar set("SEEWOLF_WINE", "wine64");
     EXPECT_TRUE(Run({}).proceed);

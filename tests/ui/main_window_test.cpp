@@ -578,7 +578,9 @@ class MainWindowTest : public QObject {
         std::filesystem::permissions(w.world.Root() / "wine.sh", std::filesystem::perms::owner_all);
         testing::EnvVar wine("SEEWOLF_WINE", (w.world.Root() / "wine.sh").string());
         w.Select(DemoCareers::InHomeBase);
-        // The test's program folder holds no companion, so the launch starts nothing else.
+        // A companion that only ends, so the launch starts nothing else.
+        testing::WriteText(paths.ProgFolder / "wachgang", "#!/bin/sh\nexit 0\n");
+        std::filesystem::permissions(paths.ProgFolder / "wachgang", std::filesystem::perms::owner_all);
         QTest::mouseClick(w.Find<QToolButton>("sbLaunch"), Qt::LeftButton);
         QVERIFY2(w.prompter.messages.empty(), w.Errors().c_str());
         QVERIFY(std::filesystem::exists(log));  // waited for: it had finished when the launch ended
