@@ -3,6 +3,7 @@
 // How the logic talks to the user. The windows implement it with message boxes and the status
 // line; the command line prints; tests script the answers.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -63,6 +64,12 @@ class Prompter {
     virtual void SetStatus(std::string_view text) = 0;
     // Hides the progress line.
     virtual void HideStatus() = 0;
+
+    // How far a long step of the status line's task has come: `done` of `total` files, rising to
+    // `total`. Called between file operations (a few hundred times per step at most), so it must
+    // not throw: an exception there would stop a launch or roll-back where its own error handling
+    // does not expect one. The window adds the count to the status line; others ignore it.
+    virtual void ShowProgress(std::size_t /*done*/, std::size_t /*total*/) noexcept {}
 
     // Busy cursor on or off (nested calls are counted). Use BusyScope.
     virtual void SetBusy(bool busy) = 0;
