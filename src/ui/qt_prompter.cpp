@@ -132,6 +132,12 @@ void QtPrompter::HideStatus() {
     }
 }
 
+void QtPrompter::ShowProgress(std::size_t done, std::size_t total) noexcept {
+    if (m_showProgress) {
+        m_showProgress(done, total);
+    }
+}
+
 void QtPrompter::SetBusy(bool busy) {
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
