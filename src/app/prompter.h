@@ -67,6 +67,12 @@ class Prompter {
     // Hides the progress line.
     virtual void HideStatus() = 0;
 
+    // How far a long step of the status line's task has come: `done` of `total` files, rising to
+    // `total`. Called between file operations (a few hundred times per step at most), so it must
+    // not throw: an exception there would stop a launch or roll-back where its own error handling
+    // does not expect one. The window adds the count to the status line; others ignore it.
+    virtual void ShowProgress(std::size_t /*done*/, std::size_t /*total*/) noexcept {}
+
     // Busy cursor on or off (nested calls are counted). Use BusyScope.
     virtual void SetBusy(bool busy) = 0;
 

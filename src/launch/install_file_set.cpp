@@ -12,6 +12,7 @@
 #include "app/text.h"
 #include "launch/backup.h"
 #include "launch/backup_log.h"
+#include "launch/file_progress.h"
 #include "launch/folder_walk.h"
 #include "launch/game_bounds.h"
 #include "platform/encoding.h"
@@ -233,12 +234,14 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
 // Carries out a plan whose log lines are written. Adds to plan.left the set files that did not
 // reach the game folder (a folder or copy that failed); what stands there is restored or deleted
 // by the roll-back.
-void ExecutePlan(SetPlan& plan) {
+void ExecutePlan(SetPlan& plan, Prompter& prompter) {
     const std::vector<Step>& steps = plan.steps;
     std::vector<TargetFolder>& folders = plan.folders;
     std::vector<char> settled(steps.size(), 0);
     std::vector<fs::path>& failed = plan.left;
+    FileProgress progress(prompter, steps.size());
     for (std::size_t i = 0; i < steps.size(); ++i) {
+        progress.Update(i);
         const Step& step = steps[i];
         TargetFolder& folder = folders[step.folder];
         if (folder.failed || (step.after != kNone && settled[step.after] == 0)) {
@@ -280,6 +283,7 @@ void ExecutePlan(SetPlan& plan) {
             failed.push_back(step.source);
         }
     }
+    progress.Update(steps.size());
 }
 
 }  // namespace
@@ -356,7 +360,7 @@ void InstallFileSet(const Paths& paths, const fs::path& source, Prompter& prompt
     if (!plan.logText.empty()) {
         platform::AppendToFile(NewFilesLog(paths), plan.logText, true);
     }
-    ExecutePlan(plan);
+    ExecutePlan(plan, prompter);
     if (!plan.left.empty()) {
         std::string files;
         for (const fs::path& file : plan.left) {

@@ -13,6 +13,7 @@
 #include "app/paths.h"
 #include "app/prompter.h"
 #include "launch/backup_log.h"
+#include "launch/file_progress.h"
 #include "launch/folder_walk.h"
 #include "launch/game_bounds.h"
 #include "launch/intro_movies.h"
@@ -245,16 +246,30 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
         }
     }
 
+    // The backup folder is listed before the first copy goes back, for the count of the files.
+    std::vector<std::pair<fs::path, std::vector<Entry>>> backupFolders;
+    std::size_t total = newFiles.size();
+    for (const fs::path& folder : Walk(backupRoot, false)) {
+        std::vector<Entry> copies;
+        for (Entry& entry : ListEntries(folder)) {
+            if (entry.type != fs::file_type::directory && !platform::IsTemporaryFileName(entry.name)) {
+                copies.push_back(std::move(entry));
+            }
+        }
+        total += copies.size();
+        backupFolders.emplace_back(folder, std::move(copies));
+    }
+    FileProgress progress(prompter, total);
+    std::size_t done = 0;
+
     // The pre-launch copies go back first.
     std::set<NativeString> kept;
     bool keepLog = false;
-    for (const fs::path& folder : Walk(backupRoot, false)) {
+    for (const auto& [folder, copies] : backupFolders) {
         const fs::path gameFolder = GameFolderFor(gameRoot, *Below(backupRoot, folder));
         const bool inside = bounds.HoldsFolder(gameFolder);
-        for (const Entry& entry : ListEntries(folder)) {
-            if (entry.type == fs::file_type::directory || platform::IsTemporaryFileName(entry.name)) {
-                continue;
-            }
+        for (const Entry& entry : copies) {
+            progress.Update(done++);
             const fs::path backup = folder / entry.name;
             const fs::path game = gameFolder / entry.name;
             if (listed.Contains(game)) {
@@ -275,6 +290,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     // Then the files the launch added, and the folders it made for them (deepest first).
     std::string keptLines;
     for (const auto& [path, line] : newFiles) {
+        progress.Update(done++);
         const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
         if (!type || *type == fs::file_type::not_found || *type == fs::file_type::directory) {
             continue;
@@ -285,6 +301,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
             ++result.notDeleted;
         }
     }
+    progress.Update(done);
     RemoveLeftoverTemporaries(touched);
     std::vector<std::string> keptFolders;
     for (auto it = newFolders.rbegin(); it != newFolders.rend(); ++it) {

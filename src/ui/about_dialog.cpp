@@ -15,9 +15,12 @@ namespace seewolf::ui {
 
 namespace {
 
-// The program's emblem: a boat's silhouette on the night sea, drawn rather than shipped.
-QPixmap Emblem() {
-    QPixmap picture(64, 64);
+// The program's emblem: a boat's silhouette on the night sea, drawn rather than shipped; drawn
+// with as many pixels as the screen gives it (`ratio` device pixels to a window pixel), so that a
+// scaled display shows it sharp.
+QPixmap Emblem(qreal ratio) {
+    QPixmap picture(QSize(64, 64) * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -44,7 +47,7 @@ AboutDialog::AboutDialog(Prompter& prompter, const VersionBlock& version, QWidge
     m_ui->setupUi(this);
     ShowLabelsAsPlainText(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    m_ui->imgLogo->setPixmap(Emblem());
+    m_ui->imgLogo->setPixmap(Emblem(m_ui->imgLogo->devicePixelRatioF()));
     // Each value is read by its key: a block without one shows "(unknown)" there and nowhere else.
     const auto field = [&version](const char* key) { return ToQt(VersionField(version, key, "(unknown)")); };
     setWindowTitle(QStringLiteral("About ") + field("ProductName"));

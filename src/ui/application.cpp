@@ -147,8 +147,10 @@ int RunSeewolf(int argc, char** argv) {
         mainWindow.SetNightclubHook(
             [nightclub](const SelectedCareer& career) { nightclub->ShowModal(career); });
         prompter.SetParent(&mainWindow);
-        prompter.SetStatusSink([&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
-                               [&mainWindow] { mainWindow.HideStatus(); });
+        prompter.SetStatusSink(
+            [&mainWindow](std::string_view text) { mainWindow.SetStatus(text); },
+            [&mainWindow] { mainWindow.HideStatus(); },
+            [&mainWindow](std::size_t done, std::size_t total) { mainWindow.ShowProgress(done, total); });
         InstanceChannel channel;
         channel.Listen(channelName,
                        [&mainWindow](const std::vector<std::string>&) { mainWindow.BringToFront(); });

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -242,9 +243,32 @@ void MainWindow::HideStatus() {
 }
 
 void MainWindow::SetStatus(std::string_view text) {
-    m_ui->lblStatus->setText(ToQt(text));
+    m_statusText = ToQt(text);
+    m_ui->lblStatus->setText(m_statusText);
     m_ui->lblStatus->show();
     m_ui->lblStatus->repaint();
+    m_progressShown.invalidate();  // a new step shows its first count at once
+}
+
+void MainWindow::ShowProgress(std::size_t done, std::size_t total) noexcept {
+    constexpr qint64 kInterval = 100;  // milliseconds
+    const bool due = !m_progressShown.isValid() || m_progressShown.elapsed() >= kInterval;
+    if (!due && done != total) {
+        return;
+    }
+    // Grouped as the program's English texts are ("2,000"), whatever the desktop's language.
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QString count = english.toString(static_cast<qulonglong>(done)) + QStringLiteral(" of ") +
+                          english.toString(static_cast<qulonglong>(total)) + QStringLiteral(" files");
+    m_ui->lblStatus->setText(m_statusText.isEmpty() ? count : m_statusText + QStringLiteral(" ") + count);
+    m_ui->lblStatus->show();
+    m_ui->lblStatus->repaint();
+    if (due) {
+        // Paint requests and the like only: a click or key press waits until the task has ended,
+        // so it can neither start a second launch nor change the selection under this one.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_progressShown.start();
+    }
 }
 
 void MainWindow::BringToFront() {

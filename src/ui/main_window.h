@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QWidget>
 
@@ -48,6 +50,9 @@ class MainWindow : public QWidget {
     // The progress line: shows a text at once, or hides the line.
     void SetStatus(std::string_view text);
     void HideStatus();
+    // Adds "412 of 2,000 files" to the progress line's text, a few times a second at most, and
+    // lets the window paint meanwhile (the user's input waits until the task has ended).
+    void ShowProgress(std::size_t done, std::size_t total) noexcept;
 
     // Restores the window when minimised and brings it to the front (a second start asked).
     void BringToFront();
@@ -169,6 +174,8 @@ class MainWindow : public QWidget {
     std::optional<QFont> m_detailFont;                         // set when the window is shown
     std::set<std::filesystem::path> m_reportedUnlisted;        // career folders already reported as unlisted
     std::vector<std::filesystem::path> m_unlistedBeforeShown;  // found before the window was first shown
+    QString m_statusText;                                      // the progress line's text without a count
+    QElapsedTimer m_progressShown;                             // since the window last painted a count
 };
 
 }  // namespace seewolf::ui

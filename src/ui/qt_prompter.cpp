@@ -122,9 +122,11 @@ void QtPrompter::ShowPlainMessage(std::string_view title, std::string_view text)
     box.exec();
 }
 
-void QtPrompter::SetStatusSink(std::function<void(std::string_view)> show, std::function<void()> hide) {
+void QtPrompter::SetStatusSink(std::function<void(std::string_view)> show, std::function<void()> hide,
+                               std::function<void(std::size_t, std::size_t)> progress) {
     m_showStatus = std::move(show);
     m_hideStatus = std::move(hide);
+    m_showProgress = std::move(progress);
     if (m_showStatus && !m_pendingStatus.empty()) {
         m_showStatus(std::exchange(m_pendingStatus, {}));
     }
@@ -141,6 +143,12 @@ void QtPrompter::SetStatus(std::string_view text) {
 void QtPrompter::HideStatus() {
     if (m_hideStatus) {
         m_hideStatus();
+    }
+}
+
+void QtPrompter::ShowProgress(std::size_t done, std::size_t total) noexcept {
+    if (m_showProgress) {
+        m_showProgress(done, total);
     }
 }
 

@@ -17,9 +17,12 @@ namespace seewolf::ui {
 
 namespace {
 
-// The dialog's picture: a lit lamp, drawn here rather than shipped as a file.
-QPixmap LampPicture(int size) {
-    QPixmap picture(size, size);
+// The dialog's picture: a lit lamp, drawn here rather than shipped as a file, with as many pixels
+// as the screen gives it (`ratio` device pixels to a window pixel), so that a scaled display shows
+// it sharp.
+QPixmap LampPicture(int size, qreal ratio) {
+    QPixmap picture(QSize(size, size) * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -97,7 +100,7 @@ TipsDialog::TipsDialog(const Paths& paths, Random& random, Prompter& prompter, Q
     // A dialog border: no resizing, no help button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
-    m_ui->imgTip->setPixmap(LampPicture(m_ui->imgTip->width()));
+    m_ui->imgTip->setPixmap(LampPicture(m_ui->imgTip->width(), m_ui->imgTip->devicePixelRatioF()));
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     OnClickGuarded(m_ui->cmdNext, m_prompter, [this] { cmdNextClick(); });
 

@@ -180,6 +180,63 @@ TEST_F(Launch, DateSetsInDateOrderFixedBeforeRandom) {
     EXPECT_FALSE(fs::exists(paths.GameFolder / "data" / "order.txt"));
 }
 
+// The totals of the file counts shown with `status`. Each run of counts starts at 0, rises, ends
+// at its total, and stays near a hundred counts however many files there are.
+std::vector<std::size_t> CountedTotals(const ScriptedPrompter& prompter, std::string_view status) {
+    std::vector<std::size_t> totals;
+    std::vector<ScriptedPrompter::Count> run;
+    const auto close = [&] {
+        if (!run.empty()) {
+            EXPECT_EQ(run.back().done, run.back().total) << status;
+            EXPECT_LE(run.size(), 102u) << status;
+            totals.push_back(run.back().total);
+        }
+        run.clear();
+    };
+    for (const ScriptedPrompter::Count& count : prompter.progress) {
+        if (count.status != status) {
+            continue;
+        }
+        if (count.done == 0) {
+            close();
+        } else {
+            EXPECT_FALSE(run.empty()) << status << ": a run without its start";
+            if (!run.empty()) {
+                EXPECT_GT(count.done, run.back().done) << status;
+                EXPECT_EQ(count.total, run.back().total) << status;
+            }
+        }
+        run.push_back(count);
+    }
+    close();
+    return totals;
+}
+
+TEST_F(Launch, TheFilesOfASetAndOfTheRollBackAreCounted) {
+    const fs::path prog = paths.ProgFolder;
+    fs::remove_all(prog / "Date");
+    fs::remove_all(prog / "Random");
+    for (int i = 0; i < 300; ++i) {
+        WriteText(prog / "Date" / "19390901" / "data" / "Many" / ("f" + std::to_string(i) + ".txt"), "x");
+    }
+    WriteText(paths.GameFolder / "data" / "Many" / "f7.txt", "the game's own");
+    ASSERT_EQ(RunLaunch(paths, language, Fresh(CareerStatus::SingleMission, 1939, 12), prompter, random),
+              LaunchOutcome::Launched);
+    EXPECT_EQ(CountedTotals(prompter, "Copying date based files into SH3..."), std::vector<std::size_t>{300});
+    prompter.progress.clear();
+    RollBackGameFiles(paths, prompter);
+    const std::vector<std::size_t> rolledBack =
+        CountedTotals(prompter, "Rolling back previously copied files...");
+    // The 299 added files and the kept copy of f7.txt, with the copies of the files the other
+    // steps changed.
+    ASSERT_EQ(rolledBack.size(), 1u);
+    EXPECT_GT(rolledBack[0], 300u);
+    for (const ScriptedPrompter::Count& count : prompter.progress) {
+        EXPECT_EQ(count.status, "Rolling back previously copied files...");
+    }
+    EXPECT_EQ(ReadText(paths.GameFolder / "data" / "Many" / "f7.txt"), "the game's own");
+}
+
 TEST_F(Launch, BoatTypeSetWithoutSlashAndPlayerName) {
     LaunchRequest r = Fresh(CareerStatus::NewCareer, 1942, 6);
     ASSERT_FALSE(r.flotillaName.empty());

@@ -32,6 +32,10 @@ void ScriptedPrompter::HideStatus() {
     statuses.emplace_back(kHidden);
 }
 
+void ScriptedPrompter::ShowProgress(std::size_t done, std::size_t total) noexcept {
+    progress.push_back({statuses.empty() ? std::string() : statuses.back(), done, total});
+}
+
 void ScriptedPrompter::SetBusy(bool busy) {
     busyDepth += busy ? 1 : -1;
 }

@@ -44,11 +44,19 @@ class ScriptedPrompter : public Prompter {
     };
     std::vector<Choice> choiceQuestions;
     std::deque<std::optional<std::size_t>> choiceAnswers;
+    // File counts in order, each with the status text it was shown with.
+    struct Count {
+        std::string status;
+        std::size_t done;
+        std::size_t total;
+    };
+    std::vector<Count> progress;
 
     Button ShowMessage(std::string_view text, MessageKind kind, Buttons buttons) override;
     void ShowPlainMessage(std::string_view title, std::string_view text) override;
     void SetStatus(std::string_view text) override;
     void HideStatus() override;
+    void ShowProgress(std::size_t done, std::size_t total) noexcept override;
     void SetBusy(bool busy) override;
     std::filesystem::path BrowseForFolder(std::string_view title,
                                           const std::filesystem::path& initial) override;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -55,9 +56,26 @@ using demo::DemoCareers;
 namespace {
 
 // Records like the scripted prompter and, as the program's own prompter does, shows the status
-// texts in the window's status line.
+// texts and file counts in the window's status line and sets the busy cursor.
 struct WindowPrompter : testing::ScriptedPrompter {
     ui::MainWindow* window = nullptr;
+    ui::QtPrompter cursor;
+    // The status line as each file count left it, and whether the busy cursor showed meanwhile.
+    QStringList countedLines;
+    bool busyWhileCounting = true;
+    void SetBusy(bool busy) override {
+        ScriptedPrompter::SetBusy(busy);
+        cursor.SetBusy(busy);
+    }
+    void ShowProgress(std::size_t done, std::size_t total) noexcept override {
+        ScriptedPrompter::ShowProgress(done, total);
+        if (window != nullptr) {
+            window->ShowProgress(done, total);
+            countedLines.append(window->findChild<QLabel*>("lblStatus")->text());
+        }
+        const QCursor* shape = QApplication::overrideCursor();
+        busyWhileCounting = busyWhileCounting && shape != nullptr && shape->shape() == Qt::WaitCursor;
+    }
     void SetStatus(std::string_view text) override {
         ScriptedPrompter::SetStatus(text);
         if (window != nullptr) {
@@ -713,6 +731,24 @@ class MainWindowTest : public QObject {
         QVERIFY(w.prompter.messages[0].text.starts_with("Unable to write to "));
         QVERIFY(w.window->isVisible());
         QVERIFY(!w.Find("lblStatus")->isVisible());
+        // Meanwhile the status line counted the files of the sets and of the roll-back that
+        // followed the failure, under the busy cursor, which is gone now.
+        const QRegularExpression counted(
+            QStringLiteral("^(Copying .+ files into SH3|Rolling back previously copied files)\\.\\.\\. "
+                           "([0-9,]+) of ([0-9,]+) files$"));
+        QStringList phases;
+        for (const QString& line : std::as_const(w.prompter.countedLines)) {
+            const QRegularExpressionMatch match = counted.match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            if (match.captured(2) == match.captured(3) && !phases.contains(match.captured(1))) {
+                phases.append(match.captured(1));
+            }
+        }
+        QVERIFY2(phases.contains(QStringLiteral("Copying Flotilla files into SH3")) &&
+                     phases.contains(QStringLiteral("Rolling back previously copied files")),
+                 qPrintable(phases.join(u'|')));
+        QVERIFY(w.prompter.busyWhileCounting);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(w.Find("sbRollback")->isVisible(), BackupHoldsFiles(paths));
         RollBackGameFiles(paths, w.prompter);
 
