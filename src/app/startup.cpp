@@ -14,6 +14,7 @@ namespace seewolf {
 
 namespace {
 
+#ifndef _WIN32
 // The command that runs Windows programs on Linux: SEEWOLF_WINE when set, else WineCommand of
 // [SETTINGS], else "wine". The setting goes into this process's environment, so the companion and
 // every other program Seewolf starts run the game the same way. The value is taken as stored:
@@ -39,6 +40,7 @@ void UseWineCommandSetting(const Paths& paths) {
         fromSettings = command;
     }
 }
+#endif
 
 }  // namespace
 
