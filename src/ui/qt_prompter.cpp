@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -173,11 +174,21 @@ std::optional<std::size_t> QtPrompter::Choose(std::string_view question,
     for (const std::string& choice : choices) {
         items.push_back(ToQt(choice));
     }
-    bool picked = false;
-    const QString item =
-        QInputDialog::getItem(m_parent, QStringLiteral("Seewolf"), ToQt(question), items, 0, false, &picked);
-    const qsizetype index = items.indexOf(item);
-    return picked && index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(QStringLiteral("Seewolf"));
+    dialog.setLabelText(ToQt(question));
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    // A long question wraps in a dialog of a readable width instead of widening it to one line.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setWordWrap(true);
+    }
+    dialog.setMinimumWidth(560);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const qsizetype index = items.indexOf(dialog.textValue());
+    return index >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(index)) : std::nullopt;
 }
 
 void Guarded(Prompter& prompter, const std::function<void()>& handler) {

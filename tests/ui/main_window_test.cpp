@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -1043,6 +1044,36 @@ class MainWindowTest : public QObject {
                  Button::No);
         QVERIFY(defaultNo && plain);
         QCOMPARE(w.Find<QLabel>("lblNm")->textFormat(), Qt::PlainText);
+    }
+
+    // The question which installation to use: the choice picked is the one returned, and a
+    // cancelled question gives none.
+    void chooserReturnsThePickedChoice() {
+        Window w;
+        ui::QtPrompter asking(w.window.get());
+        const std::vector<std::string> choices{"/games/one (Steam (app 7000))",
+                                               "/games/two (Lutris (sh3.yml))"};
+        QString label;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            label = dialog->labelText();
+            auto* combo = dialog->findChild<QComboBox*>();
+            QVERIFY(combo != nullptr && combo->count() == 2);
+            combo->setCurrentIndex(1);
+            if (const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS"); !folder.isEmpty()) {
+                QVERIFY(dialog->grab().save(folder + "/installation_chooser.png"));
+            }
+            dialog->accept();
+        });
+        const std::string question =
+            "Silent Hunter III is installed more than once. Choose the installation Seewolf is to use; it is "
+            "kept as SH3Location in the [SETTINGS] section of /home/me/Seewolf/Seewolf.ini (set it there "
+            "yourself, or name the game folder once with /i:<folder> or seewolf-cli --game <folder>).";
+        QCOMPARE(asking.Choose(question, choices), std::optional<std::size_t>(1));
+        QCOMPARE(label, QString::fromStdString(question));
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        QCOMPARE(asking.Choose("Which?", choices), std::optional<std::size_t>());
     }
 
     void mainWindowRules() {
