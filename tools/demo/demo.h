@@ -22,9 +22,9 @@
 // with when SEEWOLF_WINE is not set, so that Launch starts the companion, which runs the script in
 // the game folder as "stand-in-game.sh <game folder>/sh3.exe". The script prints that the game
 // runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0; the companion then starts
-// Seewolf again, which rolls back when AutoRollback is on. On Windows, where the game is started as the program it is, the game's
-// sh3.exe is instead a copy of the build's seewolf-stand-in (stand_in.cpp), which also says that
-// it runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0.
+// Seewolf again, which rolls back when AutoRollback is on. On Windows, where the game is started as the
+// program it is, the game's sh3.exe is instead a copy of the build's seewolf-stand-in (stand_in.cpp), which
+// also says that it runs, waits SEEWOLF_STANDIN_SECONDS seconds (default 3) and exits 0.
 //
 // With `patrolLogEditor` the program folder also holds a stand-in for the patrol-log editor,
 // Kladde.exe. Started through the stand-in game as "stand-in-game.sh <program folder>/Kladde.exe
