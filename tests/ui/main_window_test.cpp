@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputDialog>
@@ -73,6 +74,10 @@ struct WindowPrompter : testing::ScriptedPrompter {
         if (window != nullptr) {
             window->ShowProgress(done, total);
             countedLines.append(window->findChild<QLabel*>("lblStatus")->text());
+            const QString folder = qEnvironmentVariable("SEEWOLF_SCREENSHOTS");
+            if (done == total && !folder.isEmpty() && !QFile::exists(folder + "/progress_status.png")) {
+                window->grab().save(folder + "/progress_status.png");
+            }
         }
         const QCursor* shape = QApplication::overrideCursor();
         busyWhileCounting = busyWhileCounting && shape != nullptr && shape->shape() == Qt::WaitCursor;
