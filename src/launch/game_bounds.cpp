@@ -64,6 +64,7 @@ GameBounds::GameBounds(const Paths& paths) {
 
 bool GameBounds::HoldsFolder(const fs::path& folder) {
     const fs::path plain = platform::WithoutTrailingSeparator(folder);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     const auto [it, added] = m_folders.try_emplace(plain.native(), false);
     if (added) {
         it->second = Resolves(plain, true);

@@ -4,6 +4,7 @@
 // folder (by "..", a link or a case-folded name) or into the backup folder.
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 
@@ -22,7 +23,7 @@ std::optional<NativeString> Below(const std::filesystem::path& root, const std::
 bool HasDotComponents(const std::filesystem::path& path);
 
 // Decides whether a path lies inside the game folder once "..", links and case are resolved, and
-// outside the backup folder. Folders are looked up once.
+// outside the backup folder. Folders are looked up once. Threads may share one.
 class GameBounds {
   public:
     explicit GameBounds(const Paths& paths);
@@ -41,6 +42,7 @@ class GameBounds {
 
     std::filesystem::path m_game;
     std::filesystem::path m_backup;
+    std::mutex m_mutex;  // guards m_folders
     std::unordered_map<NativeString, bool> m_folders;
 };
 

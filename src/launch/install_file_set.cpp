@@ -15,6 +15,7 @@
 #include "launch/file_progress.h"
 #include "launch/folder_walk.h"
 #include "launch/game_bounds.h"
+#include "launch/parallel_steps.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -231,59 +232,99 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
     return plan;
 }
 
+// What became of one step of a plan.
+enum class Outcome : char {
+    NotRun,    // not reached: an earlier failure stopped the install, or its first step did not run
+    Copied,    // the set's file stands in the game folder
+    Failed,    // the set's file did not reach the game folder
+    LinkKept,  // a game file that is a link stays as it was: it cannot be kept in the backup folder
+};
+
+// Carries out one step whose folders are made: the game file aside into the backup folder when it
+// has to be kept, then the set's copy in its place.
+Outcome RunStep(const Step& step, const TargetFolder& folder) {
+    if (folder.failed) {
+        return Outcome::Failed;
+    }
+    if (step.action == Action::MoveAside) {
+        // A game file that cannot be kept is not replaced, and the launch cannot go on
+        // without it: the caller rolls back what was changed so far.
+        if (!folder.backupReady || !MoveAside(step.game, step.backup, step.isLink)) {
+            if (step.isLink && folder.backupReady) {
+                return Outcome::LinkKept;  // a link cannot be copied to another file system as itself
+            }
+            throw Error("Unable to keep a copy of the game file " + PathText(step.game) +
+                        " in the backup folder (as " + PathText(step.backup) +
+                        "), so the file set could not be installed.");
+        }
+    } else if (step.gameExisted || step.after != kNone) {
+        ClearReadOnly(step.game);
+    }
+    // Into an empty place the copy goes straight to its name: cut half-way, it is deleted (a
+    // logged file) or replaced (its pre-launch copy is kept) like a whole one.
+    const bool copied = step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)
+                            ? platform::TryCopyFileExclusive(step.source, step.game)
+                            : platform::TryCopyFileAtomic(step.source, step.game);
+    return copied ? Outcome::Copied : Outcome::Failed;
+}
+
 // Carries out a plan whose log lines are written. Adds to plan.left the set files that did not
 // reach the game folder (a folder or copy that failed); what stands there is restored or deleted
 // by the roll-back.
+//
+// The folders come first, then the steps of distinct game files run side by side: each moves its
+// own game file aside before it copies over it, and each file it adds is in the log already, so
+// whichever of them a cut stops, the roll-back finds what it needs. A second step for the same
+// game file (two set folders that differ in case only) copies over the first one's copy, so those
+// run last, in their order.
 void ExecutePlan(SetPlan& plan, Prompter& prompter) {
     const std::vector<Step>& steps = plan.steps;
     std::vector<TargetFolder>& folders = plan.folders;
-    std::vector<char> settled(steps.size(), 0);
-    std::vector<fs::path>& failed = plan.left;
-    FileProgress progress(prompter, steps.size());
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        progress.Update(i);
-        const Step& step = steps[i];
+    for (const Step& step : steps) {
         TargetFolder& folder = folders[step.folder];
-        if (folder.failed || (step.after != kNone && settled[step.after] == 0)) {
-            if (step.after == kNone) {
-                failed.push_back(step.source);  // a later step for the same file was listed by the first
-            }
-            continue;
+        if (!folder.gameReady && !folder.failed) {
+            folder.gameReady = platform::TryCreateFolders(folder.game);
+            folder.failed = !folder.gameReady;
         }
-        if (!folder.gameReady) {
-            if (!platform::TryCreateFolders(folder.game)) {
-                folder.failed = true;
-                failed.push_back(step.source);
-                continue;
-            }
-            folder.gameReady = true;
-        }
-        if (step.action == Action::MoveAside) {
-            // A game file that cannot be kept is not replaced, and the launch cannot go on
-            // without it: the caller rolls back what was changed so far.
-            folder.backupReady = folder.backupReady || platform::TryCreateFolders(folder.backup);
-            if (!folder.backupReady || !MoveAside(step.game, step.backup, step.isLink)) {
-                if (step.isLink && folder.backupReady) {
-                    continue;  // a link cannot be copied to another file system as itself: it stays
-                }
-                throw Error("Unable to keep a copy of the game file " + PathText(step.game) +
-                            " in the backup folder (as " + PathText(step.backup) +
-                            "), so the file set could not be installed.");
-            }
-        } else if (step.gameExisted || step.after != kNone) {
-            ClearReadOnly(step.game);
-        }
-        settled[i] = 1;
-        // Into an empty place the copy goes straight to its name: cut half-way, it is deleted (a
-        // logged file) or replaced (its pre-launch copy is kept) like a whole one.
-        const bool copied = step.action == Action::MoveAside || (!step.gameExisted && step.after == kNone)
-                                ? platform::TryCopyFileExclusive(step.source, step.game)
-                                : platform::TryCopyFileAtomic(step.source, step.game);
-        if (!copied) {
-            failed.push_back(step.source);
+        if (step.action == Action::MoveAside && folder.gameReady && !folder.backupReady) {
+            folder.backupReady = platform::TryCreateFolders(folder.backup);
         }
     }
+    std::vector<std::size_t> firsts;
+    std::vector<std::size_t> agains;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        (steps[i].after == kNone ? firsts : agains).push_back(i);
+    }
+    std::vector<Outcome> outcomes(steps.size(), Outcome::NotRun);
+    FileProgress progress(prompter, steps.size());
+    const auto listFailures = [&plan, &outcomes, &steps] {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            if (outcomes[i] == Outcome::Failed || outcomes[i] == Outcome::LinkKept) {
+                plan.left.push_back(steps[i].source);
+            }
+        }
+    };
+    try {
+        RunSteps(
+            firsts.size(),
+            [&](std::size_t n) {
+                outcomes[firsts[n]] = RunStep(steps[firsts[n]], folders[steps[firsts[n]].folder]);
+            },
+            [&progress](std::size_t done) { progress.Update(done); });
+    } catch (...) {
+        listFailures();
+        throw;
+    }
+    for (std::size_t n = 0; n < agains.size(); ++n) {
+        const std::size_t i = agains[n];
+        progress.Update(firsts.size() + n);
+        const Outcome first = outcomes[steps[i].after];
+        // Over a link that stayed, nothing is written: it would write through the link.
+        outcomes[i] =
+            first == Outcome::LinkKept ? Outcome::Failed : RunStep(steps[i], folders[steps[i].folder]);
+    }
     progress.Update(steps.size());
+    listFailures();
 }
 
 }  // namespace

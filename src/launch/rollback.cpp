@@ -17,6 +17,7 @@
 #include "launch/folder_walk.h"
 #include "launch/game_bounds.h"
 #include "launch/intro_movies.h"
+#include "launch/parallel_steps.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -262,42 +263,81 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     FileProgress progress(prompter, total);
     std::size_t done = 0;
 
-    // The pre-launch copies go back first.
-    std::set<NativeString> kept;
-    bool keepLog = false;
-    for (const auto& [folder, copies] : backupFolders) {
+    // The pre-launch copies go back first, then the files the launch added are deleted: each file
+    // on its own, so the files of each of the two runs go side by side. Should two copies name one
+    // game file (folders that differ in case only), the later one goes after the others, in order.
+    struct Copy {
+        fs::path backup;
+        fs::path game;
+        bool inside;  // the game folder it goes back into lies inside the game folder
+        bool added;   // the copy of a file the launch added: it must never come back
+        bool again;   // a game file an earlier copy names too
+        bool done = false;
+    };
+    std::vector<Copy> copies;
+    std::set<NativeString> games;
+    for (const auto& [folder, entries] : backupFolders) {
         const fs::path gameFolder = GameFolderFor(gameRoot, *Below(backupRoot, folder));
         const bool inside = bounds.HoldsFolder(gameFolder);
-        for (const Entry& entry : copies) {
-            progress.Update(done++);
-            const fs::path backup = folder / entry.name;
+        for (const Entry& entry : entries) {
             const fs::path game = gameFolder / entry.name;
-            if (listed.Contains(game)) {
-                // The copy of a file the launch added: it must never come back. Until it is gone,
-                // the log stays, so that a later roll-back knows it too.
-                keepLog = !RemoveFile(backup) || keepLog;
-                continue;
-            }
-            if (inside && Restore(backup, game, bounds)) {
-                touched.insert(gameFolder.native());
-            } else {
-                kept.insert(backup.native());
-                ++result.notRestored;
-            }
+            const bool again = !games.insert(game.native()).second;
+            copies.push_back({folder / entry.name, game, inside, listed.Contains(game), again});
+        }
+    }
+    const auto putBack = [&bounds](Copy& copy) {
+        copy.done =
+            copy.added ? RemoveFile(copy.backup) : copy.inside && Restore(copy.backup, copy.game, bounds);
+    };
+    std::vector<std::size_t> firsts;
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        if (!copies[i].again) {
+            firsts.push_back(i);
+        }
+    }
+    const auto update = [&progress, &done](std::size_t n) { progress.Update(done + n); };
+    RunSteps(
+        firsts.size(), [&](std::size_t n) { putBack(copies[firsts[n]]); }, update);
+    done += firsts.size();
+    std::set<NativeString> kept;
+    bool keepLog = false;
+    for (Copy& copy : copies) {
+        if (copy.again) {
+            progress.Update(done++);
+            putBack(copy);
+        }
+        if (copy.added) {
+            // Until the copy is gone, the log stays, so that a later roll-back knows it too.
+            keepLog = !copy.done || keepLog;
+        } else if (copy.done) {
+            touched.insert(platform::WithTrailingSeparator(copy.game.parent_path()).native());
+        } else {
+            kept.insert(copy.backup.native());
+            ++result.notRestored;
         }
     }
 
     // Then the files the launch added, and the folders it made for them (deepest first).
+    enum class Deleted : char { NotThere, Yes, No };
+    std::vector<Deleted> deleted(newFiles.size(), Deleted::NotThere);
+    RunSteps(
+        newFiles.size(),
+        [&](std::size_t i) {
+            const fs::path& path = newFiles[i].first;
+            const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
+            if (type && *type != fs::file_type::not_found && *type != fs::file_type::directory) {
+                deleted[i] = RemoveFile(path) ? Deleted::Yes : Deleted::No;
+            }
+        },
+        update);
+    done += newFiles.size();
     std::string keptLines;
-    for (const auto& [path, line] : newFiles) {
-        progress.Update(done++);
-        const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
-        if (!type || *type == fs::file_type::not_found || *type == fs::file_type::directory) {
-            continue;
+    for (std::size_t i = 0; i < newFiles.size(); ++i) {
+        if (deleted[i] != Deleted::NotThere) {
+            touched.insert(platform::WithTrailingSeparator(newFiles[i].first.parent_path()).native());
         }
-        touched.insert(platform::WithTrailingSeparator(path.parent_path()).native());
-        if (!RemoveFile(path)) {
-            keptLines += line + "\r\n";
+        if (deleted[i] == Deleted::No) {
+            keptLines += newFiles[i].second + "\r\n";
             ++result.notDeleted;
         }
     }

@@ -55,6 +55,9 @@ void Report(FileEventKind kind, const std::filesystem::path& path, const std::fi
         watcher = g_watcher;
     }
     if (watcher) {
+        // One event at a time, also when several threads change files.
+        static std::mutex calling;
+        const std::lock_guard<std::mutex> lock(calling);
         watcher(FileEvent{kind, path, from});
     }
 }

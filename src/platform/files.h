@@ -244,7 +244,7 @@ struct FileEvent {
 };
 
 // Calls `watcher` with every file event of this process from now on, on the thread that caused
-// it, until WatchFileEvents(nullptr); for tests. The watcher may read files but must change none.
+// it and one event at a time, until WatchFileEvents(nullptr); for tests. The watcher may read files but must change none.
 // Unwatched, an event costs one relaxed atomic load.
 void WatchFileEvents(std::function<void(const FileEvent&)> watcher);
 
