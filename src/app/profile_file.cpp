@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -73,10 +74,17 @@ const bool kAsciiFoldsPlainly = [] {
     return true;
 }();
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+// The high bit of a word's zero bytes set: exact for the lowest zero byte (a borrow can only
+// flag bytes above it), so the lowest set bit finds the first one.
+std::uint64_t ZeroBytes(std::uint64_t w) {
+    return (w - kOnes) & ~w & kHigh;
+}
+
 // Up to eight bytes of a name, folded to lower case; bytes past the name are zero (and stay so).
 std::uint64_t Folded(std::uint64_t w) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
     if ((w & kHigh) == 0 && kAsciiFoldsPlainly) {
         // Every byte is below 0x80: the high bit of each byte of `upper` is set for A to Z.
         const std::uint64_t atLeastA = w + (0x80 - 'A') * kOnes;
@@ -145,7 +153,15 @@ bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    std::size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        const std::uint64_t x = Word(a.data() + i);
+        const std::uint64_t y = Word(b.data() + i);
+        if (x != y && Folded(x) != Folded(y)) {
+            return false;
+        }
+    }
+    for (; i < a.size(); ++i) {
         if (a[i] != b[i] &&
             kLower[static_cast<unsigned char>(a[i])] != kLower[static_cast<unsigned char>(b[i])]) {
             return false;
@@ -222,11 +238,25 @@ void SplitLines(Document& doc) {
     std::size_t pos = 0;
     std::uint32_t current = kNoSection;
     while (pos < n) {
-        // One scan finds the line's end and its first "=" (lines are short: a plain loop beats
-        // calls to memchr here).
+        // One scan finds the line's end and its first "=", eight bytes at a time while a whole
+        // word is left, then a byte at a time.
         std::size_t end = pos;
         std::size_t eq = n;
-        for (; end < n; ++end) {
+        bool found = false;
+        for (; end + 8 <= n; end += 8) {
+            const std::uint64_t w = Word(data + end);
+            const std::uint64_t breaks = ZeroBytes(w ^ (kOnes * '\n')) | ZeroBytes(w ^ (kOnes * '\r'));
+            const std::uint64_t equals = eq == n ? ZeroBytes(w ^ (kOnes * '=')) : 0;
+            if (equals != 0 && (breaks == 0 || std::countr_zero(equals) < std::countr_zero(breaks))) {
+                eq = end + static_cast<std::size_t>(std::countr_zero(equals) / 8);
+            }
+            if (breaks != 0) {
+                end += static_cast<std::size_t>(std::countr_zero(breaks) / 8);
+                found = true;
+                break;
+            }
+        }
+        for (; !found && end < n; ++end) {
             const char c = data[end];
             if (c == '\n' || c == '\r') {
                 break;
@@ -1454,27 +1484,19 @@ std::string ReadRequiredString(const ProfileFile& file, std::string_view section
 
 namespace {
 
-[[noreturn]] void ThrowInvalidNumber(const ProfileFile& file, std::string_view section, std::string_view key,
+std::string PlaceOf(const fs::path& path, std::string_view section, std::string_view key) {
+    return platform::TextFromPath(path) + " [" + std::string(section) + "] " + std::string(key);
+}
+
+[[noreturn]] void ThrowInvalidNumber(const fs::path& path, std::string_view section, std::string_view key,
                                      const std::string& text, std::string_view what) {
-    throw Error("Invalid number in " + KeyPlace(file, TrimSpaces(section), TrimSpaces(key)) + ": \"" + text +
+    throw Error("Invalid number in " + PlaceOf(path, TrimSpaces(section), TrimSpaces(key)) + ": \"" + text +
                 "\" is not " + std::string(what) + ".");
 }
 
-}  // namespace
-
-std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key) {
-    return platform::TextFromPath(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
-int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
-    const std::string text = ReadRequiredString(file, section, key);
-    if (const auto value = ParseInteger(text)) {
-        return *value;
-    }
-    ThrowInvalidNumber(file, section, key, text, "a whole number");
-}
-
-int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
+// The checked reads of a file or a snapshot of one.
+template <typename Reader>
+int CheckedInteger(const Reader& file, std::string_view section, std::string_view key, int def) {
     const std::optional<std::string> text = file.FindString(section, key);
     if (!text) {
         return def;
@@ -1482,10 +1504,11 @@ int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::s
     if (const auto value = ParseInteger(*text)) {
         return *value;
     }
-    ThrowInvalidNumber(file, section, key, *text, "a whole number");
+    ThrowInvalidNumber(file.Path(), section, key, *text, "a whole number");
 }
 
-double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
+template <typename Reader>
+double CheckedFloat(const Reader& file, std::string_view section, std::string_view key, double def) {
     const std::optional<std::string> text = file.FindString(section, key);
     if (!text) {
         return def;
@@ -1493,7 +1516,42 @@ double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::
     if (const auto value = ParseFloat(*text)) {
         return *value;
     }
-    ThrowInvalidNumber(file, section, key, *text, "a number");
+    ThrowInvalidNumber(file.Path(), section, key, *text, "a number");
+}
+
+}  // namespace
+
+std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key) {
+    return PlaceOf(file.Path(), section, key);
+}
+
+std::string KeyPlace(const ProfileSnapshot& file, std::string_view section, std::string_view key) {
+    return PlaceOf(file.Path(), section, key);
+}
+
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
+    const std::string text = ReadRequiredString(file, section, key);
+    if (const auto value = ParseInteger(text)) {
+        return *value;
+    }
+    ThrowInvalidNumber(file.Path(), section, key, text, "a whole number");
+}
+
+int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
+    return CheckedInteger(file, section, key, def);
+}
+
+double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
+    return CheckedFloat(file, section, key, def);
+}
+
+int ReadCheckedInteger(const ProfileSnapshot& file, std::string_view section, std::string_view key, int def) {
+    return CheckedInteger(file, section, key, def);
+}
+
+double ReadCheckedFloat(const ProfileSnapshot& file, std::string_view section, std::string_view key,
+                        double def) {
+    return CheckedFloat(file, section, key, def);
 }
 
 std::vector<ProfileLine> SectionLines(const ProfileFile& file, std::string_view section) {

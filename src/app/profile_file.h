@@ -188,10 +188,14 @@ int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::
 
 // Where a key stands, for messages: "<file> [section] key".
 std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key);
+std::string KeyPlace(const ProfileSnapshot& file, std::string_view section, std::string_view key);
 
 // For keys with a default: `def` when the key (or the file) is missing; Error naming the file,
 // section and key when the value is not a whole number (a number).
 int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def);
 double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def);
+int ReadCheckedInteger(const ProfileSnapshot& file, std::string_view section, std::string_view key, int def);
+double ReadCheckedFloat(const ProfileSnapshot& file, std::string_view section, std::string_view key,
+                        double def);
 
 }  // namespace seewolf
