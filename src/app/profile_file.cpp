@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <chrono>
@@ -148,26 +149,23 @@ std::uint32_t HashName(std::string_view name) {
     return static_cast<std::uint32_t>(h >> 32);
 }
 
-// Two names alike without regard to letter case, by the same folding as SameText.
+// Two names alike without regard to letter case, by the same folding as SameText: compared a
+// word at a time, the last word overlapping the one before as in HashName.
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
+    const std::size_t n = a.size();
+    if (n != b.size()) {
         return false;
     }
-    std::size_t i = 0;
-    for (; i + 8 <= a.size(); i += 8) {
-        const std::uint64_t x = Word(a.data() + i);
-        const std::uint64_t y = Word(b.data() + i);
-        if (x != y && Folded(x) != Folded(y)) {
+    const auto same = [](std::uint64_t x, std::uint64_t y) { return x == y || Folded(x) == Folded(y); };
+    if (n <= 8) {
+        return n == 0 || same(ShortWord(a.data(), n), ShortWord(b.data(), n));
+    }
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        if (!same(Word(a.data() + i), Word(b.data() + i))) {
             return false;
         }
     }
-    for (; i < a.size(); ++i) {
-        if (a[i] != b[i] &&
-            kLower[static_cast<unsigned char>(a[i])] != kLower[static_cast<unsigned char>(b[i])]) {
-            return false;
-        }
-    }
-    return true;
+    return same(Word(a.data() + n - 8), Word(b.data() + n - 8));
 }
 
 // ---- The parsed form of a file ----
@@ -1301,16 +1299,34 @@ int ProfileText::ReadInteger(std::string_view section, std::string_view key, int
 // ---- ProfileSnapshot ----
 
 struct ProfileSnapshot::Parsed {
+    Parsed(fs::path file, const Loaded& loaded)
+        : path(std::move(file)), doc(loaded.doc), state(loaded.state) {}
+
+    // The first section of that name. Readers go through the keys of a section one after
+    // another, so the section found last is tried first. Any thread may have stored it; every
+    // section stored is the first of its name, so a name alike to its name finds it.
+    std::uint32_t Section(std::string_view name) const {
+        const std::uint32_t last = lastSection.load(std::memory_order_relaxed);
+        if (last != kNoSection && SameName(doc->Name(doc->lines[doc->sections[last].header]), name)) {
+            return last;
+        }
+        const std::uint32_t found = FindSection(*doc, name);
+        if (found != kNoSection) {
+            lastSection.store(found, std::memory_order_relaxed);
+        }
+        return found;
+    }
+
     fs::path path;
     std::shared_ptr<const Document> doc;
     FileState state;
+    mutable std::atomic<std::uint32_t> lastSection{kNoSection};
 };
 
 ProfileSnapshot::ProfileSnapshot(const ProfileFile& file) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Loaded loaded = Load(cache, file.Path());
-    m_parsed = std::make_unique<Parsed>(Parsed{file.Path(), loaded.doc, loaded.state});
+    m_parsed = std::make_unique<Parsed>(file.Path(), Load(cache, file.Path()));
 }
 
 ProfileSnapshot::~ProfileSnapshot() = default;
@@ -1328,13 +1344,13 @@ bool ProfileSnapshot::FileFound() const {
 std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
                                         std::string_view def) const {
     const Document& doc = *m_parsed->doc;
-    auto value = ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
-    return value ? std::move(*value) : Cut(def);
+    const Line* line = FindKey(doc, m_parsed->Section(TrimSpaces(section)), TrimSpaces(key));
+    return line != nullptr ? ReadValue(doc.Value(*line)) : Cut(def);
 }
 
 std::optional<std::string> ProfileSnapshot::FindString(std::string_view section, std::string_view key) const {
     const Document& doc = *m_parsed->doc;
-    return ValueOf(doc, FindSection(doc, TrimSpaces(section)), TrimSpaces(key));
+    return ValueOf(doc, m_parsed->Section(TrimSpaces(section)), TrimSpaces(key));
 }
 
 int ProfileSnapshot::ReadInteger(std::string_view section, std::string_view key, int def) const {
@@ -1351,7 +1367,7 @@ std::vector<std::string> ProfileSnapshot::ReadSections() const {
 }
 
 bool ProfileSnapshot::HasSection(std::string_view section) const {
-    return FindSection(*m_parsed->doc, TrimSpaces(section)) != kNoSection;
+    return m_parsed->Section(TrimSpaces(section)) != kNoSection;
 }
 
 // ---- ProfileEdit ----
