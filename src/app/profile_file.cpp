@@ -121,10 +121,10 @@ std::uint64_t ShortWord(const char* p, std::size_t n) {
     return byte(0) | (byte(n / 2) << (8 * (n / 2))) | (byte(n - 1) << (8 * (n - 1)));
 }
 
-// Hash of a name without regard to letter case: its lower-case bytes taken eight at a time (a
-// byte at a time, each multiplication would wait for the one before). A name of 9 to 15 bytes
-// takes its last eight bytes as the second word, overlapping the first; the length is part of
-// the hash, so this is still a function of the folded name.
+// Hash of a name without regard to letter case: its lower-case bytes taken eight at a time
+// (taken a byte at a time, each multiplication waits for the one before, and names are hashed
+// for every read). The last word is the name's last eight bytes, overlapping the word before;
+// the length is part of the hash, so it is still a function of the folded name.
 std::uint32_t HashName(std::string_view name) {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     const char* p = name.data();
@@ -1305,7 +1305,7 @@ struct ProfileSnapshot::Parsed {
     // The first section of that name. Readers go through the keys of a section one after
     // another, so the section found last is tried first. Any thread may have stored it; every
     // section stored is the first of its name, so a name alike to its name finds it.
-    std::uint32_t Section(std::string_view name) const {
+    std::uint32_t SectionOf(std::string_view name) const {
         const std::uint32_t last = lastSection.load(std::memory_order_relaxed);
         if (last != kNoSection && SameName(doc->Name(doc->lines[doc->sections[last].header]), name)) {
             return last;
@@ -1344,13 +1344,13 @@ bool ProfileSnapshot::FileFound() const {
 std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
                                         std::string_view def) const {
     const Document& doc = *m_parsed->doc;
-    const Line* line = FindKey(doc, m_parsed->Section(TrimSpaces(section)), TrimSpaces(key));
+    const Line* line = FindKey(doc, m_parsed->SectionOf(TrimSpaces(section)), TrimSpaces(key));
     return line != nullptr ? ReadValue(doc.Value(*line)) : Cut(def);
 }
 
 std::optional<std::string> ProfileSnapshot::FindString(std::string_view section, std::string_view key) const {
     const Document& doc = *m_parsed->doc;
-    return ValueOf(doc, m_parsed->Section(TrimSpaces(section)), TrimSpaces(key));
+    return ValueOf(doc, m_parsed->SectionOf(TrimSpaces(section)), TrimSpaces(key));
 }
 
 int ProfileSnapshot::ReadInteger(std::string_view section, std::string_view key, int def) const {
@@ -1367,7 +1367,7 @@ std::vector<std::string> ProfileSnapshot::ReadSections() const {
 }
 
 bool ProfileSnapshot::HasSection(std::string_view section) const {
-    return m_parsed->Section(TrimSpaces(section)) != kNoSection;
+    return m_parsed->SectionOf(TrimSpaces(section)) != kNoSection;
 }
 
 // ---- ProfileEdit ----
