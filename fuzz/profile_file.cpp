@@ -1,7 +1,7 @@
 // The profile-file parser and its writing. The input's first four bytes choose what to write
 // and delete; the rest is the file. Every section and key reads without fault, the in-memory
-// reader agrees with the file reader, and writing one key, deleting one key or erasing one
-// section leaves every other key reading as it did, while the key written reads back what was
+// reader and a snapshot of the file agree with the file reader, and writing one key, deleting one key or
+// erasing one section leaves every other key reading as it did, while the key written reads back what was
 // written.
 
 #include "app/profile_file.h"
@@ -33,9 +33,14 @@ struct Entry {
 
 // Every key of every listed section with the value it reads, reading each through every reader;
 // the first 256 keys, as every operation on a file just written reads it again.
-std::vector<Entry> ReadAll(const ProfileFile& file, const seewolf::ProfileText* text) {
+std::vector<Entry> ReadAll(const ProfileFile& file, const seewolf::ProfileText* text,
+                           const seewolf::ProfileSnapshot* snapshot) {
     std::vector<Entry> entries;
-    for (const std::string& section : file.ReadSections()) {
+    const std::vector<std::string> sections = file.ReadSections();
+    if (snapshot != nullptr && snapshot->ReadSections() != sections) {
+        Fail();
+    }
+    for (const std::string& section : sections) {
         if (entries.size() >= 256) {
             break;
         }
@@ -62,6 +67,11 @@ std::vector<Entry> ReadAll(const ProfileFile& file, const seewolf::ProfileText* 
             }
             if (text != nullptr && (text->ReadString(section, key, "default") != *value ||
                                     text->ReadInteger(section, key, -7) != number)) {
+                Fail();
+            }
+            if (snapshot != nullptr &&
+                (snapshot->FindString(section, key) != value ||
+                 snapshot->ReadInteger(section, key, -7) != number || !snapshot->HasSection(section))) {
                 Fail();
             }
             entries.push_back({section, key, *value});
@@ -116,8 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path path = seewolf::fuzz::WriteScratchFile("fuzz.ini", data + 4, size - 4);
     const ProfileFile file(path);
     const seewolf::ProfileText text{std::string(bytes)};
+    const seewolf::ProfileSnapshot snapshot(file);
 
-    const std::vector<Entry> before = ReadAll(file, &text);
+    const std::vector<Entry> before = ReadAll(file, &text, &snapshot);
     const std::vector<std::string> sections = file.ReadSections();
 
     // A slice of the input for new names and values.
@@ -164,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto isWritten = [&](const Entry& e) { return same(e.section, section) && same(e.key, key); };
     CheckUnchanged(file, before, isWritten);
     // The file as written reads as a whole again, through both readers.
-    const std::vector<Entry> afterWrite = ReadAll(file, nullptr);
+    const std::vector<Entry> afterWrite = ReadAll(file, nullptr, nullptr);
 
     if ((flags & 8) != 0) {
         // Deleting a key leaves every other key as it was.
@@ -181,6 +192,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         CheckUnchanged(file, afterWrite, [&](const Entry& e) { return same(e.section, section); });
     }
-    ReadAll(file, nullptr);
+    ReadAll(file, nullptr, nullptr);
+    // The snapshot still reads the file as it was before the changes.
+    for (const Entry& entry : before) {
+        if (snapshot.FindString(entry.section, entry.key) != entry.value) {
+            Fail();
+        }
+    }
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -61,23 +63,109 @@ const std::array<unsigned char, 256> kLower = [] {
     return table;
 }();
 
-// Hash of a name without regard to letter case (FNV-1a over the lower-case bytes).
-std::uint32_t HashName(std::string_view name) {
-    std::uint32_t hash = 2166136261u;
-    for (char c : name) {
-        hash ^= kLower[static_cast<unsigned char>(c)];
-        hash *= 16777619u;
+// Whether the table folds the ASCII bytes as plain ASCII does (A-Z to a-z, nothing else), so that
+// eight of them can be folded at once.
+const bool kAsciiFoldsPlainly = [] {
+    for (int c = 0; c < 128; ++c) {
+        const int plain = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+        if (kLower[static_cast<std::size_t>(c)] != plain) {
+            return false;
+        }
     }
-    return hash;
+    return true;
+}();
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+// The high bit of a word's zero bytes set: exact for the lowest zero byte (a borrow can only
+// flag bytes above it), so the lowest set bit finds the first one.
+std::uint64_t ZeroBytes(std::uint64_t w) {
+    return (w - kOnes) & ~w & kHigh;
 }
 
-// Hash of a key name within one section, spread over all bits for the open-addressing table.
-std::uint32_t HashKey(std::uint32_t nameHash, std::uint32_t section) {
-    std::uint32_t x = nameHash ^ ((section + 1) * 0x9E3779B1u);
-    x ^= x >> 16;
-    x *= 0x85EBCA6Bu;
-    x ^= x >> 13;
-    return x;
+// Up to eight bytes of a name, folded to lower case; bytes past the name are zero (and stay so).
+std::uint64_t Folded(std::uint64_t w) {
+    if ((w & kHigh) == 0 && kAsciiFoldsPlainly) {
+        // Every byte is below 0x80: the high bit of each byte of `upper` is set for A to Z.
+        const std::uint64_t atLeastA = w + (0x80 - 'A') * kOnes;
+        const std::uint64_t aboveZ = w + (0x7F - 'Z') * kOnes;
+        const std::uint64_t upper = (atLeastA ^ aboveZ) & kHigh;
+        return w | (upper >> 2);
+    }
+    std::uint64_t folded = 0;
+    for (int shift = 56; shift >= 0; shift -= 8) {
+        folded = (folded << 8) | kLower[(w >> shift) & 0xFF];
+    }
+    return folded;
+}
+
+std::uint64_t Word(const char* p) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+// The 1 to 8 bytes at p as a little-endian word, from loads that may overlap.
+std::uint64_t ShortWord(const char* p, std::size_t n) {
+    if (n >= 4) {
+        std::uint32_t low = 0;
+        std::uint32_t high = 0;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + n - 4, 4);
+        return low | (static_cast<std::uint64_t>(high) << (8 * (n - 4)));
+    }
+    const auto byte = [p](std::size_t i) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]));
+    };
+    return byte(0) | (byte(n / 2) << (8 * (n / 2))) | (byte(n - 1) << (8 * (n - 1)));
+}
+
+// Hash of a name without regard to letter case: its lower-case bytes taken eight at a time
+// (taken a byte at a time, each multiplication waits for the one before, and names are hashed
+// for every read). The last word is the name's last eight bytes, overlapping the word before;
+// the length is part of the hash, so it is still a function of the folded name.
+std::uint32_t HashName(std::string_view name) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    const char* p = name.data();
+    const std::size_t size = name.size();
+    std::uint64_t h = (size + 1) * kMultiplier;
+    const auto mix = [&h](std::uint64_t w) {
+        h = (h ^ Folded(w)) * kMultiplier;
+        h ^= h >> 29;
+    };
+    if (size <= 8) {
+        if (size > 0) {
+            mix(ShortWord(p, size));
+        }
+    } else {
+        std::size_t i = 0;
+        for (; i + 8 < size; i += 8) {
+            mix(Word(p + i));
+        }
+        mix(Word(p + size - 8));
+    }
+    h *= 0xBF58476D1CE4E5B9ull;
+    return static_cast<std::uint32_t>(h >> 32);
+}
+
+// Two names alike without regard to letter case, by the same folding as SameText: compared a
+// word at a time, the last word overlapping the one before as in HashName.
+bool SameName(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) {
+        return false;
+    }
+    const auto same = [](std::uint64_t x, std::uint64_t y) { return x == y || Folded(x) == Folded(y); };
+    if (n <= 8) {
+        return n == 0 || same(ShortWord(a.data(), n), ShortWord(b.data(), n));
+    }
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        if (!same(Word(a.data() + i), Word(b.data() + i))) {
+            return false;
+        }
+    }
+    return same(Word(a.data() + n - 8), Word(b.data() + n - 8));
 }
 
 // ---- The parsed form of a file ----
@@ -104,6 +192,8 @@ struct Section {
     std::uint32_t header = 0;    // line index of the header
     std::uint32_t lineEnd = 0;   // one past the section's last line
     std::uint32_t lastKey = 0;   // the last key line, or the header when there is none
+    std::uint32_t keySlots = 0;  // where its key table starts in Document::keySlots
+    std::uint32_t keyTable = 0;  // the size of its key table (a power of two), 0 for none
     bool first = false;          // the first section of its name: the only one ever searched
     bool duplicateKeys = false;  // a first section where some key name comes more than once
 };
@@ -119,7 +209,7 @@ struct Document {
     std::vector<Line> lines;
     std::vector<Section> sections;   // every header in file order, duplicates included
     std::vector<Slot> sectionSlots;  // first section of each name
-    std::vector<Slot> keySlots;      // first key of each name within each first section
+    std::vector<Slot> keySlots;      // the key tables of the first sections, one after another
 
     std::string_view Name(const Line& line) const {
         return std::string_view(bytes).substr(line.nameBegin, line.nameLength);
@@ -146,11 +236,25 @@ void SplitLines(Document& doc) {
     std::size_t pos = 0;
     std::uint32_t current = kNoSection;
     while (pos < n) {
-        // One scan finds the line's end and its first "=" (lines are short: a plain loop beats
-        // calls to memchr here).
+        // One scan finds the line's end and its first "=", eight bytes at a time while a whole
+        // word is left, then a byte at a time.
         std::size_t end = pos;
         std::size_t eq = n;
-        for (; end < n; ++end) {
+        bool found = false;
+        for (; end + 8 <= n; end += 8) {
+            const std::uint64_t w = Word(data + end);
+            const std::uint64_t breaks = ZeroBytes(w ^ (kOnes * '\n')) | ZeroBytes(w ^ (kOnes * '\r'));
+            const std::uint64_t equals = eq == n ? ZeroBytes(w ^ (kOnes * '=')) : 0;
+            if (equals != 0 && (breaks == 0 || std::countr_zero(equals) < std::countr_zero(breaks))) {
+                eq = end + static_cast<std::size_t>(std::countr_zero(equals) / 8);
+            }
+            if (breaks != 0) {
+                end += static_cast<std::size_t>(std::countr_zero(breaks) / 8);
+                found = true;
+                break;
+            }
+        }
+        for (; !found && end < n; ++end) {
             const char c = data[end];
             if (c == '\n' || c == '\r') {
                 break;
@@ -202,7 +306,7 @@ void SplitLines(Document& doc) {
             if (!doc.sections.empty()) {
                 doc.sections.back().lineEnd = index;
             }
-            doc.sections.push_back({index, index, index, false});
+            doc.sections.push_back({index, index, index});
         } else {
             // A key line; without "=" it is no key, but still part of its section.
             line.kind = LineKind::Key;
@@ -235,11 +339,13 @@ void SplitLines(Document& doc) {
 }
 
 // Indexes the first section of each name, and in those sections the first key of each name.
-// Later duplicates are never searched, so they are left out.
+// Later duplicates are never searched, so they are left out. Each first section has a key table
+// of its own, next to the one before: a reader going through a section's keys finds them in a
+// few cache lines.
 void BuildIndex(Document& doc) {
     doc.sectionSlots.assign(TableSize(doc.sections.size()), Slot{});
     const std::size_t sectionMask = doc.sectionSlots.size() - 1;
-    std::size_t keyCount = 0;
+    std::size_t slotCount = 0;
     for (std::uint32_t s = 0; s < doc.sections.size(); ++s) {
         Section& section = doc.sections[s];
         const std::string_view name = doc.Name(doc.lines[section.header]);
@@ -249,41 +355,46 @@ void BuildIndex(Document& doc) {
             if (slot.index == 0) {
                 slot = {hash, s + 1};
                 section.first = true;
-                keyCount += section.lineEnd - section.header - 1;
+                // At most half full; a section without lines has no table.
+                const std::size_t lines = section.lineEnd - section.header - 1;
+                std::size_t size = lines == 0 ? 0 : 2;
+                while (size != 0 && size < lines * 2) {
+                    size *= 2;
+                }
+                section.keySlots = static_cast<std::uint32_t>(slotCount);
+                section.keyTable = static_cast<std::uint32_t>(size);
+                slotCount += size;
                 break;
             }
             if (slot.hash == hash &&
-                SameText(doc.Name(doc.lines[doc.sections[slot.index - 1].header]), name)) {
+                SameName(doc.Name(doc.lines[doc.sections[slot.index - 1].header]), name)) {
                 break;
             }
         }
     }
 
-    doc.keySlots.assign(TableSize(keyCount), Slot{});
-    const std::size_t keyMask = doc.keySlots.size() - 1;
-    for (std::uint32_t s = 0; s < doc.sections.size(); ++s) {
-        Section& section = doc.sections[s];
-        if (!section.first) {
+    doc.keySlots.assign(slotCount, Slot{});
+    for (Section& section : doc.sections) {
+        if (section.keyTable == 0) {
             continue;
         }
+        Slot* table = doc.keySlots.data() + section.keySlots;
+        const std::size_t mask = section.keyTable - 1;
         for (std::uint32_t l = section.header + 1; l < section.lineEnd; ++l) {
             const Line& line = doc.lines[l];
             if (line.kind != LineKind::Key || !line.hasValue) {
                 continue;
             }
             const std::string_view name = doc.Name(line);
-            const std::uint32_t hash = HashKey(HashName(name), s);
-            for (std::size_t i = hash & keyMask;; i = (i + 1) & keyMask) {
-                Slot& slot = doc.keySlots[i];
+            const std::uint32_t hash = HashName(name);
+            for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+                Slot& slot = table[i];
                 if (slot.index == 0) {
                     slot = {hash, l + 1};
                     break;
                 }
-                // Slots of this table only hold lines of first sections; same section and
-                // same name means an earlier key already won.
-                const Line& other = doc.lines[slot.index - 1];
-                if (slot.hash == hash && other.section == s && SameText(doc.Name(other), name)) {
-                    section.duplicateKeys = true;
+                if (slot.hash == hash && SameName(doc.Name(doc.lines[slot.index - 1]), name)) {
+                    section.duplicateKeys = true;  // an earlier key of the name wins
                     break;
                 }
             }
@@ -311,7 +422,7 @@ std::uint32_t FindSection(const Document& doc, std::string_view name) {
         if (slot.index == 0) {
             return kNoSection;
         }
-        if (slot.hash == hash && SameText(doc.Name(doc.lines[doc.sections[slot.index - 1].header]), name)) {
+        if (slot.hash == hash && SameName(doc.Name(doc.lines[doc.sections[slot.index - 1].header]), name)) {
             return slot.index - 1;
         }
     }
@@ -322,15 +433,20 @@ const Line* FindKey(const Document& doc, std::uint32_t section, std::string_view
     if (section == kNoSection) {
         return nullptr;
     }
-    const std::uint32_t hash = HashKey(HashName(name), section);
-    const std::size_t mask = doc.keySlots.size() - 1;
+    const Section& s = doc.sections[section];
+    if (s.keyTable == 0) {
+        return nullptr;
+    }
+    const Slot* table = doc.keySlots.data() + s.keySlots;
+    const std::uint32_t hash = HashName(name);
+    const std::size_t mask = s.keyTable - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& slot = doc.keySlots[i];
+        const Slot& slot = table[i];
         if (slot.index == 0) {
             return nullptr;
         }
         const Line& line = doc.lines[slot.index - 1];
-        if (slot.hash == hash && line.section == section && SameText(doc.Name(line), name)) {
+        if (slot.hash == hash && SameName(doc.Name(line), name)) {
             return &line;
         }
     }
@@ -383,6 +499,18 @@ std::vector<std::string> KeyNames(const Document& doc, std::uint32_t section) {
         // zero-separated list, so lists leave it out.
         if (line.kind == LineKind::Key && line.hasValue && line.nameLength > 0 &&
             !AddName(names, used, doc.Name(line))) {
+            break;
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> SectionNames(const Document& doc) {
+    std::vector<std::string> names;
+    std::size_t used = 1;
+    for (const Section& section : doc.sections) {
+        const std::string_view name = doc.Name(doc.lines[section.header]);
+        if (!name.empty() && !AddName(names, used, name)) {
             break;
         }
     }
@@ -1098,16 +1226,7 @@ std::vector<std::string> ProfileFile::ReadSection(std::string_view section) cons
 std::vector<std::string> ProfileFile::ReadSections() const {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
-    const Document& doc = *Load(cache, m_path).doc;
-    std::vector<std::string> names;
-    std::size_t used = 1;
-    for (const Section& section : doc.sections) {
-        const std::string_view name = doc.Name(doc.lines[section.header]);
-        if (!name.empty() && !AddName(names, used, name)) {
-            break;
-        }
-    }
-    return names;
+    return SectionNames(*Load(cache, m_path).doc);
 }
 
 std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section) const {
@@ -1175,6 +1294,80 @@ std::string ProfileText::ReadString(std::string_view section, std::string_view k
 
 int ProfileText::ReadInteger(std::string_view section, std::string_view key, int def) const {
     return ParseInteger(ReadString(section, key, "")).value_or(def);
+}
+
+// ---- ProfileSnapshot ----
+
+struct ProfileSnapshot::Parsed {
+    Parsed(fs::path file, const Loaded& loaded)
+        : path(std::move(file)), doc(loaded.doc), state(loaded.state) {}
+
+    // The first section of that name. Readers go through the keys of a section one after
+    // another, so the section found last is tried first. Any thread may have stored it; every
+    // section stored is the first of its name, so a name alike to its name finds it.
+    std::uint32_t SectionOf(std::string_view name) const {
+        const std::uint32_t last = lastSection.load(std::memory_order_relaxed);
+        if (last != kNoSection && SameName(doc->Name(doc->lines[doc->sections[last].header]), name)) {
+            return last;
+        }
+        const std::uint32_t found = FindSection(*doc, name);
+        if (found != kNoSection) {
+            lastSection.store(found, std::memory_order_relaxed);
+        }
+        return found;
+    }
+
+    fs::path path;
+    std::shared_ptr<const Document> doc;
+    FileState state;
+    mutable std::atomic<std::uint32_t> lastSection{kNoSection};
+};
+
+ProfileSnapshot::ProfileSnapshot(const ProfileFile& file) {
+    Cache& cache = TheCache();
+    std::lock_guard lock(cache.mutex);
+    m_parsed = std::make_unique<Parsed>(file.Path(), Load(cache, file.Path()));
+}
+
+ProfileSnapshot::~ProfileSnapshot() = default;
+ProfileSnapshot::ProfileSnapshot(ProfileSnapshot&&) noexcept = default;
+ProfileSnapshot& ProfileSnapshot::operator=(ProfileSnapshot&&) noexcept = default;
+
+const fs::path& ProfileSnapshot::Path() const {
+    return m_parsed->path;
+}
+
+bool ProfileSnapshot::FileFound() const {
+    return m_parsed->state == FileState::Present;
+}
+
+std::string ProfileSnapshot::ReadString(std::string_view section, std::string_view key,
+                                        std::string_view def) const {
+    const Document& doc = *m_parsed->doc;
+    const Line* line = FindKey(doc, m_parsed->SectionOf(TrimSpaces(section)), TrimSpaces(key));
+    return line != nullptr ? ReadValue(doc.Value(*line)) : Cut(def);
+}
+
+std::optional<std::string> ProfileSnapshot::FindString(std::string_view section, std::string_view key) const {
+    const Document& doc = *m_parsed->doc;
+    return ValueOf(doc, m_parsed->SectionOf(TrimSpaces(section)), TrimSpaces(key));
+}
+
+int ProfileSnapshot::ReadInteger(std::string_view section, std::string_view key, int def) const {
+    return ParseInteger(ReadString(section, key, "")).value_or(def);
+}
+
+double ProfileSnapshot::ReadFloat(std::string_view section, std::string_view key, double def) const {
+    const std::string text = ReadString(section, key, "");
+    return text.empty() ? def : ParseFloat(text).value_or(def);
+}
+
+std::vector<std::string> ProfileSnapshot::ReadSections() const {
+    return SectionNames(*m_parsed->doc);
+}
+
+bool ProfileSnapshot::HasSection(std::string_view section) const {
+    return m_parsed->SectionOf(TrimSpaces(section)) != kNoSection;
 }
 
 // ---- ProfileEdit ----
@@ -1307,27 +1500,19 @@ std::string ReadRequiredString(const ProfileFile& file, std::string_view section
 
 namespace {
 
-[[noreturn]] void ThrowInvalidNumber(const ProfileFile& file, std::string_view section, std::string_view key,
+std::string PlaceOf(const fs::path& path, std::string_view section, std::string_view key) {
+    return platform::TextFromPath(path) + " [" + std::string(section) + "] " + std::string(key);
+}
+
+[[noreturn]] void ThrowInvalidNumber(const fs::path& path, std::string_view section, std::string_view key,
                                      const std::string& text, std::string_view what) {
-    throw Error("Invalid number in " + KeyPlace(file, TrimSpaces(section), TrimSpaces(key)) + ": \"" + text +
+    throw Error("Invalid number in " + PlaceOf(path, TrimSpaces(section), TrimSpaces(key)) + ": \"" + text +
                 "\" is not " + std::string(what) + ".");
 }
 
-}  // namespace
-
-std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key) {
-    return platform::TextFromPath(file.Path()) + " [" + std::string(section) + "] " + std::string(key);
-}
-
-int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
-    const std::string text = ReadRequiredString(file, section, key);
-    if (const auto value = ParseInteger(text)) {
-        return *value;
-    }
-    ThrowInvalidNumber(file, section, key, text, "a whole number");
-}
-
-int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
+// The checked reads of a file or a snapshot of one.
+template <typename Reader>
+int CheckedInteger(const Reader& file, std::string_view section, std::string_view key, int def) {
     const std::optional<std::string> text = file.FindString(section, key);
     if (!text) {
         return def;
@@ -1335,10 +1520,11 @@ int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::s
     if (const auto value = ParseInteger(*text)) {
         return *value;
     }
-    ThrowInvalidNumber(file, section, key, *text, "a whole number");
+    ThrowInvalidNumber(file.Path(), section, key, *text, "a whole number");
 }
 
-double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
+template <typename Reader>
+double CheckedFloat(const Reader& file, std::string_view section, std::string_view key, double def) {
     const std::optional<std::string> text = file.FindString(section, key);
     if (!text) {
         return def;
@@ -1346,7 +1532,42 @@ double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::
     if (const auto value = ParseFloat(*text)) {
         return *value;
     }
-    ThrowInvalidNumber(file, section, key, *text, "a number");
+    ThrowInvalidNumber(file.Path(), section, key, *text, "a number");
+}
+
+}  // namespace
+
+std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key) {
+    return PlaceOf(file.Path(), section, key);
+}
+
+std::string KeyPlace(const ProfileSnapshot& file, std::string_view section, std::string_view key) {
+    return PlaceOf(file.Path(), section, key);
+}
+
+int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::string_view key) {
+    const std::string text = ReadRequiredString(file, section, key);
+    if (const auto value = ParseInteger(text)) {
+        return *value;
+    }
+    ThrowInvalidNumber(file.Path(), section, key, text, "a whole number");
+}
+
+int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def) {
+    return CheckedInteger(file, section, key, def);
+}
+
+double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def) {
+    return CheckedFloat(file, section, key, def);
+}
+
+int ReadCheckedInteger(const ProfileSnapshot& file, std::string_view section, std::string_view key, int def) {
+    return CheckedInteger(file, section, key, def);
+}
+
+double ReadCheckedFloat(const ProfileSnapshot& file, std::string_view section, std::string_view key,
+                        double def) {
+    return CheckedFloat(file, section, key, def);
 }
 
 std::vector<ProfileLine> SectionLines(const ProfileFile& file, std::string_view section) {

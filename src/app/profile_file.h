@@ -91,6 +91,38 @@ class ProfileText {
     std::unique_ptr<Parsed> m_parsed;
 };
 
+// A profile file read once: the bytes the file holds when the snapshot is made, parsed once and
+// never written. Every read is answered from those bytes by the very rules of ProfileFile, without
+// looking at the file again, so a change made to the file after the snapshot is not seen (make a
+// new snapshot for that). For readers that walk many keys of one file: one look at the file
+// instead of one per key. A missing or unreadable file reads as an empty one.
+class ProfileSnapshot {
+  public:
+    explicit ProfileSnapshot(const ProfileFile& file);
+    ~ProfileSnapshot();
+    ProfileSnapshot(ProfileSnapshot&&) noexcept;
+    ProfileSnapshot& operator=(ProfileSnapshot&&) noexcept;
+    ProfileSnapshot(const ProfileSnapshot&) = delete;
+    ProfileSnapshot& operator=(const ProfileSnapshot&) = delete;
+
+    const std::filesystem::path& Path() const;
+    // Whether the file was there and could be read when the snapshot was made.
+    bool FileFound() const;
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    std::optional<std::string> FindString(std::string_view section, std::string_view key) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    double ReadFloat(std::string_view section, std::string_view key, double def) const;
+    std::vector<std::string> ReadSections() const;  // as ProfileFile::ReadSections
+    // Whether a section of that name is there, with or without keys (unlike
+    // ProfileFile::SectionExists, which asks for keys).
+    bool HasSection(std::string_view section) const;
+
+  private:
+    struct Parsed;
+    std::unique_ptr<Parsed> m_parsed;
+};
+
 // The key lines of a section in file order, each split at its first "=" (which cannot be part of
 // a key): what rule files with free key names are read as.
 struct ProfileLine {
@@ -156,10 +188,14 @@ int ReadRequiredInteger(const ProfileFile& file, std::string_view section, std::
 
 // Where a key stands, for messages: "<file> [section] key".
 std::string KeyPlace(const ProfileFile& file, std::string_view section, std::string_view key);
+std::string KeyPlace(const ProfileSnapshot& file, std::string_view section, std::string_view key);
 
 // For keys with a default: `def` when the key (or the file) is missing; Error naming the file,
 // section and key when the value is not a whole number (a number).
 int ReadCheckedInteger(const ProfileFile& file, std::string_view section, std::string_view key, int def);
 double ReadCheckedFloat(const ProfileFile& file, std::string_view section, std::string_view key, double def);
+int ReadCheckedInteger(const ProfileSnapshot& file, std::string_view section, std::string_view key, int def);
+double ReadCheckedFloat(const ProfileSnapshot& file, std::string_view section, std::string_view key,
+                        double def);
 
 }  // namespace seewolf

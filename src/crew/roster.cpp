@@ -14,7 +14,8 @@ namespace seewolf::crew {
 
 namespace {
 
-double ReadReal(const ProfileEdit& roster, const std::string& section, std::string_view key) {
+template <typename Roster>
+double ReadReal(const Roster& roster, const std::string& section, std::string_view key) {
     const std::optional<std::string> text = roster.FindString(section, key);
     if (!text) {
         return 0.0;
@@ -22,7 +23,8 @@ double ReadReal(const ProfileEdit& roster, const std::string& section, std::stri
     return ParseFloat(*text).value_or(0.0);
 }
 
-bool ReadYes(const ProfileEdit& roster, const std::string& section, std::string_view key) {
+template <typename Roster>
+bool ReadYes(const Roster& roster, const std::string& section, std::string_view key) {
     return SameText(roster.ReadString(section, key, "No"), "Yes");
 }
 
@@ -31,18 +33,10 @@ std::string MenuText(const TextTable& menu, long long id, bool known, const char
     return known ? menu.Text(static_cast<int>(id), missing) : std::string(kUnknownText);
 }
 
-}  // namespace
+// The readers of a roster: an edit of it, or a snapshot (ReadRoster, which only reads).
 
-bool Crewman::Holds(int award) const {
-    return award >= 0 && award < kAwardCount && medalsInx[static_cast<std::size_t>(award)] >= 0;
-}
-
-std::vector<int> Crewman::Qualifications() const {
-    const int count = std::clamp(nrQual, 0, kMaxQualificationsHeld);
-    return {qualification.begin(), qualification.begin() + count};
-}
-
-Crewman ReadCrewman(const ProfileEdit& roster, int slot) {
+template <typename Roster>
+Crewman CrewmanOf(const Roster& roster, int slot) {
     const std::string section = SlotSection(slot);
     Crewman c;
     c.slot = slot;
@@ -75,18 +69,20 @@ Crewman ReadCrewman(const ProfileEdit& roster, int slot) {
     return c;
 }
 
-bool IsOccupied(const ProfileEdit& roster, int slot) {
+template <typename Roster>
+bool Occupied(const Roster& roster, int slot) {
     return roster.ReadInteger(SlotSection(slot), "NrComp", -1) >= 0;
 }
 
-std::vector<Crewman> ListCrewmen(const ProfileEdit& roster, int subTypeNb) {
+template <typename Roster>
+std::vector<Crewman> CrewmenOf(const Roster& roster, int subTypeNb) {
     std::vector<Crewman> crewmen;
     const bool compartment8 = HasCompartment8(subTypeNb);
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!IsOccupied(roster, slot)) {
+        if (!Occupied(roster, slot)) {
             continue;
         }
-        Crewman crewman = ReadCrewman(roster, slot);
+        Crewman crewman = CrewmanOf(roster, slot);
         if (crewman.nrComp == 8 && !compartment8) {
             continue;
         }
@@ -95,12 +91,35 @@ std::vector<Crewman> ListCrewmen(const ProfileEdit& roster, int subTypeNb) {
     return crewmen;
 }
 
+}  // namespace
+
+bool Crewman::Holds(int award) const {
+    return award >= 0 && award < kAwardCount && medalsInx[static_cast<std::size_t>(award)] >= 0;
+}
+
+std::vector<int> Crewman::Qualifications() const {
+    const int count = std::clamp(nrQual, 0, kMaxQualificationsHeld);
+    return {qualification.begin(), qualification.begin() + count};
+}
+
+Crewman ReadCrewman(const ProfileEdit& roster, int slot) {
+    return CrewmanOf(roster, slot);
+}
+
+bool IsOccupied(const ProfileEdit& roster, int slot) {
+    return Occupied(roster, slot);
+}
+
+std::vector<Crewman> ListCrewmen(const ProfileEdit& roster, int subTypeNb) {
+    return CrewmenOf(roster, subTypeNb);
+}
+
 std::vector<Crewman> ReadRoster(const std::filesystem::path& rosterFile, int subTypeNb) {
-    const ProfileEdit roster{ProfileFile(rosterFile)};
+    const ProfileSnapshot roster{ProfileFile(rosterFile)};
     if (!roster.FileFound() && platform::FileExists(rosterFile)) {
         throw Error("The crew roster " + PathText(rosterFile) + " cannot be read.");
     }
-    return ListCrewmen(roster, subTypeNb);
+    return CrewmenOf(roster, subTypeNb);
 }
 
 std::string RankText(const TextTable& menu, int grade) {

@@ -90,7 +90,7 @@ void AddOtherCareers(const Paths& paths, const SelectedCareer& career, int curre
             continue;
         }
         // One read of the file for the whole walk.
-        const ProfileEdit file(
+        const ProfileSnapshot file(
             ProfileFile(platform::Resolve(careers / platform::PathFromText(entry.name), "Careers.cfg")));
         const int count = file.ReadInteger("INIT", "Careers", 0);
         std::string last;

@@ -97,8 +97,8 @@ struct Row {
 // each day's first one under a date row.
 std::vector<Row> LogRows(const ProfileFile& file, const PageTexts& texts, const DateTexts& dates) {
     std::vector<Row> rows;
-    const std::vector<std::string> sections = LogEntrySections(file);
-    const ProfileEdit log(file);  // reads from the one parse, without looking at the file again
+    const ProfileSnapshot log(file);  // one read of the file for the whole page
+    const std::vector<std::string> sections = LogEntrySections(log);
     std::string lastDate;
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const std::string& section = sections[i];
@@ -195,6 +195,10 @@ std::filesystem::path PatrolLogFile(const SelectedCareer& career, int patrol) {
 }
 
 std::vector<std::string> LogEntrySections(const ProfileFile& log) {
+    return LogEntrySections(ProfileSnapshot(log));
+}
+
+std::vector<std::string> LogEntrySections(const ProfileSnapshot& log) {
     std::vector<std::string> sections = log.ReadSections();
     std::size_t used = 1;
     int last = -1;
@@ -206,8 +210,7 @@ std::vector<std::string> LogEntrySections(const ProfileFile& log) {
         return sections;
     }
     // The list may have been cut: go on with the entries the game would have written next, from
-    // one parse of the file (a log of a million entries is read in one pass, not once per entry).
-    const ProfileEdit parsed(log);
+    // the same snapshot (a log of a million entries is read in one pass, not once per entry).
     std::unordered_set<std::string> listed;
     for (const std::string& name : sections) {
         listed.insert(LowerCase(name));
@@ -216,7 +219,7 @@ std::vector<std::string> LogEntrySections(const ProfileFile& log) {
         std::string name = std::string(kEntryPrefix) + std::to_string(k);
         // A missing number ends the log; an entry without keys is listed like any other, so the
         // entries after it are not lost.
-        if (!parsed.SectionExists(name)) {
+        if (!log.HasSection(name)) {
             break;
         }
         if (listed.insert(LowerCase(name)).second) {

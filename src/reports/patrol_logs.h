@@ -15,6 +15,7 @@ struct Paths;
 struct Language;
 struct SelectedCareer;
 class ProfileFile;
+class ProfileSnapshot;
 }  // namespace seewolf
 
 namespace seewolf::reports {
@@ -33,6 +34,8 @@ std::filesystem::path PatrolLogFile(const SelectedCareer& career, int patrol);
 // after the cut are found by the game's own naming ("Log Entry " + k), so that the last entry,
 // the return to port, is never lost.
 std::vector<std::string> LogEntrySections(const ProfileFile& log);
+// The same from a snapshot of the log.
+std::vector<std::string> LogEntrySections(const ProfileSnapshot& log);
 
 // The parts of a text between separators, in order ("a|b||c" gives a, b, "", c). A separator at
 // the end adds no empty part, and an empty text has no parts.

@@ -44,18 +44,19 @@ class ProgTexts {
     TextTable m_table;
 };
 
-// The four files of the career with the reads the page needs.
+// The four files of the career with the reads the page needs, each read once: the page reads
+// keys of every patrol.
 struct CareerFiles {
-    ProfileFile patrolsNow;   // Patrols_0.cfg: every patrol as it set out, the current one last
-    ProfileFile patrolsDone;  // Patrols.cfg: the completed patrols
-    ProfileFile careerNow;    // Careers_0.cfg: the commander as he set out on each patrol
-    ProfileFile careerDone;   // Careers.cfg: the commander at the end of each completed patrol
+    ProfileSnapshot patrolsNow;   // Patrols_0.cfg: every patrol as it set out, the current one last
+    ProfileSnapshot patrolsDone;  // Patrols.cfg: the completed patrols
+    ProfileSnapshot careerNow;    // Careers_0.cfg: the commander as he set out on each patrol
+    ProfileSnapshot careerDone;   // Careers.cfg: the commander at the end of each completed patrol
 
     explicit CareerFiles(const fs::path& folder)
-        : patrolsNow(platform::Resolve(folder, "Patrols_0.cfg")),
-          patrolsDone(platform::Resolve(folder, "Patrols.cfg")),
-          careerNow(platform::Resolve(folder, "Careers_0.cfg")),
-          careerDone(platform::Resolve(folder, "Careers.cfg")) {}
+        : patrolsNow(ProfileFile(platform::Resolve(folder, "Patrols_0.cfg"))),
+          patrolsDone(ProfileFile(platform::Resolve(folder, "Patrols.cfg"))),
+          careerNow(ProfileFile(platform::Resolve(folder, "Careers_0.cfg"))),
+          careerDone(ProfileFile(platform::Resolve(folder, "Careers.cfg"))) {}
 };
 
 std::string Patrol(int n) {
@@ -66,7 +67,8 @@ std::string Record(int n) {
 }
 
 // A date kept as <prefix>Day, <prefix>Month and <prefix>Year; nothing when it does not exist.
-std::optional<Date> FindDate(const ProfileFile& file, const std::string& section, const std::string& prefix) {
+std::optional<Date> FindDate(const ProfileSnapshot& file, const std::string& section,
+                             const std::string& prefix) {
     const int day = ReadCheckedInteger(file, section, prefix + "Day", -1);
     const int month = ReadCheckedInteger(file, section, prefix + "Month", -1);
     const int year = ReadCheckedInteger(file, section, prefix + "Year", -1);
@@ -76,7 +78,7 @@ std::optional<Date> FindDate(const ProfileFile& file, const std::string& section
     return EncodeDate(year, month, day);
 }
 
-Date ReadDate(const ProfileFile& file, const std::string& section, const std::string& prefix) {
+Date ReadDate(const ProfileSnapshot& file, const std::string& section, const std::string& prefix) {
     if (const std::optional<Date> date = FindDate(file, section, prefix)) {
         return *date;
     }
@@ -234,7 +236,7 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
 
     // Career totals, from the commander's record at the end of the last completed patrol.
     const std::string last = Record(patrols - 1);
-    const ProfileFile& done = files.careerDone;
+    const ProfileSnapshot& done = files.careerDone;
     const auto number = [&](const char* key) { return ReadCheckedFloat(done, last, key, 0); };
     const auto count = [&](const char* key) { return EscapeHtml(done.ReadString(last, key, "0")); };
     const std::string shipsTotal = count("ShipsSunkNb") + " (" + count("MerchantTotalShipsSunk") + "/" +
@@ -345,7 +347,7 @@ PersonnelPage WritePersonnelPage(const Paths& paths, const Language& language, c
     long long allDays = 0;
     for (int n = 0; n < patrols; ++n) {
         const std::string section = Patrol(n);
-        const ProfileFile& log = files.patrolsDone;
+        const ProfileSnapshot& log = files.patrolsDone;
         const auto cell = [&](const char* width, const std::string& content) {
             page.Line(std::string(kIndent4) + "<td width=\"" + width + "%\" align=\"center\"><font face=\"" +
                       tf + "\">" + content + "</font></td>");

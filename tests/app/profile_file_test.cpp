@@ -165,6 +165,76 @@ TEST_F(ProfileFileTest, QuotesDuplicatesAndLimits) {
     EXPECT_EQ(many.back(), "Abc");
 }
 
+// A snapshot reads by the rules of ProfileFile: every name asked of a tricky file (duplicate
+// sections and keys, case, quotes, lines without "=", long values, names of every length with
+// letters beyond ASCII) reads alike through both. It keeps the bytes it was made from.
+TEST_F(ProfileFileTest, ASnapshotReadsAsTheFileDidWhenItWasMade) {
+    const std::string longValue(3000, 'v');
+    // "\xC4nderungsDatum" and "\xE4NDERUNGSdATUM" differ in case only (CP1252 Ä/ä), as do
+    // "\x8Aiffre" and "\x9AIFFRE" (Š/š); both are found whichever spelling is asked.
+    const std::string bytes =
+        "Loose=x\n[Dup]\nK=first\nk=second\nNoEquals\n=nameless\n[Empty]\n[dup]\nK=third\nOnly=later\n"
+        "[Q]\nD=\"double\"\nS='single'\nMixed=\"x'\nLong=" +
+        longValue +
+        "\n[Names]\nA=1\nAbcdefg=7\nAbcdefgh=8\nAbcdefghi=9\nAbcdefghijklmnop=16\nAbcdefghijklmnopq=17\n"
+        "\xC4nderungsDatum=umlaut\n\x8Aiffre=caron\nabcdefghi=second of its name\n";
+    Put(bytes);
+    const ProfileFile ini = Ini();
+    const seewolf::ProfileSnapshot snapshot(ini);
+    EXPECT_TRUE(snapshot.FileFound());
+    EXPECT_EQ(snapshot.Path(), m_file);
+    EXPECT_EQ(snapshot.ReadSections(), ini.ReadSections());
+    EXPECT_TRUE(snapshot.HasSection(" EMPTY "));  // a section without keys is there
+    EXPECT_FALSE(snapshot.HasSection("Missing"));
+    const Names sections = {"", "Dup", "DUP", " dup ", "Empty", "Q", "Names", "names", "Missing"};
+    const Names keys = {"",
+                        "Loose",
+                        "K",
+                        "k",
+                        "Only",
+                        "NoEquals",
+                        "D",
+                        "S",
+                        "Mixed",
+                        "Long",
+                        "A",
+                        "a",
+                        "Abcdefg",
+                        "ABCDEFGH",
+                        "abcdefghi",
+                        "ABCDEFGHIJKLMNOP",
+                        "abcdefghijklmnopq",
+                        "\xE4NDERUNGSdATUM",
+                        "\xC4nderungsDatum",
+                        "\x9AIFFRE",
+                        " \x8Aiffre ",
+                        "Missing"};
+    for (const std::string& section : sections) {
+        for (const std::string& key : keys) {
+            EXPECT_EQ(snapshot.FindString(section, key), ini.FindString(section, key))
+                << section << "/" << key;
+        }
+    }
+    EXPECT_EQ(snapshot.ReadString("dup", "K", "def"), "first");
+    EXPECT_EQ(snapshot.ReadString("Dup", "Only", "def"), "def");
+    EXPECT_EQ(snapshot.ReadString("Q", "Long", ""), longValue.substr(0, 2047));
+    EXPECT_EQ(snapshot.ReadString("names", "ABCDEFGHI", ""), "9");
+    EXPECT_EQ(snapshot.ReadString("Names", "\xE4NDERUNGSdATUM", ""), "umlaut");
+    EXPECT_EQ(snapshot.ReadString("Names", "\x9AIFFRE", ""), "caron");
+
+    // Later changes to the file are not seen; a new snapshot sees them.
+    Put("[Dup]\nK=changed\n");
+    EXPECT_EQ(snapshot.ReadString("Dup", "K", ""), "first");
+    EXPECT_EQ(ini.ReadString("Dup", "K", ""), "changed");
+    EXPECT_EQ(seewolf::ProfileSnapshot(ini).ReadString("Dup", "K", ""), "changed");
+    fs::remove(m_file);
+    EXPECT_EQ(snapshot.ReadInteger("Names", "Abcdefgh", 0), 8);
+    const seewolf::ProfileSnapshot missing(ini);
+    EXPECT_FALSE(missing.FileFound());
+    EXPECT_EQ(missing.ReadString("Dup", "K", "def"), "def");
+    EXPECT_EQ(missing.ReadSections(), Names{});
+}
+
 // Files far beyond any real profile file are read and written in time and memory linear in
 // their size: one line of 100 MB, and a million sections.
 TEST_F(ProfileFileTest, HugeFilesReadInLinearTimeAndMemory) {
