@@ -306,7 +306,7 @@ void ExecutePlan(SetPlan& plan, Prompter& prompter) {
     };
     try {
         RunSteps(
-            firsts.size(),
+            firsts.size(), kCopyThreads,
             [&](std::size_t n) {
                 outcomes[firsts[n]] = RunStep(steps[firsts[n]], folders[steps[firsts[n]].folder]);
             },

@@ -18,11 +18,14 @@
 
 namespace seewolf {
 
-// Threads that work on the steps, the calling one among them: enough for the creates of a file
-// set to overlap, few enough not to crowd the disk or a machine of two cores.
-inline constexpr std::size_t kStepThreads = 4;
+// Threads that work on the steps, the calling one among them. Copying keeps the processor busy:
+// a few threads, enough for the creates to overlap and few enough not to crowd a machine of two
+// cores. Deleting mostly waits (on a file system mounted with "discard" each delete waits until
+// the disk has been told of the freed blocks), so more threads wait side by side.
+inline constexpr std::size_t kCopyThreads = 4;
+inline constexpr std::size_t kDeleteThreads = 16;
 
-// Runs step(i) for every i below `count`, on the calling thread and up to kStepThreads - 1 more.
+// Runs step(i) for every i below `count`, on the calling thread and up to `threads` - 1 more.
 // `done(n)` is called on the calling thread only (where a window may be repainted), with the
 // number of steps finished so far by all threads: after each step that thread finishes, a few
 // times a second while it waits for the others, and once all have ended. When a step throws, no
@@ -30,7 +33,7 @@ inline constexpr std::size_t kStepThreads = 4;
 // again here. Should no thread be available, the calling thread does every step. `done` must not
 // throw.
 template <typename Step, typename Done>
-void RunSteps(std::size_t count, const Step& step, const Done& done) {
+void RunSteps(std::size_t count, std::size_t threads, const Step& step, const Done& done) {
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> finished{0};
     std::atomic<bool> stop{false};
@@ -65,17 +68,17 @@ void RunSteps(std::size_t count, const Step& step, const Done& done) {
             ended.notify_one();
         }
     };
-    std::vector<std::thread> threads;
-    const std::size_t extra = std::min(kStepThreads - 1, count > 1 ? count - 1 : 0);
+    std::vector<std::thread> helpers;
+    const std::size_t extra = std::min(threads > 1 ? threads - 1 : 0, count > 1 ? count - 1 : 0);
     try {
-        threads.reserve(extra);
+        helpers.reserve(extra);
         for (std::size_t t = 0; t < extra; ++t) {
             {
                 const std::lock_guard<std::mutex> lock(mutex);
                 ++running;
             }
             try {
-                threads.emplace_back(work, false);
+                helpers.emplace_back(work, false);
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(mutex);
                 --running;
@@ -100,8 +103,8 @@ void RunSteps(std::size_t count, const Step& step, const Done& done) {
             }
         }
     }
-    for (std::thread& thread : threads) {
-        thread.join();
+    for (std::thread& helper : helpers) {
+        helper.join();
     }
     if (error) {
         std::rethrow_exception(error);

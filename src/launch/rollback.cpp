@@ -297,7 +297,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     }
     const auto update = [&progress, &done](std::size_t n) { progress.Update(done + n); };
     RunSteps(
-        firsts.size(), [&](std::size_t n) { putBack(copies[firsts[n]]); }, update);
+        firsts.size(), kDeleteThreads, [&](std::size_t n) { putBack(copies[firsts[n]]); }, update);
     done += firsts.size();
     std::set<NativeString> kept;
     bool keepLog = false;
@@ -321,7 +321,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     enum class Deleted : char { NotThere, Yes, No };
     std::vector<Deleted> deleted(newFiles.size(), Deleted::NotThere);
     RunSteps(
-        newFiles.size(),
+        newFiles.size(), kDeleteThreads,
         [&](std::size_t i) {
             const fs::path& path = newFiles[i].first;
             const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
