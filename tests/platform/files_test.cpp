@@ -261,6 +261,13 @@ TEST_F(FilesTest, CopyRenameAndRemove) {
     EXPECT_EQ(StampOf(copy)->modifiedNs, 1'500'000'000'123'456'789);
     EXPECT_EQ(Names(m_root / "out"), (std::vector<std::string>{"copy.bin"}));
     EXPECT_THROW(CopyFileAtomic(m_root / "missing", copy), seewolf::Error);
+    // What a strict umask takes from the new file's mode is given back.
+    const mode_t mask = ::umask(077);
+    const bool exclusive = TryCopyFileExclusive(source, m_root / "out/exclusive.bin");
+    ::umask(mask);
+    EXPECT_TRUE(exclusive);
+    EXPECT_EQ(ModeOf(m_root / "out/exclusive.bin"), 0751u);
+    EXPECT_TRUE(RemovePath(m_root / "out/exclusive.bin"));
 
     RenamePath(copy, m_root / "out/renamed.bin");
     EXPECT_EQ(Names(m_root / "out"), (std::vector<std::string>{"renamed.bin"}));

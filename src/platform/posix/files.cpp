@@ -489,10 +489,18 @@ Descriptor OpenRegularFile(const fs::path& path, struct stat& st) {
     return fd;
 }
 
-// The bytes of `in`, its permissions and its times, into `out`.
+// The mode a copy of `source` is created with. What the umask takes away, CopyAsIs puts back.
+mode_t CreateModeFor(const struct stat& source) {
+    return source.st_mode & 0777;
+}
+
+// The bytes of `in`, its permissions and its times, into `out` (created with CreateModeFor). The
+// permissions are set only where creating the file did not already give them: each change of a
+// file's attributes costs the file system a journal entry.
 bool CopyAsIs(int in, int out, const struct stat& source) {
-    if (!CopyContents(in, out, static_cast<std::uint64_t>(source.st_size)) ||
-        ::fchmod(out, source.st_mode & 07777) != 0) {
+    struct stat made {};
+    if (!CopyContents(in, out, static_cast<std::uint64_t>(source.st_size)) || ::fstat(out, &made) != 0 ||
+        ((made.st_mode & 07777) != (source.st_mode & 07777) && ::fchmod(out, source.st_mode & 07777) != 0)) {
         return false;
     }
     const timespec times[2] = {source.st_atim, source.st_mtim};
@@ -587,7 +595,7 @@ bool TryCopyFileAtomic(const fs::path& from, const fs::path& to, bool durable) {
     }
 
     fs::path temporary;
-    Descriptor out = CreateTemporary(target, 0600, temporary);
+    Descriptor out = CreateTemporary(target, CreateModeFor(source), temporary);
     if (!out.Valid()) {
         return false;
     }
@@ -617,7 +625,7 @@ void CopyBatch::Add(const fs::path& from, const fs::path& to) {
         throw fail();
     }
     fs::path temporary;
-    Descriptor out = CreateTemporary(target, 0600, temporary);
+    Descriptor out = CreateTemporary(target, CreateModeFor(source), temporary);
     if (!out.Valid()) {
         throw fail();
     }
@@ -677,7 +685,7 @@ bool TryCopyFileExclusive(const fs::path& from, const fs::path& to) {
         return false;
     }
     // O_EXCL also refuses a symbolic link, dangling or not: nothing is written through one.
-    Descriptor out(OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+    Descriptor out(OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, CreateModeFor(source)));
     if (!out.Valid()) {
         return false;
     }
