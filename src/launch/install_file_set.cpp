@@ -234,7 +234,7 @@ SetPlan PlanFileSet(const Paths& paths, const fs::path& root, GameBounds& bounds
 
 // What became of one step of a plan.
 enum class Outcome : char {
-    NotRun,    // not reached: an earlier failure stopped the install, or its first step did not run
+    NotRun,    // not reached: a failure stopped the install
     Copied,    // the set's file stands in the game folder
     Failed,    // the set's file did not reach the game folder
     LinkKept,  // a game file that is a link stays as it was: it cannot be kept in the backup folder
@@ -297,24 +297,12 @@ void ExecutePlan(SetPlan& plan, Prompter& prompter) {
     }
     std::vector<Outcome> outcomes(steps.size(), Outcome::NotRun);
     FileProgress progress(prompter, steps.size());
-    const auto listFailures = [&plan, &outcomes, &steps] {
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            if (outcomes[i] == Outcome::Failed || outcomes[i] == Outcome::LinkKept) {
-                plan.left.push_back(steps[i].source);
-            }
-        }
-    };
-    try {
-        RunSteps(
-            firsts.size(), kCopyThreads,
-            [&](std::size_t n) {
-                outcomes[firsts[n]] = RunStep(steps[firsts[n]], folders[steps[firsts[n]].folder]);
-            },
-            [&progress](std::size_t done) { progress.Update(done); });
-    } catch (...) {
-        listFailures();
-        throw;
-    }
+    RunSteps(
+        firsts.size(), kCopyThreads,
+        [&](std::size_t n) {
+            outcomes[firsts[n]] = RunStep(steps[firsts[n]], folders[steps[firsts[n]].folder]);
+        },
+        [&progress](std::size_t done) { progress.Update(done); });
     for (std::size_t n = 0; n < agains.size(); ++n) {
         const std::size_t i = agains[n];
         progress.Update(firsts.size() + n);
@@ -324,7 +312,11 @@ void ExecutePlan(SetPlan& plan, Prompter& prompter) {
             first == Outcome::LinkKept ? Outcome::Failed : RunStep(steps[i], folders[steps[i].folder]);
     }
     progress.Update(steps.size());
-    listFailures();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (outcomes[i] == Outcome::Failed || outcomes[i] == Outcome::LinkKept) {
+            plan.left.push_back(steps[i].source);
+        }
+    }
 }
 
 }  // namespace
