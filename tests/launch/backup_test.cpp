@@ -278,7 +278,7 @@ TEST(ParallelSteps, EachStepRunsOnceAndAFailureStopsTheRestAndComesBack) {
     std::size_t lastDone = 0;
     const std::thread::id caller = std::this_thread::get_id();
     RunSteps(
-        runs.size(), kCopyThreads,
+        runs.size(), 4,
         [&](std::size_t i) {
             runs[i].fetch_add(1);
             const std::lock_guard<std::mutex> lock(threadsMutex);
@@ -292,11 +292,11 @@ TEST(ParallelSteps, EachStepRunsOnceAndAFailureStopsTheRestAndComesBack) {
         });
     EXPECT_TRUE(std::all_of(runs.begin(), runs.end(), [](const std::atomic<int>& n) { return n == 1; }));
     EXPECT_EQ(lastDone, runs.size());
-    EXPECT_LE(threads.size(), kCopyThreads);
+    EXPECT_LE(threads.size(), std::size_t{4});
 
     std::atomic<int> started{0};
     EXPECT_THROW(RunSteps(
-                     runs.size(), kDeleteThreads,
+                     runs.size(), 16,
                      [&](std::size_t i) {
                          started.fetch_add(1);
                          if (i == 5) {
