@@ -244,8 +244,8 @@ struct FileEvent {
 };
 
 // Calls `watcher` with every file event of this process from now on, on the thread that caused
-// it and one event at a time, until WatchFileEvents(nullptr); for tests. The watcher may read files but must change none.
-// Unwatched, an event costs one relaxed atomic load.
+// it and one event at a time, until WatchFileEvents(nullptr); for tests. The watcher may read files but must
+// change none. Unwatched, an event costs one relaxed atomic load.
 void WatchFileEvents(std::function<void(const FileEvent&)> watcher);
 
 // The flushes of files and folders this process has made so far.
