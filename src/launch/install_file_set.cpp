@@ -295,6 +295,16 @@ void ExecutePlan(SetPlan& plan, Prompter& prompter) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
         (steps[i].after == kNone ? firsts : agains).push_back(i);
     }
+    // The first file of every folder, then the second of every folder, and so on: steps side by
+    // side then work in different folders. Creating a file holds its folder, and a file system
+    // that skips recently deleted inodes may hold it long; the other threads would wait.
+    std::vector<std::size_t> rank(steps.size());
+    std::vector<std::size_t> perFolder(folders.size(), 0);
+    for (const std::size_t i : firsts) {
+        rank[i] = perFolder[steps[i].folder]++;
+    }
+    std::stable_sort(firsts.begin(), firsts.end(),
+                     [&rank](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
     std::vector<Outcome> outcomes(steps.size(), Outcome::NotRun);
     FileProgress progress(prompter, steps.size());
     RunSteps(

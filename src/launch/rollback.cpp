@@ -231,7 +231,6 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     GameBounds bounds(target);
     RollbackResult result;
     result.gameFolder = gameRoot;
-    std::set<NativeString> touched;  // game folders where a cut write may have left a temporary file
 
     const int renamedMovies = UndoIntroRenames(target, bounds);
     result.notRenamed = UndoGramophoneRenames(paths, target, bounds, gramophoneText);
@@ -270,9 +269,11 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     FileProgress progress(prompter, total);
     std::size_t done = 0;
 
-    // The pre-launch copies go back first, then the files the launch added are deleted: each file
-    // on its own, so the files of each of the two runs go side by side. Should two copies name one
-    // game file (folders that differ in case only), the later one goes after the others, in order.
+    // The pre-launch copies go back and the files the launch added are deleted side by side, each
+    // file on its own: no two of them name one game file. They take turns, so that the renames
+    // (which wait in line for each other) overlap the deletes (which wait for the disk). Should two
+    // copies name one game file (folders that differ in case only), the later one goes after the
+    // others, in order.
     struct Copy {
         fs::path backup;
         fs::path game;
@@ -302,10 +303,45 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
             firsts.push_back(i);
         }
     }
+    // A write cut short leaves a temporary file beside its target. They go first, while the backup
+    // folder and the log still name every game folder the launch wrote to: once a roll-back has
+    // put a file back, the next one (should this one be cut) no longer knows of its folder.
+    std::set<NativeString> written;
+    for (const Copy& copy : copies) {
+        if (copy.inside) {
+            written.insert(platform::WithTrailingSeparator(copy.game.parent_path()).native());
+        }
+    }
+    for (const auto& file : newFiles) {
+        if (bounds.HoldsFolder(file.first.parent_path())) {
+            written.insert(platform::WithTrailingSeparator(file.first.parent_path()).native());
+        }
+    }
+    RemoveLeftoverTemporaries(written);
     const auto update = [&progress, &done](std::size_t n) { progress.Update(done + n); };
+    enum class Deleted : char { NotThere, Yes, No };
+    std::vector<Deleted> deleted(newFiles.size(), Deleted::NotThere);
+    const auto remove = [&](std::size_t i) {
+        const fs::path& path = newFiles[i].first;
+        const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
+        if (type && *type != fs::file_type::not_found && *type != fs::file_type::directory) {
+            deleted[i] = RemoveFile(path) ? Deleted::Yes : Deleted::No;
+        }
+    };
+    const std::size_t both = std::min(firsts.size(), newFiles.size());
     RunSteps(
-        firsts.size(), kDeleteThreads, [&](std::size_t n) { putBack(copies[firsts[n]]); }, update);
-    done += firsts.size();
+        firsts.size() + newFiles.size(), kDeleteThreads,
+        [&](std::size_t n) {
+            if (n < 2 * both) {
+                n % 2 == 0 ? putBack(copies[firsts[n / 2]]) : remove(n / 2);
+            } else if (firsts.size() > both) {
+                putBack(copies[firsts[n - both]]);
+            } else {
+                remove(n - both);
+            }
+        },
+        update);
+    done += firsts.size() + newFiles.size();
     std::set<NativeString> kept;
     bool keepLog = false;
     for (Copy& copy : copies) {
@@ -316,40 +352,21 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
         if (copy.added) {
             // Until the copy is gone, the log stays, so that a later roll-back knows it too.
             keepLog = !copy.done || keepLog;
-        } else if (copy.done) {
-            touched.insert(platform::WithTrailingSeparator(copy.game.parent_path()).native());
-        } else {
+        } else if (!copy.done) {
             kept.insert(copy.backup.native());
             ++result.notRestored;
         }
     }
 
-    // Then the files the launch added, and the folders it made for them (deepest first).
-    enum class Deleted : char { NotThere, Yes, No };
-    std::vector<Deleted> deleted(newFiles.size(), Deleted::NotThere);
-    RunSteps(
-        newFiles.size(), kDeleteThreads,
-        [&](std::size_t i) {
-            const fs::path& path = newFiles[i].first;
-            const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
-            if (type && *type != fs::file_type::not_found && *type != fs::file_type::directory) {
-                deleted[i] = RemoveFile(path) ? Deleted::Yes : Deleted::No;
-            }
-        },
-        update);
-    done += newFiles.size();
     std::string keptLines;
     for (std::size_t i = 0; i < newFiles.size(); ++i) {
-        if (deleted[i] != Deleted::NotThere) {
-            touched.insert(platform::WithTrailingSeparator(newFiles[i].first.parent_path()).native());
-        }
         if (deleted[i] == Deleted::No) {
             keptLines += newFiles[i].second + "\r\n";
             ++result.notDeleted;
         }
     }
     progress.Update(done);
-    RemoveLeftoverTemporaries(touched);
+    // The folders the launch made for its files go last, deepest first.
     std::vector<std::string> keptFolders;
     for (auto it = newFolders.rbegin(); it != newFolders.rend(); ++it) {
         const fs::path folder = platform::WithoutTrailingSeparator(it->first);

@@ -971,6 +971,22 @@ TEST_P(CutAnywhere, ARollBackOfACutLaunchCutAgainCanBeRunAgain) {
     }
 }
 
+TEST_P(CutAnywhere, ATemporaryFileLeftByACutLaunchGoesWhereverItsRollBackIsCut) {
+    // The launch was cut while writing over a backed-up file (or while another thread did), so a
+    // temporary file lies beside it; a roll-back cut after it put that file back must not lose it.
+    for (int m = 1;; ++m) {
+        Run run(GetParam());
+        BackUpGameFile(run.world->paths, "data/Cfg/Basic.cfg");
+        WriteText(platform::TemporaryPathFor(run.world->game / "data/Cfg/Basic.cfg", 99, 1), "cut short");
+        const int exit = RunChild("rollback", run.world->game, run.world->prog, m);
+        ASSERT_TRUE(exit == kCutExit || exit == 0);
+        ASSERT_NO_FATAL_FAILURE(ExpectRestored(run, "roll-back cut after " + std::to_string(m)));
+        if (exit == 0) {
+            break;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backup, CutAnywhere, ::testing::Values(false, true), [](const auto& param) {
     return param.param ? "GameOnOtherFileSystem" : "OneFileSystem";
 });
