@@ -112,7 +112,7 @@ bool Restore(const fs::path& backup, const fs::path& game, GameBounds& bounds) {
         ClearReadOnly(game);
         return platform::TryCopyFileAtomic(backup, game, !platform::kFlushesFileSystems);
     }
-    if (there == fs::file_type::regular && kDeleteThreads > 1) {
+    if (there == fs::file_type::regular) {
         // Deleted first, on its own: freeing a file's blocks may wait for the disk, and deletes
         // wait side by side, while renames between folders that replace a file were seen to wait
         // in line (a 20,000-file roll-back took twice as long). Cut in between, the next
