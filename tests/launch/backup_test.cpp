@@ -677,6 +677,12 @@ TEST_F(Backup, AFullLaunchRollsBackExactlyAndASecondRollBackIsHarmless) {
     EXPECT_EQ(Snapshot(world.game), before);
     ExpectRolledBack();
     EXPECT_TRUE(RollBackGameFiles(paths, prompter).nothingToRollBack);
+
+    // A folder the player removed while the game ran is made again for the files that go back.
+    LaunchLike(paths, prompter);
+    fs::remove_all(world.game / "data/Sub");
+    EXPECT_EQ(RollBackGameFiles(paths, prompter).notRestored, 0);
+    EXPECT_EQ(Snapshot(world.game), before);
 }
 
 TEST_F(Backup, ARollBackActsOnTheGameFolderTheLaunchChangedOrRefuses) {
