@@ -723,8 +723,13 @@ TEST_F(LaunchTransfers, RunForAnInBaseCareerWhenSetAndAreTakenBackWhenTheLaunchF
     LaunchRequest r = WithRoster(demo::DemoCareers::InHomeBase);
     const fs::path roster = crew::CrewFile(r.career);
     const std::string before = ReadText(roster);
+    // A crew set and new crew details are for a new career only.
+    r.crewSet = "Veteran crew";
+    r.randomCrewDetails = true;
+    const std::string crewCfg = ReadText(paths.Game("data\\Cfg\\Crew.cfg"));
     ASSERT_EQ(RunLaunch(paths, language, r, prompter, random), LaunchOutcome::Launched);
     EXPECT_EQ(ReadText(roster), before);  // the setting is off
+    EXPECT_EQ(ReadText(paths.Game("data\\Cfg\\Crew.cfg")), crewCfg);
     EXPECT_TRUE(prompter.plainMessages.empty());
 
     Settings("RealisticCrewXfr", "1");
