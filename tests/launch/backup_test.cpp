@@ -680,7 +680,7 @@ TEST_F(Backup, AFullLaunchRollsBackExactlyAndASecondRollBackIsHarmless) {
 
     // A folder the player removed while the game ran is made again for the files that go back.
     LaunchLike(paths, prompter);
-    fs::remove_all(world.game / "data/Sub");
+    platform::RemoveTree(world.game / "data/Sub");  // read-only files too
     EXPECT_EQ(RollBackGameFiles(paths, prompter).notRestored, 0);
     EXPECT_EQ(Snapshot(world.game), before);
 }
