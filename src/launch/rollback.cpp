@@ -319,13 +319,13 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
     }
     RemoveLeftoverTemporaries(written);
     const auto update = [&progress, &done](std::size_t n) { progress.Update(done + n); };
-    enum class Deleted : char { NotThere, Yes, No };
-    std::vector<Deleted> deleted(newFiles.size(), Deleted::NotThere);
+    // An added file that could not be deleted; char, not bool: threads write neighbouring entries.
+    std::vector<char> stays(newFiles.size(), 0);
     const auto remove = [&](std::size_t i) {
         const fs::path& path = newFiles[i].first;
         const auto type = bounds.TypeIfHeld(path);  // never anything outside the game folder
         if (type && *type != fs::file_type::not_found && *type != fs::file_type::directory) {
-            deleted[i] = RemoveFile(path) ? Deleted::Yes : Deleted::No;
+            stays[i] = !RemoveFile(path);
         }
     };
     const std::size_t both = std::min(firsts.size(), newFiles.size());
@@ -360,7 +360,7 @@ RollbackResult RollBackGameFiles(const Paths& paths, Prompter& prompter, const p
 
     std::string keptLines;
     for (std::size_t i = 0; i < newFiles.size(); ++i) {
-        if (deleted[i] == Deleted::No) {
+        if (stays[i] != 0) {
             keptLines += newFiles[i].second + "\r\n";
             ++result.notDeleted;
         }
